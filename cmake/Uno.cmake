@@ -1,0 +1,25 @@
+# LibreOffice UNO: headers are generated at build time from the office's
+# type libraries with the SDK's cppumaker, into the build tree.
+set(LO_PROGRAM_DIR "/usr/lib/libreoffice/program" CACHE PATH "LibreOffice program folder")
+set(LO_SDK_DIR "/usr/lib/libreoffice/sdk" CACHE PATH "LibreOffice SDK folder")
+set(LO_INCLUDE_DIR "/usr/include/libreoffice" CACHE PATH "LibreOffice SDK headers")
+
+set(UNO_GENERATED_DIR "${CMAKE_BINARY_DIR}/uno-headers")
+set(UNO_STAMP "${UNO_GENERATED_DIR}/.stamp")
+add_custom_command(
+  OUTPUT "${UNO_STAMP}"
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "${UNO_GENERATED_DIR}"
+  COMMAND "${LO_SDK_DIR}/bin/cppumaker" "-O${UNO_GENERATED_DIR}"
+          "${LO_PROGRAM_DIR}/types.rdb" "${LO_PROGRAM_DIR}/types/offapi.rdb"
+  COMMAND "${CMAKE_COMMAND}" -E touch "${UNO_STAMP}"
+  COMMENT "Generating UNO C++ headers"
+  VERBATIM)
+add_custom_target(uno_headers DEPENDS "${UNO_STAMP}")
+
+add_library(uno_sdk INTERFACE)
+add_dependencies(uno_sdk uno_headers)
+target_include_directories(uno_sdk SYSTEM INTERFACE "${UNO_GENERATED_DIR}" "${LO_INCLUDE_DIR}")
+target_compile_definitions(uno_sdk INTERFACE LINUX UNX CPPU_ENV=gcc3)
+target_link_directories(uno_sdk INTERFACE "${LO_SDK_DIR}/lib")
+target_link_libraries(uno_sdk INTERFACE uno_cppu uno_cppuhelpergcc3 uno_sal)
+target_link_options(uno_sdk INTERFACE "LINKER:-rpath,${LO_PROGRAM_DIR}")

@@ -1,0 +1,93 @@
+#pragma once
+
+// The spreadsheet layer: every workbook is opened, read, written and saved
+// through these handles. Two bindings implement them: the LibreOffice one
+// (engine/libreoffice) and an in-memory one for tests (engine/memory).
+//
+// Handles are shared_ptrs. Dropping a handle closes nothing. Every failure is
+// thrown as rm::Error. Texts and paths are UTF-8; rows and columns count from 1.
+
+#include <memory>
+#include <string>
+
+namespace rm {
+
+class Worksheet;
+
+// One cell of a worksheet (`Cells(row, column)`): a light value, no remote object.
+class Range {
+public:
+    Range(Worksheet& sheet, int row, int column) : m_sheet(&sheet), m_row(row), m_column(column) {}
+    std::string text() const;              // the displayed text, as the office shows it
+    void setValue2(double value) const;    // the cell holds that number from now on
+    int row() const { return m_row; }
+    int column() const { return m_column; }
+
+private:
+    Worksheet* m_sheet;
+    int m_row;
+    int m_column;
+};
+
+class Worksheet {
+public:
+    virtual ~Worksheet() = default;
+
+    // UsedRange.Rows.Count and UsedRange.Columns.Count: the extents of the used area.
+    virtual long usedRangeRowCount() = 0;
+    virtual long usedRangeColumnCount() = 0;
+
+    Range cells(int row, int column) { return Range(*this, row, column); }
+    virtual std::string cellText(int row, int column) = 0;
+    virtual void setCellValue2(int row, int column, double value) = 0;
+
+    // Makes this sheet the active sheet of its workbook's view.
+    virtual void activate() = 0;
+    // Saves the sheet's whole workbook under `path`; from then on the workbook is that file.
+    virtual void saveAs(const std::string& path) = 0;
+};
+
+inline std::string Range::text() const { return m_sheet->cellText(m_row, m_column); }
+inline void Range::setValue2(double value) const { m_sheet->setCellValue2(m_row, m_column, value); }
+
+class Workbook {
+public:
+    virtual ~Workbook() = default;
+    // The sheet that was active when the file was saved; an error when it is no worksheet.
+    virtual std::shared_ptr<Worksheet> activeSheet() = 0;
+    // Closes without saving.
+    virtual void close() = 0;
+};
+
+// An application instance of our own (the target is opened and saved in it).
+class SpreadsheetApp {
+public:
+    virtual ~SpreadsheetApp() = default;
+    // false: nothing is shown. true: hands the saved output over to the user's
+    // own spreadsheet application (see the binding for how).
+    virtual void setVisible(bool visible) = 0;
+    virtual bool visible() const = 0;
+    // Workbooks.Open on this instance: opened for editing.
+    virtual std::shared_ptr<Workbook> openWorkbook(const std::string& path) = 0;
+    virtual void setDisplayAlerts(bool on) = 0;
+    // ActiveWindow.DisplayZeros: stored with the workbook when it is saved.
+    virtual void setActiveWindowDisplayZeros(bool on) = 0;
+};
+
+// The application-wide entry point (`Global`); sources are opened through it, read-only.
+class GlobalEntryPoint {
+public:
+    virtual ~GlobalEntryPoint() = default;
+    virtual std::shared_ptr<Workbook> openWorkbook(const std::string& path) = 0;
+};
+
+// What the merge run needs of a binding: start an instance, reach the global
+// entry point (obtained on first use and held until the process ends).
+class SpreadsheetBinding {
+public:
+    virtual ~SpreadsheetBinding() = default;
+    virtual std::shared_ptr<SpreadsheetApp> createInstance() = 0;
+    virtual GlobalEntryPoint& global() = 0;
+};
+
+} // namespace rm

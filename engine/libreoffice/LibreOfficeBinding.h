@@ -1,0 +1,54 @@
+#pragma once
+
+// The spreadsheet layer on LibreOffice Calc over UNO. A private, headless
+// office is started on first use (its own pipe, its own user profile, the
+// user's locale) and never outlives this object: destroying it closes our
+// documents without saving and shuts the office down.
+
+#include "engine/Spreadsheet.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace rm::lo {
+
+struct OfficeOptions {
+    // The office's `soffice` launcher script.
+    std::string sofficePath = "/usr/lib/libreoffice/program/soffice";
+    // How long the office may take to accept connections before it counts as failed.
+    int startTimeoutMs = 60000;
+    // Reads every cell text with its own remote call (the reference path) instead of in bulk.
+    bool perCellReads = false;
+    // Locale the office formats in, e.g. "de_DE"; empty: the user's (from the environment).
+    std::string localeName;
+    // Opens the handed-over output for the user (SpreadsheetApp::setVisible(true)).
+    // Empty: the desktop's default application (xdg-open), else LibreOffice Calc
+    // with the user's own profile; detached, it runs on after we end.
+    std::function<void(const std::string& path)> opener;
+};
+
+class LibreOfficeBinding : public SpreadsheetBinding {
+public:
+    explicit LibreOfficeBinding(OfficeOptions options = {});
+    ~LibreOfficeBinding() override;
+    LibreOfficeBinding(const LibreOfficeBinding&) = delete;
+    LibreOfficeBinding& operator=(const LibreOfficeBinding&) = delete;
+
+    std::shared_ptr<SpreadsheetApp> createInstance() override;
+    GlobalEntryPoint& global() override;
+
+    // Closes every document of ours without saving and ends the private office.
+    // Safe to call more than once; the destructor calls it.
+    void shutdown();
+
+    // Process id of the private office, 0 while none runs (tests and benchmarks).
+    long officeProcessId() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace rm::lo
