@@ -1,0 +1,21 @@
+#pragma once
+
+// How the program decides that a file exists and which workbooks a folder
+// holds. Paths are UTF-8.
+
+#include <string>
+#include <vector>
+
+namespace rm {
+
+// True when an entry exists under exactly this name (no wildcard expansion),
+// is a regular file (a symbolic link to one counts), and is not hidden: its
+// name does not start with "." nor with "~$" (an office owner/lock file).
+bool isOrdinaryFile(const std::string& path);
+
+// Names (not paths) of the ordinary files in `folder` whose names end in
+// ".xls", compared case-insensitively; sorted by name, case-insensitively.
+// A folder that cannot be read gives an empty list.
+std::vector<std::string> listWorkbookNames(const std::string& folder);
+
+} // namespace rm
