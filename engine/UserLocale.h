@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace rm {
+
+// The user's locale for numbers, as a name like "de_DE" (no encoding or
+// modifier): LC_ALL, else LC_NUMERIC, else LANG; "C", "POSIX" or nothing give
+// "en_US". The office is started in this locale and the numeric test of
+// displayed texts follows it, so both always agree.
+std::string userLocaleName();
+
+// "de_DE" -> "de-DE", the form the office's settings take.
+std::string toOfficeLocaleTag(const std::string& localeName);
+
+} // namespace rm
