@@ -1,0 +1,27 @@
+#include "engine/Checked16.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+
+#include <limits>
+
+namespace rm {
+
+void throwOverflow()
+{
+    throw Error(ErrorNumber::Overflow, "溢出");
+}
+
+std::int16_t narrowToInt16(long long value)
+{
+    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
+        throwOverflow();
+    return static_cast<std::int16_t>(value);
+}
+
+std::int16_t incrementInt16(std::int16_t value)
+{
+    return narrowToInt16(static_cast<long long>(value) + 1);
+}
+
+} // namespace rm

@@ -1,0 +1,34 @@
+#pragma once
+
+// The arithmetic of a merge: every cell of the target sheet whose displayed
+// text holds a question mark receives the sum of the numbers that the same
+// cell shows on the source sheets.
+
+#include "engine/NumericText.h"
+#include "engine/Progress.h"
+#include "engine/Spreadsheet.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rm {
+
+// True when the text holds "?" or the full-width "？" (U+FF1F).
+bool isMarkedText(const std::string& utf8);
+
+// Scans rows 1..UsedRange.Rows.Count and columns 1..UsedRange.Columns.Count
+// from the sheet's first cell, row by row. Each cell is judged on the text it
+// shows when the scan reaches it; the progress value grows by 1 per cell.
+// Numbers are read in the user's regional settings.
+void sumMarkedCells(Worksheet& targetSheet,
+                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
+                    ProgressIndicator& progress);
+
+// The same with the numbers read in `locale`.
+void sumMarkedCells(Worksheet& targetSheet,
+                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
+                    ProgressIndicator& progress,
+                    const NumericLocale& locale);
+
+} // namespace rm

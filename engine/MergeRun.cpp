@@ -1,0 +1,77 @@
+#include "engine/MergeRun.h"
+
+#include "engine/Checked16.h"
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+#include "engine/MarkedCells.h"
+#include "engine/OutputPath.h"
+#include "engine/WorkingCopy.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace rm {
+
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(a, b, error))
+        return true;
+    return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
+}
+
+// Saving over the template or a source would destroy an input.
+void refuseOutputOntoInput(const std::string& outputPath, const std::string& templatePath,
+                           const std::vector<std::string>& sourcePaths)
+{
+    const auto refuse = [&](const std::string& input) {
+        if (sameFile(outputPath, input))
+            throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖模板文件或合并文件：" + outputPath);
+    };
+    refuse(templatePath);
+    for (const auto& source : sourcePaths)
+        refuse(source);
+}
+
+} // namespace
+
+std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
+                                         const std::string& templatePath,
+                                         const std::vector<std::string>& sourcePaths,
+                                         const std::string& outputPath,
+                                         ProgressIndicator& progress)
+{
+    splitOutputPath(outputPath);
+    refuseOutputOntoInput(outputPath, templatePath, sourcePaths);
+    const std::string workingCopy = makeWorkingCopy(templatePath, outputPath);
+
+    std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
+    app->setVisible(false);
+    const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
+    const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
+
+    const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
+    std::vector<std::shared_ptr<Workbook>> sources;
+    std::vector<std::shared_ptr<Worksheet>> sourceSheets;
+    for (std::int16_t i = 0; i < sourceCount; ++i) {
+        sources.push_back(binding.global().openWorkbook(sourcePaths[static_cast<size_t>(i)]));
+        sourceSheets.push_back(sources.back()->activeSheet());
+    }
+
+    sumMarkedCells(*targetSheet, sourceSheets, progress);
+
+    app->setDisplayAlerts(false);
+    targetSheet->activate();
+    app->setActiveWindowDisplayZeros(false);
+    targetSheet->saveAs(outputPath);
+
+    for (const auto& source : sources)
+        source->close();
+    removeWorkingCopy(workingCopy);
+    return app;
+}
+
+} // namespace rm

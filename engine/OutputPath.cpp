@@ -1,0 +1,24 @@
+#include "engine/OutputPath.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+
+namespace rm {
+
+OutputPathParts splitOutputPath(const std::string& outputPath)
+{
+    const auto slash = outputPath.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string name = outputPath.substr(nameStart);
+    if (name.empty() || name == "." || name == "..")
+        throw Error(ErrorNumber::OutputPathInvalid, "输出文件路径中没有文件名：" + outputPath);
+
+    OutputPathParts parts;
+    parts.folder = outputPath.substr(0, nameStart);
+    const auto dot = name.rfind('.');
+    parts.baseName = dot == std::string::npos ? name : name.substr(0, dot);
+    parts.extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    return parts;
+}
+
+} // namespace rm

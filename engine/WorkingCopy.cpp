@@ -1,0 +1,155 @@
+#include "engine/WorkingCopy.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+#include "engine/MergeRun.h"
+#include "engine/OutputPath.h"
+#include "engine/SystemError.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rm {
+
+namespace {
+
+Error copyFailed(const std::string& what, const std::string& path, int errorNumber)
+{
+    return Error(ErrorNumber::WorkingCopyFailed, what + "“" + path + "”：" + systemReason(errorNumber));
+}
+
+bool entryExists(const std::string& path)
+{
+    struct stat info;
+    // When the test itself fails (no such folder, no permission), opening the copy reports why.
+    return lstat(path.c_str(), &info) == 0;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { if (m_fd >= 0) ::close(m_fd); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { const int fd = m_fd; m_fd = -1; return fd; }
+
+private:
+    int m_fd;
+};
+
+// Opens the template for reading; only a regular file will do (a FIFO must not block us).
+int openTemplate(const std::string& templatePath)
+{
+    const int fd = ::open(templatePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw copyFailed("无法读取模板文件", templatePath, errno);
+    FileDescriptor guard(fd);
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        throw copyFailed("无法读取模板文件", templatePath, errno);
+    if (!S_ISREG(info.st_mode))
+        throw Error(ErrorNumber::WorkingCopyFailed, "模板文件不是普通文件：“" + templatePath + "”");
+    return guard.release();
+}
+
+// Copies everything; on failure the partly written copy is removed again.
+void copyContents(int from, int to, const std::string& templatePath, const std::string& copyPath)
+{
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int reason = errno;
+            ::unlink(copyPath.c_str());
+            throw copyFailed("无法读取模板文件", templatePath, reason);
+        }
+        if (got == 0)
+            return;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(to, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0) {
+                const int reason = errno;
+                ::unlink(copyPath.c_str());
+                throw copyFailed("无法写入工作副本", copyPath, reason);
+            }
+            done += put;
+        }
+    }
+}
+
+} // namespace
+
+UnitDraw clockSeededUnitDraw()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    auto generator = std::make_shared<std::mt19937>(
+        static_cast<std::mt19937::result_type>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+    return [generator]() {
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        float r = unit(*generator);
+        // Some library versions can round up to 1.0f.
+        if (r >= 1.0f)
+            r = std::nextafter(1.0f, 0.0f);
+        return r;
+    };
+}
+
+int workingCopySuffix(float r)
+{
+    const int suffix = static_cast<int>(std::floor(static_cast<double>(r) * 9000.0 + 1000.0));
+    return suffix < 1000 ? 1000 : (suffix > 9999 ? 9999 : suffix);
+}
+
+std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath, const UnitDraw& draw)
+{
+    const OutputPathParts parts = splitOutputPath(outputPath);
+    const std::string stem = parts.folder + "." + parts.baseName;
+
+    FileDescriptor source(openTemplate(templatePath));
+    for (int attempt = 0; attempt < kMaxWorkingCopyDraws; ++attempt) {
+        const std::string candidate = stem + std::to_string(workingCopySuffix(draw())) + parts.extension;
+        if (entryExists(candidate))
+            continue;
+        // O_EXCL: if something appeared under that name since the test, draw again.
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            throw copyFailed("无法创建工作副本", candidate, errno);
+        FileDescriptor copy(fd);
+        copyContents(source.get(), copy.get(), templatePath, candidate);
+        if (::close(copy.release()) != 0) {
+            const int reason = errno;
+            ::unlink(candidate.c_str());
+            throw copyFailed("无法写入工作副本", candidate, reason);
+        }
+        return candidate;
+    }
+    throw Error(ErrorNumber::WorkingCopyNamesExhausted,
+                "无法为工作副本找到未被占用的文件名：" + stem + "NNNN" + parts.extension);
+}
+
+std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath)
+{
+    splitOutputPath(outputPath);
+    return makeWorkingCopy(templatePath, outputPath, clockSeededUnitDraw());
+}
+
+void removeWorkingCopy(const std::string& workingCopyPath)
+{
+    if (::unlink(workingCopyPath.c_str()) != 0)
+        throw Error(ErrorNumber::WorkingCopyRemoveFailed,
+                    "无法删除工作副本“" + workingCopyPath + "”：" + systemReason(errno));
+}
+
+} // namespace rm
