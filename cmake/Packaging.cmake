@@ -1,1 +1,91 @@
 # Install rules and the Debian package.
+#
+# Layout under the prefix:
+#   lib/reportmerge/reportmerge     the window's program, help.chm beside it
+#                                   (it finds help.chm through its own path)
+#   bin/reportmerge                 symlink to the program
+#   bin/reportmerge-cli
+#   share/applications, share/metainfo, share/icons/hicolor
+
+set(REPORTMERGE_APP_ID "example.brivane.ReportMerge")
+set(REPORTMERGE_PROGRAM_DIR "${CMAKE_INSTALL_LIBDIR}/reportmerge")
+set(REPORTMERGE_DATA_DIR "${PROJECT_SOURCE_DIR}/data")
+
+if(TARGET reportmerge)
+  install(TARGETS reportmerge RUNTIME DESTINATION "${REPORTMERGE_PROGRAM_DIR}")
+
+  # A relative link, so the tree can be moved (DESTDIR, the package's staging).
+  file(RELATIVE_PATH program_from_bindir
+       "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/reportmerge/reportmerge")
+  set(program_link "${PROJECT_BINARY_DIR}/packaging/reportmerge")
+  file(MAKE_DIRECTORY "${PROJECT_BINARY_DIR}/packaging")
+  file(CREATE_LINK "${program_from_bindir}" "${program_link}" SYMBOLIC)
+  install(FILES "${program_link}" DESTINATION "${CMAKE_INSTALL_BINDIR}")
+endif()
+
+if(TARGET help_chm)
+  install(FILES "${REPORTMERGE_HELP_CHM}" DESTINATION "${REPORTMERGE_PROGRAM_DIR}")
+endif()
+
+if(TARGET reportmerge-cli)
+  install(TARGETS reportmerge-cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+endif()
+
+install(FILES "${REPORTMERGE_DATA_DIR}/${REPORTMERGE_APP_ID}.desktop"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+
+# Honours SOURCE_DATE_EPOCH, so a rebuild of the same release gives the same file.
+string(TIMESTAMP REPORTMERGE_RELEASE_DATE "%Y-%m-%d" UTC)
+configure_file("${REPORTMERGE_DATA_DIR}/${REPORTMERGE_APP_ID}.metainfo.xml.in"
+               "${PROJECT_BINARY_DIR}/packaging/${REPORTMERGE_APP_ID}.metainfo.xml" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/packaging/${REPORTMERGE_APP_ID}.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+install(FILES "${REPORTMERGE_DATA_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+
+# Icons are named after the desktop id, as the icon theme specification asks.
+set(icon_svg "${REPORTMERGE_DATA_DIR}/icons/reportmerge.svg")
+set(icon_png "${REPORTMERGE_DATA_DIR}/icons/reportmerge-32.png")
+if(EXISTS "${icon_svg}")
+  install(FILES "${icon_svg}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
+          RENAME "${REPORTMERGE_APP_ID}.svg")
+else()
+  message(WARNING "${icon_svg} is missing: the package has no scalable icon")
+endif()
+if(EXISTS "${icon_png}")
+  install(FILES "${icon_png}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps"
+          RENAME "${REPORTMERGE_APP_ID}.png")
+else()
+  message(WARNING "${icon_png} is missing: the package has no 32x32 icon")
+endif()
+
+# cpack -G DEB  ->  reportmerge_<version>_amd64.deb
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "reportmerge")
+set(CPACK_PACKAGE_VENDOR "Brivane")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "Brivane <support@brivane.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "merge spreadsheet reports by summing marked cells")
+set(CPACK_PACKAGE_DESCRIPTION
+"Brivane 合并报表 (reportmerge) merges spreadsheet reports. In a template
+workbook, every cell whose displayed text holds a question mark is to be
+filled; the program writes into each such cell the sum of the numbers that
+the same cell shows in every source workbook, saves the result under a name
+the user chooses and opens it in the user's spreadsheet application. The
+template and the sources are never changed. A command-line program,
+reportmerge-cli, does the same merge for batch use.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
+set(CPACK_DEBIAN_PACKAGE_SECTION "office")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.brivane.example/")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+# The office does every workbook operation; the Qt and C++ libraries come from
+# dpkg-shlibdeps (package dpkg-dev).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-calc")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# help.chm needs a CHM viewer; xdg-utils opens the output for the user.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

@@ -1,0 +1,11 @@
+cmake_minimum_required(VERSION 3.21)
+# Fails unless HELP_FILE exists and is a compiled help file (signature "ITSF").
+if(NOT EXISTS "${HELP_FILE}")
+  message(FATAL_ERROR "missing: ${HELP_FILE}")
+endif()
+file(READ "${HELP_FILE}" signature LIMIT 4 HEX)
+if(NOT signature STREQUAL "49545346")
+  message(FATAL_ERROR "${HELP_FILE} is not a CHM file (first bytes: ${signature})")
+endif()
+file(SIZE "${HELP_FILE}" size)
+message(STATUS "${HELP_FILE}: CHM, ${size} bytes")

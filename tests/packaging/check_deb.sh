@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree into a scratch folder and
+# checks its file list and control fields.
+set -euo pipefail
+build_dir="$1"
+app_id="example.brivane.ReportMerge"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/reportmerge-deb.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 \
+  || { cat "$work/cpack.log" >&2; fail "cpack -G DEB failed"; }
+
+shopt -s nullglob
+debs=("$work"/reportmerge_*_amd64.deb)
+[ "${#debs[@]}" -eq 1 ] || { ls "$work" >&2; fail "expected one reportmerge_<version>_amd64.deb"; }
+deb="${debs[0]}"
+echo "built $(basename "$deb")"
+
+dpkg-deb -c "$deb" >"$work/contents"
+expect_file() {
+  grep -qE "[[:space:]]\./usr/$1( |$)" "$work/contents" || { cat "$work/contents" >&2; fail "the package lacks /usr/$1"; }
+}
+expect_file "lib/reportmerge/reportmerge"
+expect_file "lib/reportmerge/help.chm"
+expect_file "bin/reportmerge-cli"
+expect_file "share/applications/$app_id.desktop"
+expect_file "share/metainfo/$app_id.metainfo.xml"
+expect_file "share/icons/hicolor/scalable/apps/$app_id.svg"
+expect_file "share/icons/hicolor/32x32/apps/$app_id.png"
+grep -qE "^l.* \./usr/bin/reportmerge -> \.\./lib/reportmerge/reportmerge$" "$work/contents" \
+  || { cat "$work/contents" >&2; fail "the package lacks the link /usr/bin/reportmerge -> ../lib/reportmerge/reportmerge"; }
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = "reportmerge" ] || fail "Package is $(field Package)"
+[ "$(field Architecture)" = "amd64" ] || fail "Architecture is $(field Architecture)"
+depends="$(field Depends)"
+echo "Depends: $depends"
+grep -qE "(^|, )libreoffice-calc( |,|$)" <<<"$depends" || fail "Depends does not name libreoffice-calc"
+grep -q "libqt6widgets6" <<<"$depends" || fail "Depends does not name the Qt widgets library"
+grep -q "xchm" <<<"$(field Recommends)" || fail "Recommends does not name a CHM viewer"
+[ -n "$(field Section)" ] && [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] \
+  || fail "Section, Maintainer or Description is empty"
+echo "package contents and control fields are as expected"
