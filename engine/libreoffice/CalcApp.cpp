@@ -1,0 +1,63 @@
+#include "engine/libreoffice/CalcApp.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/DocumentLoader.h"
+#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/UnoErrors.h"
+
+namespace rm::lo {
+
+CalcApp::CalcApp(std::shared_ptr<OfficeSession> session, bool perCellReads, Opener opener)
+    : m_session(std::move(session)), m_perCellReads(perCellReads), m_opener(std::move(opener))
+{
+}
+
+std::shared_ptr<Workbook> CalcApp::openWorkbook(const std::string& path)
+{
+    if (m_session->ended())
+        throw connectionLostError();
+    return openDocument(m_session, path, false, m_perCellReads);
+}
+
+void CalcApp::setActiveWindowDisplayZeros(bool on)
+{
+    const auto document = m_session->activeDocument();
+    if (!document || !document->isOpen())
+        throw Error(ErrorNumber::OfficeCallFailed, "没有打开的工作簿窗口，无法设置零值显示。");
+    document->setShowZeroValues(on);
+}
+
+void CalcApp::setVisible(bool visible)
+{
+    if (!visible || m_visible)
+        return;
+    const auto document = m_session->activeDocument();
+    if (!document || !document->isOpen())
+        throw Error(ErrorNumber::HandOverFailed, "没有可以交给用户的工作簿。");
+    if (document->modified())
+        throw Error(ErrorNumber::HandOverFailed, "工作簿 " + document->path() + " 有尚未保存的修改，无法交给用户。");
+    const std::string path = document->path();
+    document->close();
+    m_session->shutdown();
+    try {
+        m_opener(path);
+    } catch (const Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw Error(ErrorNumber::HandOverFailed, "无法打开输出文件 " + path + "：" + e.what());
+    }
+    m_visible = true;
+}
+
+CalcGlobal::CalcGlobal(std::function<std::shared_ptr<OfficeSession>()> session, bool perCellReads)
+    : m_session(std::move(session)), m_perCellReads(perCellReads)
+{
+}
+
+std::shared_ptr<Workbook> CalcGlobal::openWorkbook(const std::string& path)
+{
+    return openDocument(m_session(), path, true, m_perCellReads);
+}
+
+} // namespace rm::lo

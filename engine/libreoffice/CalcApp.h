@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/Spreadsheet.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace rm::lo {
+
+class OfficeSession;
+
+// The application instance: the private office, seen through the layer.
+class CalcApp : public SpreadsheetApp {
+public:
+    using Opener = std::function<void(const std::string& path)>;
+
+    CalcApp(std::shared_ptr<OfficeSession> session, bool perCellReads, Opener opener);
+
+    // true hands the active (saved) workbook over to the user: it is closed
+    // here, the private office is shut down, and the file is opened by `opener`.
+    void setVisible(bool visible) override;
+    bool visible() const override { return m_visible; }
+    std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;
+    void setDisplayAlerts(bool on) override { m_displayAlerts = on; }
+    void setActiveWindowDisplayZeros(bool on) override;
+
+private:
+    std::shared_ptr<OfficeSession> m_session;
+    bool m_perCellReads;
+    Opener m_opener;
+    bool m_visible = false;
+    bool m_displayAlerts = true;
+};
+
+// The global entry point: sources are opened through it, read-only.
+class CalcGlobal : public GlobalEntryPoint {
+public:
+    CalcGlobal(std::function<std::shared_ptr<OfficeSession>()> session, bool perCellReads);
+    std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;
+
+private:
+    std::function<std::shared_ptr<OfficeSession>()> m_session;
+    bool m_perCellReads;
+};
+
+} // namespace rm::lo

@@ -1,0 +1,187 @@
+#include "engine/libreoffice/CalcDocument.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/CalcWorksheet.h"
+#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/SaveFilter.h"
+#include "engine/libreoffice/UnoErrors.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include "engine/libreoffice/UnoProperties.h"
+
+using namespace css;
+
+namespace rm::lo {
+
+CalcDocument::CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened opened)
+    : m_session(session),
+      m_model(opened.model),
+      m_path(opened.path),
+      m_identity(identityOf(opened.path)),
+      m_readOnly(opened.readOnly),
+      m_perCellReads(opened.perCellReads)
+{
+}
+
+void CalcDocument::recordActiveSheetFromFile(const std::string& name, bool chart)
+{
+    m_fileActiveSheet = name;
+    m_fileActiveSheetIsChart = chart;
+}
+
+std::shared_ptr<OfficeSession> CalcDocument::session() const
+{
+    auto session = m_session.lock();
+    if (!session || session->ended())
+        throw connectionLostError();
+    return session;
+}
+
+const uno::Reference<frame::XModel>& CalcDocument::model() const
+{
+    if (!m_model.is())
+        throw Error(ErrorNumber::OfficeCallFailed, "工作簿 " + m_path + " 已经关闭。");
+    return m_model;
+}
+
+uno::Reference<sheet::XSpreadsheetView> CalcDocument::view() const
+{
+    uno::Reference<sheet::XSpreadsheetView> view(model()->getCurrentController(), uno::UNO_QUERY);
+    if (!view.is())
+        throw uno::RuntimeException("the document has no spreadsheet view");
+    return view;
+}
+
+std::shared_ptr<Worksheet> CalcDocument::activeSheet()
+{
+    if (m_activeSheet && m_model.is())
+        return m_activeSheet;
+    auto office = session();
+    if (m_fileActiveSheetIsChart)
+        throw Error(ErrorNumber::NotAWorksheet,
+                    "文件 " + m_path + " 的活动工作表“" + m_fileActiveSheet.value_or("") + "”是图表，不是工作表。");
+    const auto sheet = office->call("读取活动工作表", [&] {
+        const auto spreadsheetView = view();
+        if (m_fileActiveSheet) {
+            uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
+            const auto sheets = document->getSheets();
+            const OUString name = toOUString(*m_fileActiveSheet);
+            if (sheets->hasByName(name)) {
+                uno::Reference<sheet::XSpreadsheet> recorded(sheets->getByName(name), uno::UNO_QUERY_THROW);
+                spreadsheetView->setActiveSheet(recorded);
+                return recorded;
+            }
+        }
+        return spreadsheetView->getActiveSheet();
+    });
+    if (!sheet.is())
+        throw Error(ErrorNumber::NotAWorksheet, "文件 " + m_path + " 没有活动工作表。");
+    m_activeSheet = std::make_shared<CalcWorksheet>(shared_from_this(), sheet, m_perCellReads);
+    return m_activeSheet;
+}
+
+void CalcDocument::close()
+{
+    if (!m_model.is())
+        return;
+    auto office = session();
+    try {
+        office->call("关闭工作簿", [&] {
+            uno::Reference<util::XCloseable> closeable(m_model, uno::UNO_QUERY_THROW);
+            closeable->close(true);
+        });
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeConnectionLost)
+            throw;
+        throw Error(ErrorNumber::CloseFailed, "无法关闭工作簿 " + m_path + "：" + error.description());
+    }
+    m_model.clear();
+    m_activeSheet.reset();
+    office->forget(this);
+}
+
+void CalcDocument::discard(bool officeAlive)
+{
+    if (m_model.is() && officeAlive) {
+        try {
+            uno::Reference<util::XCloseable> closeable(m_model, uno::UNO_QUERY);
+            if (closeable.is())
+                closeable->close(true);
+        } catch (...) {
+            // Shutting down: the office is terminated next whatever happens here.
+        }
+    }
+    m_model.clear();
+    m_activeSheet.reset();
+}
+
+void CalcDocument::saveAs(const std::string& requestedPath)
+{
+    auto office = session();
+    const std::string target = absolutePath(requestedPath);
+    if (const auto targetIdentity = identityOf(target)) {
+        for (const auto& other : office->documents()) {
+            if (other.get() != this && other->isOpen() && other->identity() == targetIdentity)
+                throw Error(ErrorNumber::SaveOntoOpenDocument,
+                            "无法保存到 " + target + "：该文件是正在使用的工作簿 " + other->path() + "，保存会覆盖它。");
+        }
+    }
+    const OUString filter = office->call("保存工作簿", [&] {
+        const std::string byExtension = saveFilterForPath(target);
+        if (!byExtension.empty())
+            return OUString::createFromAscii(byExtension.c_str());
+        OUString own;
+        for (const auto& argument : model()->getArgs())
+            if (argument.Name == "FilterName")
+                argument.Value >>= own;
+        return own;
+    });
+    try {
+        office->call("保存工作簿", [&] {
+            uno::Reference<frame::XStorable> storable(model(), uno::UNO_QUERY_THROW);
+            const auto arguments = sequence<beans::PropertyValue>({property("Overwrite", true),
+                                                          property("FilterName", filter)});
+            storable->storeAsURL(fileUrlOf(target), arguments);
+        });
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeConnectionLost)
+            throw;
+        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：" + error.description());
+    }
+    m_path = target;
+    m_identity = identityOf(target);
+    m_readOnly = false;
+}
+
+void CalcDocument::activate(const uno::Reference<sheet::XSpreadsheet>& sheet)
+{
+    auto office = session();
+    office->call("激活工作表", [&] { view()->setActiveSheet(sheet); });
+    office->setActiveDocument(shared_from_this());
+}
+
+void CalcDocument::setShowZeroValues(bool show)
+{
+    session()->call("设置零值显示", [&] {
+        uno::Reference<beans::XPropertySet> properties(view(), uno::UNO_QUERY_THROW);
+        properties->setPropertyValue("ShowZeroValues", uno::Any(show));
+    });
+}
+
+bool CalcDocument::modified() const
+{
+    return session()->call("读取修改状态", [&] {
+        uno::Reference<util::XModifiable> modifiable(model(), uno::UNO_QUERY);
+        return modifiable.is() && modifiable->isModified();
+    });
+}
+
+} // namespace rm::lo

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/Spreadsheet.h"
+#include "engine/libreoffice/FileIdentity.h"
+
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace rm::lo {
+
+class OfficeSession;
+class CalcWorksheet;
+
+// A spreadsheet document open in our office: the Workbook handle. The
+// session keeps it listed until it is closed, so shutdown can close it.
+class CalcDocument : public Workbook, public std::enable_shared_from_this<CalcDocument> {
+public:
+    struct Opened {
+        css::uno::Reference<css::frame::XModel> model;
+        std::string path;             // absolute
+        bool readOnly = false;
+        bool perCellReads = false;
+    };
+
+    CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened opened);
+
+    std::shared_ptr<Worksheet> activeSheet() override;
+    void close() override;
+
+    // The sheet that the file itself records as active, which the office's
+    // view may not know (see WorkbookFileInfo.h).
+    void recordActiveSheetFromFile(const std::string& name, bool chart);
+
+    // Closes without saving and swallows every failure (shutdown).
+    void discard(bool officeAlive);
+
+    const std::string& path() const { return m_path; }
+    const std::optional<FileIdentity>& identity() const { return m_identity; }
+    bool readOnly() const { return m_readOnly; }
+    bool isOpen() const { return m_model.is(); }
+
+    std::shared_ptr<OfficeSession> session() const;
+    css::uno::Reference<css::sheet::XSpreadsheetView> view() const;
+    const css::uno::Reference<css::frame::XModel>& model() const;
+
+    void saveAs(const std::string& path);
+    void activate(const css::uno::Reference<css::sheet::XSpreadsheet>& sheet);
+    void setShowZeroValues(bool show);
+    bool modified() const;
+
+private:
+    std::weak_ptr<OfficeSession> m_session;
+    css::uno::Reference<css::frame::XModel> m_model;
+    std::string m_path;
+    std::optional<FileIdentity> m_identity;
+    bool m_readOnly;
+    bool m_perCellReads;
+    std::optional<std::string> m_fileActiveSheet;
+    bool m_fileActiveSheetIsChart = false;
+    std::shared_ptr<CalcWorksheet> m_activeSheet;
+};
+
+} // namespace rm::lo

@@ -1,0 +1,166 @@
+#include "engine/libreoffice/CalcWorksheet.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/SheetTextExport.h"
+#include "engine/libreoffice/UnoErrors.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XConditionalFormats.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+
+using namespace css;
+
+namespace rm::lo {
+
+namespace {
+
+// Beyond this many formula cells a sheet is simply read live.
+constexpr long long MaxTrackedFormulaCells = 2'000'000;
+
+void checkPosition(int row, int column)
+{
+    if (row < 1 || column < 1)
+        throw Error(ErrorNumber::CellAccessFailed,
+                    "单元格位置无效（第 " + std::to_string(row) + " 行，第 " + std::to_string(column) + " 列）。");
+}
+
+bool hasConditionalFormats(const uno::Reference<sheet::XSpreadsheet>& sheet)
+{
+    uno::Reference<beans::XPropertySet> properties(sheet, uno::UNO_QUERY);
+    if (!properties.is() || !properties->getPropertySetInfo()->hasPropertyByName("ConditionalFormats"))
+        return false;
+    uno::Reference<sheet::XConditionalFormats> formats(properties->getPropertyValue("ConditionalFormats"), uno::UNO_QUERY);
+    return formats.is() && formats->getLength() > 0;
+}
+
+} // namespace
+
+CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcDocument> document, uno::Reference<sheet::XSpreadsheet> sheet,
+                             bool perCellReads)
+    : m_document(std::move(document)), m_sheet(std::move(sheet)), m_perCellReads(perCellReads)
+{
+}
+
+CalcWorksheet::UsedArea CalcWorksheet::usedArea()
+{
+    return m_document->session()->call("读取已用区域", [&] {
+        const uno::Reference<sheet::XSheetCellCursor> cursor = m_sheet->createCursor();
+        uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
+        used->gotoStartOfUsedArea(false);
+        used->gotoEndOfUsedArea(true);
+        uno::Reference<sheet::XCellRangeAddressable> addressable(cursor, uno::UNO_QUERY_THROW);
+        const table::CellRangeAddress area = addressable->getRangeAddress();
+        return UsedArea{long(area.EndRow) - area.StartRow + 1, long(area.EndColumn) - area.StartColumn + 1};
+    });
+}
+
+long CalcWorksheet::usedRangeRowCount()
+{
+    return usedArea().rows;
+}
+
+long CalcWorksheet::usedRangeColumnCount()
+{
+    return usedArea().columns;
+}
+
+std::string CalcWorksheet::liveCellText(int row, int column)
+{
+    checkPosition(row, column);
+    try {
+        return m_document->session()->call("读取单元格", [&] {
+            uno::Reference<text::XText> text(m_sheet->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
+            return toUtf8(text->getString());
+        });
+    } catch (const Error& error) {
+        if (error.number() != ErrorNumber::OfficeCallFailed)
+            throw;
+        throw Error(ErrorNumber::CellAccessFailed, "无法读取第 " + std::to_string(row) + " 行第 " +
+                                                       std::to_string(column) + " 列的单元格：" + error.description());
+    }
+}
+
+std::string CalcWorksheet::cellText(int row, int column)
+{
+    if (m_perCellReads)
+        return liveCellText(row, column);
+    checkPosition(row, column);
+    if (!m_snapshot)
+        takeSnapshot();
+    if (m_perCellReads || readsLive(row, column))
+        return liveCellText(row, column);
+    return m_snapshot->text(row, column);
+}
+
+bool CalcWorksheet::readsLive(int row, int column) const
+{
+    return m_liveCells.count(key(row, column)) != 0;
+}
+
+void CalcWorksheet::takeSnapshot()
+{
+    const bool editable = !m_document->readOnly();
+    m_document->session()->call("读取工作表内容", [&] {
+        if (editable) {
+            if (hasConditionalFormats(m_sheet)) {
+                m_perCellReads = true;
+                return;
+            }
+            uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
+            const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
+            long long count = 0;
+            for (const auto& range : formulas)
+                count += (long long)(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
+            if (count > MaxTrackedFormulaCells) {
+                m_perCellReads = true;
+                return;
+            }
+            for (const auto& range : formulas)
+                for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
+                    for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c)
+                        m_liveCells.insert(key(r + 1, c + 1));
+        }
+        uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
+        m_snapshot = exportSheetTexts(m_document->model(), addressable->getRangeAddress().Sheet);
+    });
+}
+
+void CalcWorksheet::setCellValue2(int row, int column, double value)
+{
+    checkPosition(row, column);
+    try {
+        m_document->session()->call("写入单元格", [&] {
+            m_sheet->getCellByPosition(column - 1, row - 1)->setValue(value);
+        });
+    } catch (const Error& error) {
+        if (error.number() != ErrorNumber::OfficeCallFailed)
+            throw;
+        throw Error(ErrorNumber::CellAccessFailed, "无法写入第 " + std::to_string(row) + " 行第 " +
+                                                       std::to_string(column) + " 列的单元格：" + error.description());
+    }
+    m_liveCells.insert(key(row, column));
+}
+
+void CalcWorksheet::activate()
+{
+    m_document->activate(m_sheet);
+}
+
+void CalcWorksheet::saveAs(const std::string& path)
+{
+    m_document->saveAs(path);
+}
+
+} // namespace rm::lo

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/Spreadsheet.h"
+#include "engine/libreoffice/CsvGrid.h"
+
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+
+#include <memory>
+#include <optional>
+#include <unordered_set>
+
+namespace rm::lo {
+
+class CalcDocument;
+
+// A worksheet of a document in our office.
+//
+// Texts are read in bulk unless per-cell reads were asked for: the first read
+// exports the whole sheet's displayed texts at once. That copy stays exact
+// because a read-only source never changes; on an editable sheet only the
+// cells we write change, plus formula cells after any write, so those two
+// kinds are always read live from the office. A sheet with conditional
+// formats (which may change a cell's format after a write) is read live.
+class CalcWorksheet : public Worksheet {
+public:
+    CalcWorksheet(std::shared_ptr<CalcDocument> document, css::uno::Reference<css::sheet::XSpreadsheet> sheet,
+                  bool perCellReads);
+
+    long usedRangeRowCount() override;
+    long usedRangeColumnCount() override;
+    std::string cellText(int row, int column) override;
+    void setCellValue2(int row, int column, double value) override;
+    void activate() override;
+    void saveAs(const std::string& path) override;
+
+    // The live text of a cell, by its own remote call (the reference path).
+    std::string liveCellText(int row, int column);
+
+private:
+    struct UsedArea {
+        long rows;
+        long columns;
+    };
+    UsedArea usedArea();
+    void takeSnapshot();
+    bool readsLive(int row, int column) const;
+    static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
+
+    std::shared_ptr<CalcDocument> m_document;
+    css::uno::Reference<css::sheet::XSpreadsheet> m_sheet;
+    bool m_perCellReads;
+    std::optional<CsvGrid> m_snapshot;
+    std::unordered_set<long long> m_liveCells;   // formula cells and cells we wrote
+};
+
+} // namespace rm::lo

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace rm::lo {
+
+// Reads one stream out of an OLE2 compound file (the container of binary .xls
+// workbooks). nullopt when the file is no compound file, is damaged, or has no
+// stream of that name in its root storage.
+std::optional<std::string> readCompoundFileStream(const std::string& fileBytes, const std::u16string& streamName);
+
+bool looksLikeCompoundFile(const std::string& fileBytes);
+
+} // namespace rm::lo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace rm::lo {
+
+// The cells of a CSV text (RFC 4180 quoting: a quoted field may hold the
+// separator, line breaks and doubled quotes). Rows and columns count from 1;
+// a cell beyond the text is empty.
+class CsvGrid {
+public:
+    CsvGrid() = default;
+    CsvGrid(const std::string& csv, char separator);
+
+    const std::string& text(long row, long column) const;
+    long rowCount() const { return static_cast<long>(m_rows.size()); }
+
+private:
+    std::vector<std::vector<std::string>> m_rows;
+};
+
+} // namespace rm::lo

@@ -1,0 +1,75 @@
+#include "engine/libreoffice/OfficeConnection.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/UnoErrors.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <cppuhelper/bootstrap.hxx>
+
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+using namespace css;
+
+namespace rm::lo {
+
+uno::Reference<uno::XComponentContext> localUnoContext()
+{
+    static std::once_flag once;
+    static uno::Reference<uno::XComponentContext> context;
+    static std::string failure;
+    std::call_once(once, [] {
+        setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:/usr/lib/libreoffice/program/fundamentalrc", 0);
+        try {
+            context = cppu::defaultBootstrap_InitialComponentContext();
+        } catch (const uno::Exception& e) {
+            failure = toUtf8(e.Message);
+        }
+    });
+    if (!context.is())
+        throw Error(ErrorNumber::OfficeNotInstalled, "无法初始化 LibreOffice 的 UNO 运行环境：" + failure);
+    return context;
+}
+
+OfficeConnection::OfficeConnection(const std::string& pipeName, int timeoutMs,
+                                   const std::function<bool()>& stillStarting)
+{
+    const auto local = localUnoContext();
+    const auto resolver = officeCall("连接 LibreOffice", [&] { return bridge::UnoUrlResolver::create(local); });
+    const OUString url = toOUString("uno:pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        try {
+            m_context.set(resolver->resolve(url), uno::UNO_QUERY_THROW);
+            break;
+        } catch (const connection::NoConnectException&) {
+        } catch (const uno::Exception& e) {
+            throw Error(ErrorNumber::OfficeStartFailed, "无法连接 LibreOffice：" + toUtf8(e.Message));
+        }
+        if (!stillStarting())
+            throw Error(ErrorNumber::OfficeStartFailed, "LibreOffice 启动失败：办公软件进程意外退出。");
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw Error(ErrorNumber::OfficeStartFailed,
+                        "LibreOffice 启动失败：" + std::to_string(timeoutMs) + " 毫秒内没有响应。");
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    m_desktop = officeCall("连接 LibreOffice", [&] { return frame::Desktop::create(m_context); });
+}
+
+uno::Reference<uno::XInterface> OfficeConnection::createService(const char* name) const
+{
+    return officeCall(std::string("创建服务 ") + name, [&] {
+        auto service = m_context->getServiceManager()->createInstanceWithContext(OUString::createFromAscii(name), m_context);
+        if (!service.is())
+            throw uno::RuntimeException("service unavailable: " + OUString::createFromAscii(name));
+        return service;
+    });
+}
+
+} // namespace rm::lo

@@ -1,0 +1,196 @@
+#include "engine/libreoffice/OfficeProcess.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace rm::lo {
+
+namespace {
+
+std::vector<std::string> officeArguments(const OfficeProcess::Launch& launch)
+{
+    return {launch.sofficePath,
+            "--headless",
+            "--norestore",
+            "--nologo",
+            "--nodefault",
+            "--nofirststartwizard",
+            "--nolockcheck",
+            "--accept=pipe,name=" + launch.pipeName + ";urp;StarOffice.ComponentContext",
+            "-env:UserInstallation=" + launch.installationUrl};
+}
+
+// Our environment with the office's locale in place of ours.
+std::vector<std::string> officeEnvironment(const std::string& localeName)
+{
+    std::vector<std::string> env;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string item = *entry;
+        if (item.rfind("LANG=", 0) == 0 || item.rfind("LC_", 0) == 0 || item.rfind("LANGUAGE=", 0) == 0)
+            continue;
+        env.push_back(item);
+    }
+    env.push_back("LANG=" + localeName + ".UTF-8");
+    env.push_back("LC_ALL=" + localeName + ".UTF-8");
+    return env;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings)
+{
+    std::vector<char*> result;
+    for (auto& s : strings)
+        result.push_back(s.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+void closeInheritedDescriptors(int keep)
+{
+    // Keep only `keep` (moved to 3): other pipes of ours must not be held open here.
+    if (keep != 3) {
+        dup2(keep, 3);
+        close(keep);
+    }
+#ifdef SYS_close_range
+    if (syscall(SYS_close_range, 4u, ~0u, 0u) == 0)
+        return;
+#endif
+    const long max = sysconf(_SC_OPEN_MAX);
+    for (long fd = 4; fd < (max > 0 && max < 65536 ? max : 65536); ++fd)
+        close(static_cast<int>(fd));
+}
+
+// Runs in the forked watchdog (async-signal-safe calls only).
+[[noreturn]] void runWatchdog(int lifeline, const char* program, char** argv, char** envp, int logFd)
+{
+    const pid_t office = fork();
+    if (office == 0) {
+        close(3);
+        dup2(logFd, 1);
+        dup2(logFd, 2);
+        close(logFd);
+        execve(program, argv, envp);
+        _exit(127);
+    }
+    close(logFd);
+    int status = 0;
+    if (office > 0) {
+        for (;;) {
+            pollfd p{lifeline, POLLIN, 0};
+            const int ready = poll(&p, 1, 200);
+            if (ready > 0)
+                break;   // end-of-file (or stray data): our owner is gone
+            const pid_t done = waitpid(office, &status, WNOHANG);
+            if (done == office)
+                break;
+        }
+    }
+    signal(SIGTERM, SIG_IGN);
+    ::kill(0, SIGKILL);   // the whole group, this process last
+    _exit(0);
+}
+
+} // namespace
+
+OfficeProcess::OfficeProcess(const Launch& launch)
+{
+    if (access(launch.sofficePath.c_str(), X_OK) != 0)
+        throw Error(ErrorNumber::OfficeNotInstalled,
+                    "未找到 LibreOffice（" + launch.sofficePath + " 不存在或不可执行），请先安装 LibreOffice Calc。");
+
+    std::vector<std::string> args = officeArguments(launch);
+    std::vector<std::string> env = officeEnvironment(launch.localeName);
+    std::vector<char*> argv = pointers(args);
+    std::vector<char*> envp = pointers(env);
+
+    const int logFd = open(launch.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int pipeFds[2];
+    if (logFd < 0 || devNull < 0 || pipe2(pipeFds, O_CLOEXEC) != 0) {
+        if (logFd >= 0) close(logFd);
+        if (devNull >= 0) close(devNull);
+        throw Error(ErrorNumber::OfficeStartFailed, "无法启动 LibreOffice：无法创建进程所需的文件。");
+    }
+
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        dup2(devNull, 0);
+        dup2(logFd, 1);
+        dup2(logFd, 2);
+        int lifeline = dup(pipeFds[0]);
+        closeInheritedDescriptors(lifeline);
+        const int log = dup(1);
+        runWatchdog(3, argv[0], argv.data(), envp.data(), log);
+    }
+    close(pipeFds[0]);
+    close(logFd);
+    close(devNull);
+    if (child < 0) {
+        close(pipeFds[1]);
+        throw Error(ErrorNumber::OfficeStartFailed, "无法启动 LibreOffice：无法创建进程。");
+    }
+    m_group = child;
+    m_lifeline = pipeFds[1];
+}
+
+OfficeProcess::~OfficeProcess()
+{
+    kill();
+}
+
+bool OfficeProcess::running()
+{
+    if (m_reaped)
+        return false;
+    int status = 0;
+    const pid_t done = waitpid(m_group, &status, WNOHANG);
+    if (done == m_group || (done < 0 && errno == ECHILD)) {
+        m_reaped = true;
+        return false;
+    }
+    return true;
+}
+
+bool OfficeProcess::waitForExit(int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (running()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+void OfficeProcess::kill()
+{
+    if (m_group > 0) {
+        ::kill(-m_group, SIGKILL);
+        if (!m_reaped) {
+            int status = 0;
+            while (waitpid(m_group, &status, 0) < 0 && errno == EINTR) {
+            }
+            m_reaped = true;
+        }
+    }
+    if (m_lifeline >= 0) {
+        close(m_lifeline);
+        m_lifeline = -1;
+    }
+}
+
+} // namespace rm::lo

@@ -1,0 +1,82 @@
+#include "engine/libreoffice/OfficeProfile.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace rm::lo {
+
+namespace {
+
+std::string temporaryFolder()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return (tmp && *tmp) ? tmp : "/tmp";
+}
+
+void writeLocaleSettings(const std::string& directory, const std::string& localeTag)
+{
+    const std::filesystem::path userDir = std::filesystem::path(directory) / "user";
+    std::filesystem::create_directories(userDir);
+    std::ofstream out(userDir / "registrymodifications.xcu");
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\""
+           " xmlns:xs=\"http://www.w3.org/2001/XMLSchema\""
+           " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+           "<item oor:path=\"/org.openoffice.Setup/L10N\"><prop oor:name=\"ooSetupSystemLocale\" oor:op=\"fuse\"><value>"
+        << localeTag
+        << "</value></prop></item>\n"
+           "<item oor:path=\"/org.openoffice.Office.Recovery/AutoSave\"><prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
+           "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" oor:op=\"fuse\"><value>3</value></prop></item>\n"
+           "</oor:items>\n";
+    if (!out)
+        throw Error(ErrorNumber::OfficeStartFailed, "无法写入办公软件的临时配置：" + userDir.string());
+}
+
+} // namespace
+
+OfficeProfile::OfficeProfile(const std::string& localeTag)
+{
+    std::string pattern = temporaryFolder() + "/reportmerge-office-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data()))
+        throw Error(ErrorNumber::OfficeStartFailed, "无法创建办公软件的临时配置文件夹：" + pattern);
+    m_directory = buffer.data();
+    try {
+        writeLocaleSettings(m_directory, localeTag);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_directory, ignored);
+        throw;
+    }
+}
+
+OfficeProfile::~OfficeProfile()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_directory, ignored);
+}
+
+std::string OfficeProfile::installationUrl() const
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (unsigned char c : m_directory) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            url += static_cast<char>(c);
+        } else {
+            url += '%';
+            url += hex[c >> 4];
+            url += hex[c & 15];
+        }
+    }
+    return url;
+}
+
+} // namespace rm::lo

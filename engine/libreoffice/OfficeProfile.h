@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace rm::lo {
+
+// A private user installation for one office process: a fresh temporary
+// folder (never the user's own profile) whose settings make the office format
+// in the given locale. The folder is removed with this object.
+class OfficeProfile {
+public:
+    // localeTag like "de-DE". Throws rm::Error (OfficeStartFailed) when the folder cannot be made.
+    explicit OfficeProfile(const std::string& localeTag);
+    ~OfficeProfile();
+    OfficeProfile(const OfficeProfile&) = delete;
+    OfficeProfile& operator=(const OfficeProfile&) = delete;
+
+    const std::string& directory() const { return m_directory; }
+    // The -env:UserInstallation value.
+    std::string installationUrl() const;
+
+private:
+    std::string m_directory;
+};
+
+} // namespace rm::lo

@@ -1,0 +1,107 @@
+#include "engine/libreoffice/OfficeSession.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/UserLocale.h"
+#include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/UnoErrors.h"
+
+#include <atomic>
+#include <random>
+#include <unistd.h>
+
+namespace rm::lo {
+
+namespace {
+
+std::string uniquePipeName()
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    return "reportmerge-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + "-" +
+           std::to_string(random());
+}
+
+} // namespace
+
+OfficeSession::OfficeSession(const Settings& settings)
+{
+    localUnoContext();   // fails early, before anything is started, when UNO is unusable
+    const std::string pipeName = uniquePipeName();
+    m_profile = std::make_unique<OfficeProfile>(toOfficeLocaleTag(settings.localeName));
+    OfficeProcess::Launch launch{settings.sofficePath, pipeName, m_profile->installationUrl(),
+                                 settings.localeName, m_profile->directory() + "/office.log"};
+    m_process = std::make_unique<OfficeProcess>(launch);
+    try {
+        m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs,
+                                                          [this] { return m_process->running(); });
+    } catch (...) {
+        m_process->kill();
+        throw;
+    }
+}
+
+OfficeSession::~OfficeSession()
+{
+    shutdown();
+}
+
+const OfficeConnection& OfficeSession::connection() const
+{
+    if (m_ended || !m_connection)
+        throw connectionLostError();
+    return *m_connection;
+}
+
+void OfficeSession::rethrowChecked(const std::string& what)
+{
+    try {
+        rethrowAsError(what);
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeCallFailed && m_process && !m_process->running())
+            throw connectionLostError();
+        throw;
+    }
+}
+
+void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)
+{
+    m_documents.push_back(document);
+}
+
+void OfficeSession::forget(const CalcDocument* document)
+{
+    for (auto it = m_documents.begin(); it != m_documents.end(); ++it) {
+        if (it->get() == document) {
+            m_documents.erase(it);
+            return;
+        }
+    }
+}
+
+void OfficeSession::shutdown()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    const bool alive = m_process && m_process->running();
+    for (const auto& document : m_documents)
+        document->discard(alive);
+    m_documents.clear();
+    if (alive && m_connection) {
+        try {
+            m_connection->desktop()->terminate();
+        } catch (...) {
+            // The office may go away while answering; it is killed below in any case.
+        }
+    }
+    m_connection.reset();
+    if (m_process) {
+        if (alive)
+            m_process->waitForExit(8000);
+        m_process->kill();
+    }
+    m_process.reset();
+    m_profile.reset();
+}
+
+} // namespace rm::lo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/libreoffice/OfficeConnection.h"
+#include "engine/libreoffice/OfficeProcess.h"
+#include "engine/libreoffice/OfficeProfile.h"
+#include "engine/libreoffice/UnoErrors.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rm::lo {
+
+class CalcDocument;
+
+// One running private office: its profile, its process, the connection, and
+// the documents we have open in it. shutdown() closes those documents without
+// saving, terminates the office, waits for it and kills what is left.
+class OfficeSession {
+public:
+    struct Settings {
+        std::string sofficePath;
+        int startTimeoutMs = 60000;
+        std::string localeName;   // "de_DE"
+    };
+
+    explicit OfficeSession(const Settings& settings);
+    ~OfficeSession();
+    OfficeSession(const OfficeSession&) = delete;
+    OfficeSession& operator=(const OfficeSession&) = delete;
+
+    const OfficeConnection& connection() const;
+    bool ended() const { return m_ended; }
+    pid_t processGroup() const { return m_process ? m_process->groupId() : 0; }
+
+    // Runs office calls; any failure becomes an rm::Error, and one that comes
+    // from an office that is gone is reported as OfficeConnectionLost.
+    template <class Call>
+    auto call(const std::string& what, Call&& call) -> decltype(call());
+
+    void adopt(const std::shared_ptr<CalcDocument>& document);
+    void forget(const CalcDocument* document);
+    const std::vector<std::shared_ptr<CalcDocument>>& documents() const { return m_documents; }
+
+    // The document whose window is the active one: the last opened or activated.
+    void setActiveDocument(const std::shared_ptr<CalcDocument>& document) { m_activeDocument = document; }
+    std::shared_ptr<CalcDocument> activeDocument() const { return m_activeDocument.lock(); }
+
+    void shutdown();
+
+private:
+    [[noreturn]] void rethrowChecked(const std::string& what);
+
+    std::unique_ptr<OfficeProfile> m_profile;
+    std::unique_ptr<OfficeProcess> m_process;
+    std::unique_ptr<OfficeConnection> m_connection;
+    std::vector<std::shared_ptr<CalcDocument>> m_documents;
+    std::weak_ptr<CalcDocument> m_activeDocument;
+    bool m_ended = false;
+};
+
+template <class Call>
+auto OfficeSession::call(const std::string& what, Call&& call) -> decltype(call())
+{
+    if (m_ended)
+        throw connectionLostError();
+    try {
+        return call();
+    } catch (...) {
+        rethrowChecked(what);
+    }
+}
+
+} // namespace rm::lo

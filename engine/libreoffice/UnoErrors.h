@@ -1,0 +1,30 @@
+#pragma once
+
+// Every UNO exception leaves the binding as an rm::Error. Wrap each group of
+// office calls in officeCall(): a lost bridge becomes OfficeConnectionLost,
+// anything else OfficeCallFailed with the office's own message.
+
+#include "engine/Error.h"
+
+#include <string>
+#include <utility>
+
+namespace rm::lo {
+
+// To be called inside a catch block: throws the rm::Error for the exception
+// being handled. `what` says in Chinese what was being done ("读取单元格").
+[[noreturn]] void rethrowAsError(const std::string& what);
+
+Error connectionLostError();
+
+template <class Call>
+auto officeCall(const std::string& what, Call&& call) -> decltype(call())
+{
+    try {
+        return std::forward<Call>(call)();
+    } catch (...) {
+        rethrowAsError(what);
+    }
+}
+
+} // namespace rm::lo

@@ -1,0 +1,34 @@
+#include "engine/libreoffice/UnoText.h"
+
+#include <osl/file.hxx>
+
+#include <filesystem>
+
+namespace rm::lo {
+
+OUString toOUString(const std::string& utf8)
+{
+    return OStringToOUString(OString(utf8.data(), static_cast<sal_Int32>(utf8.size())), RTL_TEXTENCODING_UTF8);
+}
+
+std::string toUtf8(const OUString& text)
+{
+    const OString bytes = OUStringToOString(text, RTL_TEXTENCODING_UTF8);
+    return std::string(bytes.getStr(), static_cast<size_t>(bytes.getLength()));
+}
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    return absolute.empty() ? path : absolute.lexically_normal().string();
+}
+
+OUString fileUrlOf(const std::string& path)
+{
+    OUString url;
+    osl::FileBase::getFileURLFromSystemPath(toOUString(absolutePath(path)), url);
+    return url;
+}
+
+} // namespace rm::lo
