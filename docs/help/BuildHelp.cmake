@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.21)
 # Compiles help.chm from the UTF-8 sources in SOURCE_DIR, working in STAGE_DIR.
-# Help viewers read the contents, the index and the project title in the
-# code page of the help file's language (0x804: GB2312/GBK), so those three
-# files are transcoded; the pages keep UTF-8 and declare it.
+# Help viewers read the table of contents and the project title in the code
+# page of the help file's language (0x804: GB2312/GBK), so those two files are
+# transcoded. The index stays UTF-8: chmcmd reads it as UTF-8 when it writes
+# the binary index. The pages keep UTF-8 and declare it.
 #   -DSOURCE_DIR= -DSTAGE_DIR= -DCHMCMD= -DICONV= -DOUTPUT= -DFILES=a,b,...
 
 string(REPLACE "," ";" FILES "${FILES}")
@@ -10,7 +11,7 @@ file(REMOVE_RECURSE "${STAGE_DIR}")
 file(MAKE_DIRECTORY "${STAGE_DIR}")
 
 foreach(name IN LISTS FILES)
-  if(name MATCHES "\\.(hhp|hhc|hhk)$")
+  if(name MATCHES "\\.(hhp|hhc)$")
     file(READ "${SOURCE_DIR}/${name}" text)
     string(REPLACE "charset=utf-8" "charset=gb2312" text "${text}")
     file(WRITE "${STAGE_DIR}/${name}.utf8" "${text}")
