@@ -1,7 +1,6 @@
 #include "engine/FileSearch.h"
 
 #include <algorithm>
-#include <cctype>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -26,9 +25,11 @@ bool isRegularFile(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-char lower(char c)
+// ASCII letters fold; other bytes (UTF-8 included) compare by their unsigned value.
+unsigned char lower(char c)
 {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
 bool endsWithXls(const std::string& name)
@@ -37,7 +38,7 @@ bool endsWithXls(const std::string& name)
     if (name.size() < suffix.size())
         return false;
     return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
-                      [](char a, char b) { return a == lower(b); });
+                      [](char a, char b) { return static_cast<unsigned char>(a) == lower(b); });
 }
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
@@ -46,7 +47,7 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
                                                    [](char x, char y) { return lower(x) < lower(y); });
     const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
                                                       [](char x, char y) { return lower(x) < lower(y); });
-    return less || (!greater && a < b); // equal but for case: a stable, total order
+    return less || (!greater && a < b); // equal but for case: still a total order
 }
 
 } // namespace

@@ -13,11 +13,12 @@ namespace rm {
 
 namespace {
 
-const std::string kNoBreakSpace = "\xC2\xA0";        // U+00A0
-const std::string kNarrowNoBreakSpace = "\xE2\x80\xAF"; // U+202F
-const std::string kThinSpace = "\xE2\x80\x89";        // U+2009
-const std::string kFigureSpace = "\xE2\x80\x87";      // U+2007
-const std::string kMinusSign = "\xE2\x88\x92";        // U+2212
+// Plain literals, not std::string: other files' static objects may use them before ours exist.
+constexpr const char* kNoBreakSpace = "\xC2\xA0";        // U+00A0
+constexpr const char* kNarrowNoBreakSpace = "\xE2\x80\xAF"; // U+202F
+constexpr const char* kThinSpace = "\xE2\x80\x89";        // U+2009
+constexpr const char* kFigureSpace = "\xE2\x80\x87";      // U+2007
+constexpr const char* kMinusSign = "\xE2\x88\x92";        // U+2212
 
 const std::vector<std::string>& blanks()
 {
@@ -149,12 +150,12 @@ private:
     void scanAffixes(bool leading)
     {
         for (bool found = true; found;) {
+            skipBlanks();
             found = consumeSign() || consumeCurrency();
             if (!found && leading && !m_openParen && consume("("))
                 found = m_openParen = true;
             if (!found && !leading && !m_closeParen && consume(")"))
                 found = m_closeParen = true;
-            skipBlanks();
         }
     }
 

@@ -1,0 +1,109 @@
+#include "TempFolder.h"
+
+#include "app/cli/CommandLineMerge.h"
+#include "engine/memory/MemoryBinding.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <unistd.h>
+
+using rm::mem::MemoryBinding;
+using rm::mem::SheetContent;
+using rm::mem::WorkbookContent;
+
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        binding.createWorkbookFile(folder / "template.xls", WorkbookContent(SheetContent().text(1, 1, "?")));
+        binding.createWorkbookFile(folder / "s1.xls", WorkbookContent(SheetContent().number(1, 1, 2)));
+        binding.createWorkbookFile(folder / "s2.xls", WorkbookContent(SheetContent().number(1, 1, 3)));
+    }
+
+    int run(std::vector<std::string> arguments, bool bar = false)
+    {
+        out.str("");
+        err.str("");
+        return rm::cli::runCommandLine(arguments, binding, [this] { ++finished; }, {out, err, bar});
+    }
+
+    TempFolder folder;
+    MemoryBinding binding;
+    std::ostringstream out, err;
+    int finished = 0;
+};
+
+} // namespace
+
+TEST_F(CommandLineTest, MergesAndFinishes)
+{
+    EXPECT_EQ(run({folder / "template.xls", folder / "out.xls", folder / "s1.xls", folder / "s2.xls"}), 0);
+    EXPECT_EQ(binding.savedWorkbook(folder / "out.xls")->active().numberAt(1, 1), 5);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(out.str(), "报表合并完成。\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CommandLineTest, RelativePathsAreTakenFromTheWorkingFolder)
+{
+    char previous[4096];
+    ASSERT_TRUE(getcwd(previous, sizeof previous));
+    ASSERT_EQ(chdir(folder.path().c_str()), 0);
+    const int code = run({"template.xls", "out.xls", "s1.xls", "./s2.xls"});
+    ASSERT_EQ(chdir(previous), 0);
+    EXPECT_EQ(code, 0) << err.str();
+    EXPECT_TRUE(binding.savedWorkbook(folder / "out.xls"));
+}
+
+TEST_F(CommandLineTest, ChecksSpeakTheWindowsWords)
+{
+    EXPECT_EQ(run({folder / "none.xls", folder / "out.xls", folder / "s1.xls"}), rm::cli::ExitInputMissing);
+    EXPECT_EQ(err.str(), "模板文件未找到，请重新选择模板文件。\n");
+    EXPECT_EQ(run({folder.path(), folder / "out.xls", folder / "s1.xls"}), rm::cli::ExitInputMissing);
+    EXPECT_EQ(err.str(), "模板文件未找到，请重新选择模板文件。\n");
+
+    EXPECT_EQ(run({folder / "template.xls", folder / "out.xls"}), rm::cli::ExitInputMissing);
+    EXPECT_EQ(err.str(), "请添加相应的合并文件。\n");
+
+    EXPECT_EQ(run({folder / "template.xls", folder / "out.xls", folder / "s1.xls", folder / "x.xls", folder / "y.xls"}),
+              rm::cli::ExitInputMissing);
+    EXPECT_EQ(err.str(), "请检查" + (folder / "x.xls") + "是否存在。\n");
+    EXPECT_TRUE(binding.events().empty());
+    EXPECT_EQ(finished, 0);
+}
+
+TEST_F(CommandLineTest, MergeFailureIsPrintedWithItsNumber)
+{
+    binding.failOpen(folder / "s2.xls", rm::Error(2012, "文件已加密"));
+    EXPECT_EQ(run({folder / "template.xls", folder / "out.xls", folder / "s1.xls", folder / "s2.xls"}),
+              rm::cli::ExitMergeFailed);
+    EXPECT_EQ(err.str(), "错误:2012\n文件已加密\n");
+    EXPECT_EQ(finished, 0);
+
+    EXPECT_EQ(run({folder / "template.xls", folder.path() + "/", folder / "s1.xls"}), rm::cli::ExitMergeFailed);
+    EXPECT_EQ(err.str().substr(0, 12), "错误:1001\n");
+}
+
+TEST_F(CommandLineTest, HelpAndUsage)
+{
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out.str().find("reportmerge-cli"), std::string::npos);
+    EXPECT_EQ(run({"a.xls"}), rm::cli::ExitUsage);
+    EXPECT_NE(err.str().find("Usage"), std::string::npos);
+    EXPECT_EQ(run({"--bogus", "a", "b", "c"}), rm::cli::ExitUsage);
+    // After "--", names that look like options are paths.
+    writeBytes(folder / "-s.xls", "x");
+    EXPECT_EQ(run({"--", folder / "template.xls", folder / "out.xls", "-s.xls"}), rm::cli::ExitInputMissing);
+}
+
+TEST_F(CommandLineTest, ProgressBarOnlyWhenAsked)
+{
+    run({folder / "template.xls", folder / "out.xls", folder / "s1.xls"}, false);
+    EXPECT_EQ(err.str(), "");
+    run({folder / "template.xls", folder / "out2.xls", folder / "s1.xls"}, true);
+    EXPECT_NE(err.str().find("100%"), std::string::npos);
+    EXPECT_EQ(err.str().back(), '\n');
+}
