@@ -65,6 +65,11 @@ void LibreOfficeBinding::shutdown()
     m_impl->session.reset();
 }
 
+std::shared_ptr<OfficeSession> LibreOfficeBinding::session()
+{
+    return m_impl->currentSession();
+}
+
 long LibreOfficeBinding::officeProcessId() const
 {
     return m_impl->session && !m_impl->session->ended() ? m_impl->session->processGroup() : 0;

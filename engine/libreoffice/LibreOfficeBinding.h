@@ -13,6 +13,8 @@
 
 namespace rm::lo {
 
+class OfficeSession;
+
 struct OfficeOptions {
     // The office's `soffice` launcher script.
     std::string sofficePath = "/usr/lib/libreoffice/program/soffice";
@@ -44,6 +46,9 @@ public:
 
     // Process id of the private office, 0 while none runs (tests and benchmarks).
     long officeProcessId() const;
+
+    // The running office (started when needed), for this binding's own tests and tools.
+    std::shared_ptr<OfficeSession> session();
 
     struct Impl;
 

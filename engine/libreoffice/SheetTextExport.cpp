@@ -6,9 +6,9 @@
 #include <com/sun/star/frame/XStorable.hpp>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 #include <vector>
 
 using namespace css;
@@ -27,22 +27,38 @@ OUString exportOptions(int sheetIndex)
     return toOUString("9,34,76,1,,0,true,false,true,false,false," + std::to_string(sheetIndex + 1));
 }
 
-class TemporaryFile {
+// A private folder for the export: the office names the file after the
+// sheet ("name-Sheet1"), so the one file found in it is read.
+class ExportFolder {
 public:
-    TemporaryFile()
+    ExportFolder()
     {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string((tmp && *tmp) ? tmp : "/tmp") + "/reportmerge-sheet-XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
-        const int fd = mkstemp(buffer.data());
-        if (fd < 0)
-            throw uno::RuntimeException("cannot create a temporary file for the sheet's texts");
-        ::close(fd);
+        if (!mkdtemp(buffer.data()))
+            throw uno::RuntimeException("cannot create a temporary folder for the sheet's texts");
         m_path = buffer.data();
     }
-    ~TemporaryFile() { ::unlink(m_path.c_str()); }
+    ~ExportFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
     const std::string& path() const { return m_path; }
+
+    std::string content() const
+    {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path, error)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            return bytes.str();
+        }
+        throw uno::RuntimeException("the sheet's texts were not exported");
+    }
 
 private:
     std::string m_path;
@@ -52,17 +68,14 @@ private:
 
 CsvGrid exportSheetTexts(const uno::Reference<frame::XModel>& model, int sheetIndex)
 {
-    TemporaryFile file;
+    ExportFolder folder;
     uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
     const auto arguments = sequence<beans::PropertyValue>({
         property("FilterName", OUString("Text - txt - csv (StarCalc)")),
         property("FilterOptions", exportOptions(sheetIndex)),
         property("Overwrite", true)});
-    storable->storeToURL(fileUrlOf(file.path()), arguments);
-    std::ifstream in(file.path(), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return CsvGrid(content.str(), Separator);
+    storable->storeToURL(fileUrlOf(folder.path() + "/sheet.csv"), arguments);
+    return CsvGrid(folder.content(), Separator);
 }
 
 } // namespace rm::lo

@@ -1,0 +1,125 @@
+#include "WorkbookMaker.h"
+
+#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/SaveFilter.h"
+#include "engine/libreoffice/UnoProperties.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+
+#include <stdexcept>
+
+using namespace css;
+
+namespace rm::lo::test {
+
+WorkbookMaker::WorkbookMaker(OfficeSession& session, const std::vector<std::string>& sheetNames)
+{
+    uno::Reference<frame::XComponentLoader> loader(session.connection().desktop(), uno::UNO_QUERY_THROW);
+    m_model.set(loader->loadComponentFromURL("private:factory/scalc", "_blank", 0,
+                                             sequence<beans::PropertyValue>({property("Hidden", true)})),
+                uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XSpreadsheetDocument> document(m_model, uno::UNO_QUERY_THROW);
+    const auto sheets = document->getSheets();
+    const auto existing = sheets->getElementNames();
+    for (size_t i = 0; i < sheetNames.size(); ++i)
+        sheets->insertNewByName(toOUString("__new" + std::to_string(i)), static_cast<sal_Int16>(i));
+    for (const auto& name : existing)
+        sheets->removeByName(name);
+    for (size_t i = 0; i < sheetNames.size(); ++i) {
+        uno::Reference<container::XNamed> named(sheet(static_cast<int>(i)), uno::UNO_QUERY_THROW);
+        named->setName(toOUString(sheetNames[i]));
+    }
+}
+
+WorkbookMaker::~WorkbookMaker()
+{
+    try {
+        uno::Reference<util::XCloseable>(m_model, uno::UNO_QUERY_THROW)->close(true);
+    } catch (...) {
+    }
+}
+
+uno::Reference<sheet::XSpreadsheet> WorkbookMaker::sheet(int index) const
+{
+    uno::Reference<sheet::XSpreadsheetDocument> document(m_model, uno::UNO_QUERY_THROW);
+    uno::Reference<container::XIndexAccess> sheets(document->getSheets(), uno::UNO_QUERY_THROW);
+    return uno::Reference<sheet::XSpreadsheet>(sheets->getByIndex(index), uno::UNO_QUERY_THROW);
+}
+
+void WorkbookMaker::applyFormat(int sheetIndex, int row, int column, const std::string& format)
+{
+    if (format.empty())
+        return;
+    uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
+    const auto formats = supplier->getNumberFormats();
+    const lang::Locale locale;   // the office's own locale, so a file opened elsewhere follows that one
+    sal_Int32 key = formats->queryKey(toOUString(format), locale, false);
+    if (key < 0)
+        key = formats->addNew(toOUString(format), locale);
+    uno::Reference<beans::XPropertySet> cell(sheet(sheetIndex)->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
+    cell->setPropertyValue("NumberFormat", uno::Any(key));
+}
+
+WorkbookMaker& WorkbookMaker::number(int sheetIndex, int row, int column, double value, const std::string& format)
+{
+    sheet(sheetIndex)->getCellByPosition(column - 1, row - 1)->setValue(value);
+    applyFormat(sheetIndex, row, column, format);
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::text(int sheetIndex, int row, int column, const std::string& content)
+{
+    uno::Reference<text::XText> cell(sheet(sheetIndex)->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
+    cell->setString(toOUString(content));
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::formula(int sheetIndex, int row, int column, const std::string& content,
+                                      const std::string& format)
+{
+    sheet(sheetIndex)->getCellByPosition(column - 1, row - 1)->setFormula(toOUString(content));
+    applyFormat(sheetIndex, row, column, format);
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::background(int sheetIndex, int row, int column, int rgb)
+{
+    uno::Reference<beans::XPropertySet> cell(sheet(sheetIndex)->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
+    cell->setPropertyValue("CellBackColor", uno::Any(sal_Int32(rgb)));
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::activeSheet(int sheetIndex)
+{
+    uno::Reference<sheet::XSpreadsheetView> view(m_model->getCurrentController(), uno::UNO_QUERY_THROW);
+    view->setActiveSheet(sheet(sheetIndex));
+    return *this;
+}
+
+void WorkbookMaker::save(const std::string& path, const std::string& password)
+{
+    std::string filter = saveFilterForPath(path);
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".csv") == 0)
+        filter = "Text - txt - csv (StarCalc)";
+    if (filter.empty())
+        throw std::invalid_argument("no filter for " + path);
+    std::vector<beans::PropertyValue> arguments{property("FilterName", toOUString(filter)), property("Overwrite", true)};
+    if (!password.empty())
+        arguments.push_back(property("Password", toOUString(password)));
+    uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
+    storable->storeToURL(fileUrlOf(path), uno::Sequence<beans::PropertyValue>(arguments.data(), sal_Int32(arguments.size())));
+}
+
+} // namespace rm::lo::test

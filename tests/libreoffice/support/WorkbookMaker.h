@@ -1,0 +1,46 @@
+#pragma once
+
+// Makes workbook files for the tests through the office itself: a new
+// spreadsheet document, filled cell by cell, stored in the format that the
+// file name's extension asks for.
+
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+
+#include <string>
+#include <vector>
+
+namespace rm::lo {
+class OfficeSession;
+}
+
+namespace rm::lo::test {
+
+class WorkbookMaker {
+public:
+    // A new document whose sheets have these names (at least one).
+    WorkbookMaker(OfficeSession& session, const std::vector<std::string>& sheetNames = {"Sheet1"});
+    ~WorkbookMaker();
+    WorkbookMaker(const WorkbookMaker&) = delete;
+    WorkbookMaker& operator=(const WorkbookMaker&) = delete;
+
+    // Sheets count from 0, rows and columns from 1. An empty format keeps the default.
+    WorkbookMaker& number(int sheet, int row, int column, double value, const std::string& format = {});
+    WorkbookMaker& text(int sheet, int row, int column, const std::string& text);
+    WorkbookMaker& formula(int sheet, int row, int column, const std::string& formula, const std::string& format = {});
+    WorkbookMaker& background(int sheet, int row, int column, int rgb);
+    WorkbookMaker& activeSheet(int sheet);
+
+    // Stores under `path` (filter by extension: .xls, .xlsx, .ods, .csv), optionally with a password.
+    void save(const std::string& path, const std::string& password = {});
+
+    const css::uno::Reference<css::frame::XModel>& model() const { return m_model; }
+
+private:
+    css::uno::Reference<css::sheet::XSpreadsheet> sheet(int index) const;
+    void applyFormat(int sheet, int row, int column, const std::string& format);
+
+    css::uno::Reference<css::frame::XModel> m_model;
+};
+
+} // namespace rm::lo::test
