@@ -1,0 +1,21 @@
+// reportmerge: the merge window.
+
+#include "engine/libreoffice/LibreOfficeBinding.h"
+#include "ui/Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    int result = 0;
+    {
+        // Declared before the window, so destroyed after it: the private
+        // office never outlives the program.
+        rm::lo::LibreOfficeBinding binding;
+        rm::ui::Form1 window(binding);
+        window.showCentred();
+        result = application.exec();
+    }
+    return result;
+}

@@ -1,0 +1,318 @@
+// The window as built: every control's place, text, font, colour and
+// visibility; stacking; focus order and keys; fixed size; start-up.
+
+#include "UiTestSupport.h"
+
+#include "engine/memory/MemoryBinding.h"
+#include "ui/Form1.h"
+#include "ui/LineControl.h"
+#include "ui/TemplateSetting.h"
+#include "ui/WindowTexts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace rm::ui;
+using namespace rm::ui::test;
+
+namespace {
+
+QString shownText(QWidget* w)
+{
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title();
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    return QString();
+}
+
+} // namespace
+
+class Form1WindowTest : public QObject {
+    Q_OBJECT
+
+    TemporarySettings* m_settings = nullptr;
+    rm::mem::MemoryBinding m_binding;
+
+    std::unique_ptr<Form1> makeForm(TestDesktop& desktop) { return std::make_unique<Form1>(m_binding, desktop.services()); }
+
+private slots:
+    void initTestCase() { m_settings = new TemporarySettings; }
+    void cleanupTestCase() { delete m_settings; }
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("family");      // "" = the window's font
+        QTest::addColumn<double>("points");
+        QTest::addColumn<int>("weight");
+        QTest::addColumn<QColor>("textColour");   // invalid = the default
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("enabled");
+
+        const QColor standard;
+        auto row = [](const char* name, const char* kind, const char* container, QRect box, const QString& text,
+                      const QString& family, double points, int weight, QColor colour, bool visible, bool enabled) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind) << QString::fromLatin1(container)
+                                << box << text << family << points << weight << colour << visible << enabled;
+        };
+        row("help_command", "QPushButton", "Form1", {510, 372, 49, 25}, "帮助", "", 9, 400, standard, true, true);
+        row("save_command", "QPushButton", "Form1", {352, 372, 149, 25}, "开始合并", "", 9, 400, standard, true, true);
+        row("ProgressBar1", "QProgressBar", "Form1", {14, 352, 465, 13}, "", "", 9, 400, standard, true, true);
+        row("open_command", "QPushButton", "Form1", {488, 50, 65, 25}, "打开", "", 9, 400, standard, true, true);
+        row("Frame1", "QGroupBox", "Form1", {8, 80, 553, 289}, "需要合并的文件列表", "", 9, 400, standard, true, true);
+        row("List1", "QListWidget", "Frame1", {8, 16, 465, 256}, "", "", 9, 400, standard, true, true);
+        row("del_command", "QPushButton", "Frame1", {480, 104, 65, 33}, "移除", "", 9, 400, standard, true, true);
+        row("addFloder_command", "QPushButton", "Frame1", {480, 56, 65, 33}, "添加目录所有文件", "", 9, 400, standard, true, true);
+        row("add_command", "QPushButton", "Frame1", {480, 16, 65, 33}, "添加", "", 9, 400, standard, true, true);
+        row("tplpath_text", "QLineEdit", "Form1", {82, 48, 399, 25}, "", "", 9, 400, standard, true, false);
+        row("lblSite", "QLabel", "Form1", {478, 22, 101, 15}, "www.brivane.example", "Arial", 7.5, 400, QColor(0, 0, 255), true, true);
+        row("Label5", "QLabel", "Form1", {202, 24, 361, 15}, "简单实用的就是最好的！更多免费好用软件请访问：", "", 9, 400, standard, true, true);
+        row("Label4_0", "QLabel", "Form1", {10, -2, 141, 49}, "Brivane", "Arial Black", 21.75, 900, QColor(255, 0, 0), true, true);
+        row("Label3", "QLabel", "Form1", {8, 374, 337, 17}, "正在处理，请稍候……", "", 9, 400, standard, false, true);
+        row("Line1_0", "rm::ui::LineControl", "Form1", {0, 40, 568, 1}, "", "", 9, 400, standard, true, true);
+        row("Label2", "QLabel", "Form1", {12, 52, 73, 25}, "模板文件：", "宋体", 10.5, 400, standard, true, true);
+        row("label1", "QLabel", "Form1", {114, 14, 83, 20}, "合并报表", "黑体", 15, 400, standard, true, true);
+        row("Line1_1", "rm::ui::LineControl", "Form1", {0, 41, 568, 2}, "", "", 9, 400, standard, true, true);
+        row("Label4_1", "QLabel", "Form1", {12, 0, 141, 49}, "Brivane", "Arial Black", 21.75, 900, QColor(255, 255, 255), true, true);
+    }
+
+    void controls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, container);
+        QFETCH(QRect, box);
+        QFETCH(QString, text);
+        QFETCH(QString, family);
+        QFETCH(double, points);
+        QFETCH(int, weight);
+        QFETCH(QColor, textColour);
+        QFETCH(bool, visible);
+        QFETCH(bool, enabled);
+
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        form->show();
+        auto* w = form->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QVERIFY(w->inherits(kind.toLatin1().constData()));
+        QCOMPARE(w->parentWidget()->objectName(), container);
+        QCOMPARE(w->geometry(), box);
+        QCOMPARE(shownText(w), text);
+        if (family.isEmpty())
+            QCOMPARE(w->font(), form->font());
+        else
+            QCOMPARE(w->font().family(), family);
+        QCOMPARE(w->font().pointSizeF(), points);
+        QCOMPARE(int(w->font().weight()), weight);
+        if (textColour.isValid())
+            QCOMPARE(w->palette().color(QPalette::WindowText), textColour);
+        QCOMPARE(w->isVisible(), visible);
+        QCOMPARE(w->isEnabled(), enabled);
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            QVERIFY(!label->autoFillBackground());
+            QVERIFY(label->alignment() & Qt::AlignLeft);
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            QVERIFY(!button->isDefault());
+            QVERIFY(!button->autoDefault());
+        }
+    }
+
+    void window_font_and_special_drawing()
+    {
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        QCOMPARE(form->font().pointSizeF(), 9.0);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Brivane 合并报表"));
+        QVERIFY(!form->windowIcon().isNull());
+        QCOMPARE(form->windowIcon().availableSizes().value(0), QSize(32, 32));
+        auto* site = form->findChild<QLabel*>("lblSite");
+        QVERIFY(site->font().underline());
+        QCOMPARE(site->cursor().shape(), Qt::WhatsThisCursor);
+        QCOMPARE(form->findChild<LineControl*>("Line1_1")->colour(), QColor(255, 255, 255));
+        QCOMPARE(form->findChild<LineControl*>("Line1_0")->colour(), form->palette().color(QPalette::WindowText));
+        auto* field = form->findChild<QLineEdit*>("tplpath_text");
+        QCOMPARE(field->focusPolicy(), Qt::NoFocus);
+        auto* list = form->findChild<QListWidget*>("List1");
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QVERIFY(!list->isSortingEnabled());
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(form->findChild<QProgressBar*>("ProgressBar1")->value(), 0);
+    }
+
+    void stacking_puts_windowed_controls_in_front_of_drawn_items()
+    {
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        QStringList frontToBack;
+        const QObjectList children = form->children();
+        for (auto it = children.crbegin(); it != children.crend(); ++it)
+            if (qobject_cast<QWidget*>(*it))
+                frontToBack << (*it)->objectName();
+        QCOMPARE(frontToBack, (QStringList{"help_command", "save_command", "ProgressBar1", "open_command", "Frame1",
+                                           "tplpath_text", "lblSite", "Label5", "Label4_0", "Label3", "Line1_0",
+                                           "Label2", "label1", "Line1_1", "Label4_1"}));
+        form->show();
+        // lblSite over Label5 where they overlap; the bar over the frame's lower part.
+        QCOMPARE(form->childAt(490, 27)->objectName(), QStringLiteral("lblSite"));
+        QCOMPARE(form->childAt(100, 358)->objectName(), QStringLiteral("ProgressBar1"));
+        // The red logo over its white shadow.
+        QCOMPARE(form->childAt(40, 20)->objectName(), QStringLiteral("Label4_0"));
+        // Lines take no pointer: the pointer over them is over the bare surface.
+        QCOMPARE(form->childAt(560, 41), nullptr);
+    }
+
+    void fixed_size_without_maximise()
+    {
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        form->showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCOMPARE(form->size(), QSize(567, 401));
+        QCOMPARE(form->minimumSize(), QSize(567, 401));
+        QCOMPARE(form->maximumSize(), QSize(567, 401));
+        const Qt::WindowFlags flags = form->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(flags & Qt::WindowSystemMenuHint);
+        const QRect screen = form->screen()->availableGeometry();
+        QCOMPARE(form->geometry().center(), QRect(form->geometry().topLeft(), QSize(567, 401)).center());
+        QVERIFY(qAbs(form->geometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(form->geometry().center().y() - screen.center().y()) <= 1);
+    }
+
+    void tab_cycles_through_the_focusable_controls()
+    {
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        form->showCentred();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("open_command"));
+        const QStringList cycle{"add_command", "addFloder_command", "del_command", "List1",
+                                "save_command", "help_command", "open_command"};
+        for (const QString& expected : cycle) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), expected);
+        }
+    }
+
+    void enter_presses_only_the_focused_button_and_escape_does_nothing()
+    {
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        form->showCentred();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(desktop.dialogs->requests.empty());
+        QVERIFY(form->isVisible());
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);   // open_command
+        QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
+        QCOMPARE(desktop.dialogs->requests[0].nameFilters, QStringList{"Excel File(.xls) (*xls)"});
+
+        form->findChild<QListWidget*>("List1")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
+        QVERIFY(desktop.messages->shown.empty());
+
+        form->findChild<QWidget*>("help_command")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        QCOMPARE(desktop.openedUrls.size(), size_t(1));
+        QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
+    }
+
+    void start_up_without_a_setting_leaves_the_field_empty()
+    {
+        TestDesktop desktop;
+        desktop.settingsName = QStringLiteral("never-stored");
+        auto form = makeForm(desktop);
+        QCOMPARE(form->findChild<QLineEdit*>("tplpath_text")->text(), QString());
+        QVERIFY(desktop.messages->shown.empty());
+        QVERIFY(!TemporarySettings::storedTemplatePath("never-stored").isValid());   // reading writes nothing
+    }
+
+    void start_up_shows_a_stale_path_unchanged()
+    {
+        const QString stale = QStringLiteral("  /gone/旧模板 a.xls ");
+        TestDesktop desktop;
+        desktop.settingsName = QStringLiteral("stale");
+        TemporarySettings::storeTemplatePath("stale", stale);
+        auto form = makeForm(desktop);
+        QCOMPARE(form->findChild<QLineEdit*>("tplpath_text")->text(), stale);
+        QVERIFY(desktop.messages->shown.empty());
+    }
+
+    void a_program_under_another_name_has_its_own_setting()
+    {
+        TemporarySettings::storeTemplatePath("reportmerge", "/data/t.xls");
+        TestDesktop desktop;
+        desktop.settingsName = QStringLiteral("reportmerge2");
+        QCOMPARE(makeForm(desktop)->findChild<QLineEdit*>("tplpath_text")->text(), QString());
+        desktop.settingsName = QStringLiteral("reportmerge");
+        QCOMPARE(makeForm(desktop)->findChild<QLineEdit*>("tplpath_text")->text(), QStringLiteral("/data/t.xls"));
+    }
+
+    void the_setting_is_named_after_the_program_file()
+    {
+        QCOMPARE(TemplateSetting::programSettingsName(),
+                 QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+
+        // A copy of this very program under another name (with an extension) reports its own name.
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("renamed.merge.bin"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QProcess process;
+        process.start(copy, {QStringLiteral("--print-settings-name")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).trimmed(), QStringLiteral("renamed.merge"));
+    }
+
+    void an_unset_settings_name_means_the_program_name()
+    {
+        Form1Services services = TestDesktop().services();
+        services.settingsName.clear();
+        QCOMPARE(services.withDefaults().settingsName, TemplateSetting::programSettingsName());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    if (argc > 1 && std::strcmp(argv[1], "--print-settings-name") == 0) {
+        QCoreApplication app(argc, argv);
+        std::printf("%s\n", qPrintable(TemplateSetting::programSettingsName()));
+        return 0;
+    }
+    QApplication app(argc, argv);
+    Form1WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_form1_window.moc"

@@ -1,0 +1,340 @@
+// The merge command: template and list checks with their messages, the
+// remembered template, the output dialog, the locked window, the run over
+// the in-memory spreadsheet, success hand-over and the failure message.
+
+#include "UiTestSupport.h"
+
+#include "engine/memory/MemoryBinding.h"
+#include "ui/Form1.h"
+#include "ui/OutputName.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+#include <stdexcept>
+
+using namespace rm::ui;
+using namespace rm::ui::test;
+using rm::mem::MemoryBinding;
+using rm::mem::SheetContent;
+using rm::mem::WorkbookContent;
+
+namespace {
+
+const QStringList lockedButtons{"add_command", "addFloder_command", "del_command", "open_command", "save_command"};
+
+// The in-memory spreadsheet with a hook that runs when the merge starts its instance.
+class HookedBinding : public rm::SpreadsheetBinding {
+public:
+    explicit HookedBinding(rm::SpreadsheetBinding& inner) : m_inner(inner) {}
+    std::function<void()> onStart;
+    std::shared_ptr<rm::SpreadsheetApp> createInstance() override
+    {
+        if (onStart)
+            onStart();
+        return m_inner.createInstance();
+    }
+    rm::GlobalEntryPoint& global() override { return m_inner.global(); }
+
+private:
+    rm::SpreadsheetBinding& m_inner;
+};
+
+class ThrowingBinding : public rm::SpreadsheetBinding {
+public:
+    std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::runtime_error("boom"); }
+    rm::GlobalEntryPoint& global() override { throw std::runtime_error("no global"); }
+};
+
+bool isLocked(Form1& form)
+{
+    for (const QString& name : lockedButtons)
+        if (form.findChild<QPushButton*>(name)->isEnabled())
+            return false;
+    return form.findChild<QLabel*>("Label3")->isVisible() && form.findChild<QPushButton*>("help_command")->isEnabled();
+}
+
+bool isIdle(Form1& form)
+{
+    for (const QString& name : lockedButtons)
+        if (!form.findChild<QPushButton*>(name)->isEnabled())
+            return false;
+    return !form.findChild<QLabel*>("Label3")->isVisible();
+}
+
+} // namespace
+
+class MergeCommandTest : public QObject {
+    Q_OBJECT
+
+    TemporarySettings* m_settings = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MemoryBinding> m_binding;
+    std::unique_ptr<TestDesktop> m_desktop;
+    int m_case = 0;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    void createTemplateAndSources()
+    {
+        m_binding->createWorkbookFile(path("t.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "?").text(1, 2, "合计")));
+        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5)));
+        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7)));
+    }
+
+    std::unique_ptr<Form1> readyForm(rm::SpreadsheetBinding& binding)
+    {
+        auto form = std::make_unique<Form1>(binding, m_desktop->services());
+        form->findChild<QLineEdit*>("tplpath_text")->setText(path("t.xls"));
+        form->addToList(path("s1.xls"));
+        form->addToList(path("s2.xls"));
+        form->show();
+        return form;
+    }
+
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const ShownMessage& m : m_desktop->messages->shown)
+            texts << m.text;
+        return texts;
+    }
+
+    QVariant storedTemplate() const { return TemporarySettings::storedTemplatePath(m_desktop->settingsName); }
+
+private slots:
+    void initTestCase() { m_settings = new TemporarySettings; }
+    void cleanupTestCase() { delete m_settings; }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_binding = std::make_unique<MemoryBinding>();
+        m_desktop = std::make_unique<TestDesktop>();
+        m_desktop->settingsName = QStringLiteral("merge-case-%1").arg(++m_case);
+        createTemplateAndSources();
+    }
+
+    // --- template check -------------------------------------------------------
+    void bad_template_gives_the_template_message_only_data()
+    {
+        QTest::addColumn<QString>("templatePath");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("folder") << QStringLiteral("<dir>");
+        QTest::newRow("hidden") << QStringLiteral("<dir>/.t.xls");
+        QTest::newRow("office lock file") << QStringLiteral("<dir>/~$t.xls");
+        QTest::newRow("missing") << QStringLiteral("<dir>/gone.xls");
+    }
+
+    void bad_template_gives_the_template_message_only()
+    {
+        QFETCH(QString, templatePath);
+        writeFile(path(".t.xls"));
+        writeFile(path("~$t.xls"));
+        auto form = readyForm(*m_binding);
+        form->findChild<QLineEdit*>("tplpath_text")->setText(templatePath.replace("<dir>", m_dir->path()));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"模板文件未找到，请重新选择模板文件。"});
+        QCOMPARE(m_desktop->messages->shown[0].icon, QMessageBox::Information);
+        QVERIFY(!storedTemplate().isValid());
+        QVERIFY(m_desktop->dialogs->requests.empty());
+        QVERIFY(isIdle(*form));
+    }
+
+    // --- list check -------------------------------------------------------------
+    void empty_list_gives_the_list_message_and_the_template_is_remembered()
+    {
+        Form1 form(*m_binding, m_desktop->services());
+        form.findChild<QLineEdit*>("tplpath_text")->setText(path("t.xls"));
+        form.save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"请添加相应的合并文件。"});
+        QCOMPARE(storedTemplate().toString(), path("t.xls"));
+        QVERIFY(m_desktop->dialogs->requests.empty());
+    }
+
+    void only_the_first_missing_entry_is_reported()
+    {
+        auto form = readyForm(*m_binding);
+        form->addToList(path("missing1.xls"));
+        form->addToList(path("missing2.xls"));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"请检查" + path("missing1.xls") + "是否存在。"});
+        QCOMPARE(m_desktop->messages->shown[0].icon, QMessageBox::Information);
+        QCOMPARE(storedTemplate().toString(), path("t.xls"));
+        QVERIFY(m_desktop->dialogs->requests.empty());
+        QVERIFY(isIdle(*form));
+    }
+
+    void hidden_lock_and_folder_entries_count_as_missing_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("dot file") << ".s.xls";
+        QTest::newRow("office lock file") << "~$s1.xls";
+        QTest::newRow("folder") << "sub.xls";
+    }
+
+    void hidden_lock_and_folder_entries_count_as_missing()
+    {
+        QFETCH(QString, entry);
+        writeFile(path(".s.xls"));
+        writeFile(path("~$s1.xls"));
+        QVERIFY(QDir(m_dir->path()).mkdir("sub.xls"));
+        auto form = readyForm(*m_binding);
+        form->addToList(path(entry));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"请检查" + path(entry) + "是否存在。"});
+    }
+
+    // --- output dialog ------------------------------------------------------------
+    void cancelled_output_dialog_leaves_everything_as_it_was()
+    {
+        m_desktop->now = QDateTime(QDate(2026, 3, 3), QTime(0, 0, 1));
+        auto form = readyForm(*m_binding);
+        m_desktop->dialogs->cancelNext();
+        form->save_command_Click();
+        QVERIFY(m_desktop->messages->shown.empty());
+        QVERIFY(isIdle(*form));
+        QCOMPARE(form->findChild<QListWidget*>("List1")->count(), 2);
+        QCOMPARE(m_binding->instancesStarted(), 0);
+        const FileDialogRequest& request = m_desktop->dialogs->requests.at(0);
+        QCOMPARE(request.mode, FileDialogRequest::Mode::Save);
+        QCOMPARE(request.fileName, QStringLiteral("合并后报表-20260303-000001.xls"));
+        QCOMPARE(request.nameFilters, QStringList{"Excel File(.xls) (*.xls)"});
+        QVERIFY(request.confirmOverwrite);
+        QCOMPARE(form->cd1().flags(), 2u);
+        QCOMPARE(storedTemplate().toString(), path("t.xls"));
+    }
+
+    void proposed_name_is_local_24_hour_zero_padded()
+    {
+        QCOMPARE(defaultOutputName(QDateTime(QDate(2026, 3, 3), QTime(0, 0, 1))), QStringLiteral("合并后报表-20260303-000001.xls"));
+        QCOMPARE(defaultOutputName(QDateTime(QDate(2026, 2, 1), QTime(9, 5, 3))), QStringLiteral("合并后报表-20260201-090503.xls"));
+        QCOMPARE(defaultOutputName(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59))), QStringLiteral("合并后报表-20261231-235959.xls"));
+    }
+
+    // --- the run ------------------------------------------------------------------
+    void successful_merge_hands_over_and_ends_the_program()
+    {
+        auto form = readyForm(*m_binding);
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        bool lockedDuringMessage = false;
+        bool visibleDuringMessage = false;
+        m_desktop->messages->whileShown = [&](const ShownMessage&) {
+            lockedDuringMessage = isLocked(*form);
+            visibleDuringMessage = form->isVisible();
+        };
+        form->save_command_Click();
+
+        QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+        QCOMPARE(m_desktop->messages->shown[0].icon, QMessageBox::Information);
+        QVERIFY(lockedDuringMessage);
+        QVERIFY(visibleDuringMessage);
+        QVERIFY(form->isHidden());
+        QVERIFY(m_binding->lastInstanceVisible());
+        QCOMPARE(m_desktop->exitRequests, 1);
+
+        auto saved = m_binding->savedWorkbook(path("out.xls").toStdString());
+        QVERIFY(saved.has_value());
+        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 1)), QStringLiteral("12"));
+        // Sources in list order.
+        const auto& events = m_binding->events();
+        auto first = std::find(events.begin(), events.end(), "open-readonly " + path("s1.xls").toStdString());
+        auto second = std::find(events.begin(), events.end(), "open-readonly " + path("s2.xls").toStdString());
+        QVERIFY(first != events.end() && second != events.end() && first < second);
+        // The bar ends full.
+        QCOMPARE(form->progress().value(), form->progress().maximum());
+        QCOMPARE(storedTemplate().toString(), path("t.xls"));
+    }
+
+    void output_name_without_extension_is_used_as_typed()
+    {
+        auto form = readyForm(*m_binding);
+        m_desktop->dialogs->confirmNext(path("merged"));
+        form->save_command_Click();
+        QVERIFY(m_binding->savedWorkbook(path("merged").toStdString()).has_value());
+        QCOMPARE(m_desktop->exitRequests, 1);
+    }
+
+    void failing_run_reports_the_error_and_stays_locked()
+    {
+        m_binding->failOpen(path("s2.xls").toStdString(), rm::Error(2012, "无法打开文件。"));
+        auto form = readyForm(*m_binding);
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"错误:2012\r\n无法打开文件。"});
+        QCOMPARE(m_desktop->messages->shown[0].icon, QMessageBox::NoIcon);
+        QVERIFY(isLocked(*form));
+        QVERIFY(form->isVisible());
+        QCOMPARE(m_desktop->exitRequests, 0);
+        QCOMPARE(storedTemplate().toString(), path("t.xls"));
+    }
+
+    void negative_error_numbers_keep_their_sign()
+    {
+        m_binding->failStart(rm::Error(-2147, "启动失败"));
+        auto form = readyForm(*m_binding);
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"错误:-2147\r\n启动失败"});
+    }
+
+    void failing_hand_over_shows_the_window_again()
+    {
+        m_binding->failSetVisible(rm::Error(2040, "无法打开合并结果。"));
+        auto form = readyForm(*m_binding);
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), (QStringList{"报表合并完成。", "错误:2040\r\n无法打开合并结果。"}));
+        QVERIFY(form->isVisible());
+        QVERIFY(isLocked(*form));
+        QCOMPARE(m_desktop->exitRequests, 0);
+    }
+
+    void any_other_exception_is_reported_too()
+    {
+        ThrowingBinding throwing;
+        auto form = readyForm(throwing);
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QCOMPARE(messageTexts(), QStringList{"错误:3001\r\n意外错误：boom"});
+        QVERIFY(isLocked(*form));
+    }
+
+    void the_window_takes_no_input_while_the_merge_runs()
+    {
+        HookedBinding hooked(*m_binding);
+        auto form = readyForm(hooked);
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        bool lockedWhileRunning = false;
+        bool closedWhileRunning = true;
+        hooked.onStart = [&] {
+            lockedWhileRunning = isLocked(*form);
+            QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
+            QTest::keyClick(form.get(), Qt::Key_Space);
+            QMouseEvent move(QEvent::MouseMove, QPointF(485, 27), form->mapToGlobal(QPointF(485, 27)), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(form->findChild<QLabel*>("lblSite"), &move);
+            closedWhileRunning = form->close();
+        };
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QVERIFY(lockedWhileRunning);
+        QVERIFY(!closedWhileRunning);
+        QVERIFY(m_desktop->openedUrls.empty());
+        QCOMPARE(form->findChild<QLabel*>("lblSite")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+
+        // Afterwards input reaches the window again.
+        form->show();
+        QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
+        QCOMPARE(m_desktop->openedUrls.size(), size_t(1));
+    }
+};
+
+QTEST_MAIN(MergeCommandTest)
+#include "tst_merge_command.moc"

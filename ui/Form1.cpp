@@ -1,0 +1,62 @@
+#include "ui/Form1.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+
+namespace rm::ui {
+
+Form1::Form1(rm::SpreadsheetBinding& binding, Form1Services services, QWidget* parent)
+    : QWidget(parent)
+    , m_binding(binding)
+    , m_services(services.withDefaults())
+    , m_setting(m_services.settingsName)
+    , m_cd1(m_services.fileDialogs)
+{
+    buildControls();
+    m_progress = std::make_unique<ProgressBarAdaptor>(ProgressBar1);
+    connectHandlers();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectHandlers()
+{
+    connect(open_command, &QPushButton::clicked, this, [this] { open_command_Click(); });
+    connect(add_command, &QPushButton::clicked, this, [this] { add_command_Click(); });
+    connect(addFloder_command, &QPushButton::clicked, this, [this] { addFloder_command_Click(); });
+    connect(del_command, &QPushButton::clicked, this, [this] { del_command_Click(); });
+    connect(save_command, &QPushButton::clicked, this, [this] { save_command_Click(); });
+    connect(help_command, &QPushButton::clicked, this, [this] { help_command_Click(); });
+    lblSite->installEventFilter(this);
+}
+
+void Form1::Form_Load()
+{
+    tplpath_text->setText(m_setting.read());
+}
+
+void Form1::showCentred()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect box(QPoint(0, 0), size());
+        box.moveCenter(screen->availableGeometry().center());
+        setGeometry(box);   // the client area, whatever frame the desktop adds
+    }
+    show();
+    open_command->setFocus();
+}
+
+void Form1::open_command_Click()
+{
+    m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*xls"));
+    if (m_cd1.showOpen(this))
+        tplpath_text->setText(m_cd1.fileName());
+}
+
+} // namespace rm::ui

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ui/Form1Services.h"
+#include "ui/ProgressBarAdaptor.h"
+#include "ui/SharedFileDialog.h"
+#include "ui/TemplateSetting.h"
+
+#include "engine/Spreadsheet.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+namespace rm::ui {
+
+class LineControl;
+
+// The program's one window: template field and chooser, source list, merge
+// command with progress, help and the maker's link. Controls carry the names
+// of the design (object names too; control arrays as "Label4_0", "Label4_1").
+class Form1 : public QWidget {
+public:
+    static constexpr int maximumListEntries = 32767;
+
+    // `binding` serves the merge; it must outlive the window.
+    explicit Form1(rm::SpreadsheetBinding& binding, Form1Services services = {}, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Shows the window centred on its screen.
+    void showCentred();
+
+    // Source list: adds `path` unless an equal entry exists, then selects the last entry.
+    void addToList(const QString& path);
+
+    // Event handlers.
+    void Form_Load();
+    void open_command_Click();
+    void add_command_Click();
+    void addFloder_command_Click();
+    void del_command_Click();
+    void save_command_Click();
+    void help_command_Click();
+    void lblSite_Click();
+    void lblSite_MouseMove();
+    void Form_MouseMove();
+
+    SharedFileDialog& cd1() { return m_cd1; }
+    ProgressBarAdaptor& progress() { return *m_progress; }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    // addToList that reports whether the entry is in the list (false: refused at the limit).
+    bool addToListWithinLimit(const QString& path);
+    int selectedIndex() const;
+    void connectHandlers();
+    void setLinkColour(const QColor& colour);
+    void runMergeCommand();
+    bool templateIsValid(const QString& templatePath);
+    bool sourcesAreValid();
+    void lockWindow();
+    void showInformation(const QString& text);
+    void showFailure(int number, const QString& description);
+
+    rm::SpreadsheetBinding& m_binding;
+    Form1Services m_services;
+    TemplateSetting m_setting;
+    SharedFileDialog m_cd1;
+
+    QPushButton* help_command = nullptr;
+    QPushButton* save_command = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* open_command = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPushButton* del_command = nullptr;
+    QPushButton* addFloder_command = nullptr;
+    QPushButton* add_command = nullptr;
+    QLineEdit* tplpath_text = nullptr;
+    QLabel* lblSite = nullptr;
+    QLabel* Label5 = nullptr;
+    std::array<QLabel*, 2> Label4{};
+    QLabel* Label3 = nullptr;
+    std::array<LineControl*, 2> Line1{};
+    QLabel* Label2 = nullptr;
+    QLabel* label1 = nullptr;
+
+    std::unique_ptr<ProgressBarAdaptor> m_progress;
+};
+
+} // namespace rm::ui

@@ -1,0 +1,162 @@
+// Form1's controls: kinds, names, texts, places (twips / 15), fonts, colours
+// and stacking. Widgets created later lie in front, so the drawn items
+// (labels, lines) come first, back to front, then the windowed controls.
+
+#include "ui/Form1.h"
+
+#include "ui/CommandButton.h"
+#include "ui/LineControl.h"
+#include "ui/WindowTexts.h"
+
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+
+namespace rm::ui {
+
+namespace {
+
+constexpr int twipsPerPixel = 15;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel, height / twipsPerPixel);
+}
+
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Source Han Sans SC"), QStringLiteral("Sans Serif")});
+    font.setPointSizeF(9.0);
+    return font;
+}
+
+QFont namedFont(const QString& family, qreal points, int weight, bool underline = false)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Weight(weight));
+    font.setUnderline(underline);
+    return font;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& box)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(false);
+    label->setAutoFillBackground(false);
+    label->setGeometry(box);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QRect& box)
+{
+    auto* button = new CommandButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(box);
+    return button;
+}
+
+LineControl* makeLine(QWidget* parent, const QString& name, const QColor& colour, const QRect& box)
+{
+    auto* line = new LineControl(colour, parent);
+    line->setObjectName(name);
+    line->setGeometry(box);
+    return line;
+}
+
+} // namespace
+
+void Form1::buildControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(applicationTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/reportmerge-32.png")));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(8505 / twipsPerPixel, 6015 / twipsPerPixel);
+    setFont(windowFont());
+
+    const QFont logoFont = namedFont(QStringLiteral("Arial Black"), 21.75, 900);
+
+    // Drawn items, back to front.
+    Label4[1] = makeLabel(this, QStringLiteral("Label4_1"), QStringLiteral("Brivane"), twips(180, 0, 2115, 735));
+    Label4[1]->setFont(logoFont);
+    setTextColour(Label4[1], QColor(255, 255, 255));
+    Line1[1] = makeLine(this, QStringLiteral("Line1_1"), QColor(255, 255, 255), QRect(0, 615 / twipsPerPixel, 8520 / twipsPerPixel, 2));
+    label1 = makeLabel(this, QStringLiteral("label1"), QStringLiteral("合并报表"), twips(1710, 210, 1245, 300));
+    label1->setFont(namedFont(QStringLiteral("黑体"), 15, 400));
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("模板文件："), twips(180, 780, 1095, 375));
+    Label2->setFont(namedFont(QStringLiteral("宋体"), 10.5, 400));
+    Line1[0] = makeLine(this, QStringLiteral("Line1_0"), palette().color(QPalette::WindowText),
+                        QRect(0, 600 / twipsPerPixel, 8520 / twipsPerPixel, 1));
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("正在处理，请稍候……"), twips(120, 5610, 5055, 255));
+    Label3->setVisible(false);
+    Label4[0] = makeLabel(this, QStringLiteral("Label4_0"), QStringLiteral("Brivane"), twips(150, -30, 2115, 735));
+    Label4[0]->setFont(logoFont);
+    setTextColour(Label4[0], QColor(255, 0, 0));
+    Label5 = makeLabel(this, QStringLiteral("Label5"),
+                       QStringLiteral("简单实用的就是最好的！更多免费好用软件请访问："), twips(3030, 360, 5415, 225));
+    lblSite = makeLabel(this, QStringLiteral("lblSite"), siteHostName, twips(7170, 330, 1515, 225));
+    lblSite->setFont(namedFont(QStringLiteral("Arial"), 7.5, 400, true));
+    setTextColour(lblSite, QColor(0, 0, 255));
+    lblSite->setCursor(Qt::WhatsThisCursor);
+    lblSite->setMouseTracking(true);
+
+    // Windowed controls, back to front.
+    tplpath_text = new QLineEdit(this);
+    tplpath_text->setObjectName(QStringLiteral("tplpath_text"));
+    tplpath_text->setGeometry(twips(1230, 720, 5985, 375));
+    tplpath_text->setEnabled(false);
+    tplpath_text->setFocusPolicy(Qt::NoFocus);
+
+    Frame1 = new QGroupBox(QStringLiteral("需要合并的文件列表"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips(120, 1200, 8295, 4335));
+    add_command = makeButton(Frame1, QStringLiteral("add_command"), QStringLiteral("添加"), twips(7200, 240, 975, 495));
+    addFloder_command = makeButton(Frame1, QStringLiteral("addFloder_command"), QStringLiteral("添加目录所有文件"),
+                                   twips(7200, 840, 975, 495));
+    del_command = makeButton(Frame1, QStringLiteral("del_command"), QStringLiteral("移除"), twips(7200, 1560, 975, 495));
+    List1 = new QListWidget(Frame1);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setGeometry(twips(120, 240, 6975, 3840));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setSortingEnabled(false);
+
+    open_command = makeButton(this, QStringLiteral("open_command"), QStringLiteral("打开"), twips(7320, 750, 975, 375));
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(twips(210, 5280, 6975, 195));
+    ProgressBar1->setOrientation(Qt::Horizontal);
+    ProgressBar1->setTextVisible(false);
+
+    save_command = makeButton(this, QStringLiteral("save_command"), QStringLiteral("开始合并"), twips(5280, 5580, 2235, 375));
+    help_command = makeButton(this, QStringLiteral("help_command"), QStringLiteral("帮助"), twips(7650, 5580, 735, 375));
+
+    setTabOrder(open_command, add_command);
+    setTabOrder(add_command, addFloder_command);
+    setTabOrder(addFloder_command, del_command);
+    setTabOrder(del_command, List1);
+    setTabOrder(List1, save_command);
+    setTabOrder(save_command, help_command);
+    open_command->setFocus();
+
+    setMouseTracking(true);
+}
+
+} // namespace rm::ui

@@ -1,0 +1,33 @@
+#include "ui/Form1Services.h"
+
+#include "ui/FolderBrowser.h"
+#include "ui/TemplateSetting.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+
+namespace rm::ui {
+
+Form1Services Form1Services::withDefaults() const
+{
+    Form1Services s = *this;
+    if (!s.fileDialogs)
+        s.fileDialogs = std::make_shared<QtFileDialogPresenter>();
+    if (!s.messageBoxes)
+        s.messageBoxes = std::make_shared<QtMessageBoxes>();
+    if (!s.browseForFolder)
+        s.browseForFolder = &FolderBrowser::browseForFolder;
+    if (!s.localNow)
+        s.localNow = [] { return QDateTime::currentDateTime(); };
+    if (!s.openUrl)
+        s.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (!s.programFolder)
+        s.programFolder = [] { return QCoreApplication::applicationDirPath(); };
+    if (!s.exitProgram)
+        s.exitProgram = [] { QCoreApplication::exit(0); };
+    if (s.settingsName.isEmpty())
+        s.settingsName = TemplateSetting::programSettingsName();
+    return s;
+}
+
+} // namespace rm::ui
