@@ -1,0 +1,217 @@
+// Merge runs end to end against a real, private office, and reportmerge-cli.
+
+#include "RecordingProgress.h"
+#include "TempFolder.h"
+#include "XlsFiles.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+#include "engine/MergeRun.h"
+#include "engine/libreoffice/LibreOfficeBinding.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace Number = rm::ErrorNumber;
+
+namespace {
+
+// One office for the whole program: starting one costs seconds.
+rm::lo::LibreOfficeBinding& office()
+{
+    static rm::lo::LibreOfficeBinding* binding = [] {
+        rm::lo::OfficeOptions options;
+        options.localeName = "en_US";
+        options.opener = [](const std::string&) {};
+        return new rm::lo::LibreOfficeBinding(options);
+    }();
+    return *binding;
+}
+
+class OfficeEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { office().shutdown(); }
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OfficeEnvironment);
+
+// Template: the report is the second sheet and active; B2..B4 marked, B5 totals them.
+const char* kTemplate = R"json({"active": 1, "sheets": [
+  {"name": "Notes", "cells": {"A1": "not this sheet?"}},
+  {"name": "Report", "cells": {
+    "A1": "Item", "B1": "Amount",
+    "A2": "apples", "B2": "?",
+    "A3": "pears", "B3": "?",
+    "A4": "plums", "B4": "？",
+    "A5": "Total", "B5": {"formula": "SUM(B2:B4)", "format": "0.00"},
+    "C2": "kept"}}]})json";
+
+std::string sourceJson(const std::string& b2, const std::string& b3, const std::string& b4)
+{
+    return R"({"sheets": [{"name": "Data", "cells": {"A1": "Item", "B2": )" + b2 + R"(, "B3": )" + b3 +
+           R"(, "B4": )" + b4 + "}}]}";
+}
+
+// Finds hidden working copies while the summation runs.
+class WatchingProgress : public RecordingProgress {
+public:
+    WatchingProgress(const TempFolder& folder, std::string pattern) : m_folder(folder), m_pattern(std::move(pattern)) {}
+    void setMaximum(float value) override
+    {
+        RecordingProgress::setMaximum(value);
+        for (const auto& name : m_folder.entries())
+            if (std::regex_match(name, std::regex(m_pattern)))
+                copiesSeen.push_back(name);
+    }
+    std::vector<std::string> copiesSeen;
+
+private:
+    const TempFolder& m_folder;
+    std::string m_pattern;
+};
+
+class OfficeMergeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        makeXls(folder / "template.xls", kTemplate);
+        makeXls(folder / "s1.xls", sourceJson("1.5", "10", R"({"number": 1.236, "format": "0.00"})"));
+        makeXls(folder / "s2.xls", sourceJson("2", R"("n/a")", "-1"));
+        makeXls(folder / "s3.xls", sourceJson(R"({"formula": "1/0"})", "7", R"("")"));
+        before = inputs();
+    }
+
+    std::vector<std::string> sources() const { return {folder / "s1.xls", folder / "s2.xls", folder / "s3.xls"}; }
+    std::vector<std::string> inputs() const
+    {
+        return {readBytes(folder / "template.xls"), readBytes(folder / "s1.xls"), readBytes(folder / "s2.xls"),
+                readBytes(folder / "s3.xls")};
+    }
+    std::vector<std::string> hiddenCopies(const std::string& pattern) const
+    {
+        std::vector<std::string> found;
+        for (const auto& name : folder.entries())
+            if (std::regex_match(name, std::regex(pattern)))
+                found.push_back(name);
+        return found;
+    }
+    int failingRun(const std::vector<std::string>& sourceList, const std::string& output)
+    {
+        try {
+            rm::runMerge(office(), folder / "template.xls", sourceList, output, progress);
+        } catch (const rm::Error& error) {
+            return error.number();
+        }
+        return 0;
+    }
+
+    TempFolder folder;
+    RecordingProgress progress;
+    std::vector<std::string> before;
+};
+
+} // namespace
+
+TEST_F(OfficeMergeTest, MergesSavesAndRemovesTheWorkingCopy)
+{
+    WatchingProgress watching(folder, R"(\.total[1-9][0-9]{3}\.xls)");
+    const auto app = rm::runMerge(office(), folder / "template.xls", sources(), folder / "total.xls", watching);
+    ASSERT_TRUE(app);
+    EXPECT_FALSE(app->visible());
+    EXPECT_EQ(watching.copiesSeen.size(), 1u) << "the hidden working copy exists during the run";
+    EXPECT_TRUE(hiddenCopies(R"(\.total[0-9]{4}\.xls)").empty());
+    EXPECT_EQ(watching.maximum, 15.0f); // used area A1:C5
+    EXPECT_EQ(watching.current, 15.0f);
+
+    const XlsContent out = readXls(folder / "total.xls");
+    EXPECT_EQ(out.activeSheet, 1);
+    EXPECT_EQ(out.cell("Report!B2"), "n:3.5");                     // 1.5 + 2 + an error
+    EXPECT_EQ(out.cell("Report!B3"), "n:17.0");                    // 10 + words + 7
+    EXPECT_EQ(out.cell("Report!B4"), "n:0.24");                    // shown 1.24 + -1 + empty
+    EXPECT_EQ(out.cell("Report!B5"), "n:20.74");                    // the template's total recomputed
+    EXPECT_EQ(out.cell("Report!C2"), "t:kept");
+    EXPECT_EQ(out.cell("Notes!A1"), "t:not this sheet?");
+    EXPECT_FALSE(out.zerosShown.at("Report"));
+    EXPECT_EQ(inputs(), before);
+}
+
+TEST_F(OfficeMergeTest, ZeroSumsAreWrittenAndHidden)
+{
+    makeXls(folder / "blank.xls", R"({"sheets": [{"name": "Data", "cells": {"Z9": "far away"}}]})");
+    rm::runMerge(office(), folder / "template.xls", {folder / "blank.xls"}, folder / "zero.xls", progress);
+    const XlsContent out = readXls(folder / "zero.xls");
+    EXPECT_EQ(out.cell("Report!B2"), "n:0.0");
+    EXPECT_EQ(out.cell("Report!B4"), "n:0.0");
+    EXPECT_FALSE(out.zerosShown.at("Report"));
+}
+
+TEST_F(OfficeMergeTest, OutputWithoutExtensionKeepsTheTemplatesFormat)
+{
+    rm::runMerge(office(), folder / "template.xls", sources(), folder / "report", progress);
+    EXPECT_EQ(readXls(folder / "report").cell("Report!B2"), "n:3.5");
+    EXPECT_TRUE(hiddenCopies(R"(\.report[0-9]{4})").empty());
+}
+
+TEST_F(OfficeMergeTest, ExistingOutputIsReplacedWithoutAPrompt)
+{
+    makeXls(folder / "old.xls", R"({"sheets": [{"name": "Old", "cells": {"A1": "old"}}]})");
+    rm::runMerge(office(), folder / "template.xls", sources(), folder / "old.xls", progress);
+    const XlsContent out = readXls(folder / "old.xls");
+    EXPECT_EQ(out.cell("Report!B2"), "n:3.5");
+    EXPECT_EQ(out.cell("Old!A1"), "");
+}
+
+TEST_F(OfficeMergeTest, FailuresLeaveTheHiddenCopyAndNeverTouchInputs)
+{
+    EXPECT_EQ(failingRun({folder / "s1.xls", folder / "missing.xls"}, folder / "a.xls"), Number::DocumentNotFound);
+    EXPECT_EQ(hiddenCopies(R"(\.a[0-9]{4}\.xls)").size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "a.xls"));
+
+    writeBytes(folder / "notes.xls", "plain text, not a workbook\n");
+    EXPECT_EQ(failingRun({folder / "notes.xls"}, folder / "b.xls"), Number::NotAWorkbook);
+    EXPECT_EQ(hiddenCopies(R"(\.b[0-9]{4}\.xls)").size(), 1u);
+
+    // A folder where the output should go: the copy is made, the save fails.
+    std::filesystem::create_directory(folder / "c.xls");
+    const int saveError = failingRun(sources(), folder / "c.xls");
+    EXPECT_TRUE(saveError == Number::SaveFailed) << saveError;
+    EXPECT_EQ(hiddenCopies(R"(\.c[0-9]{4}\.xls)").size(), 1u);
+
+    EXPECT_EQ(failingRun(sources(), folder / "no-such-folder/d.xls"), Number::WorkingCopyFailed);
+    EXPECT_EQ(failingRun(sources(), folder / "s2.xls"), Number::OutputIsInput);
+    EXPECT_EQ(inputs(), before);
+}
+
+TEST_F(OfficeMergeTest, CommandLineMerges)
+{
+    const std::string cli = shellQuote(RM_CLI);
+    CommandResult result = runCommand("cd " + shellQuote(folder.path()) + " && " + cli +
+                                      " template.xls merged.xls s1.xls s2.xls s3.xls");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "报表合并完成。\n");
+    EXPECT_EQ(result.err, "") << "no progress bar when stderr is no terminal";
+    EXPECT_EQ(readXls(folder / "merged.xls").cell("Report!B2"), "n:3.5");
+    EXPECT_TRUE(hiddenCopies(R"(\.merged[0-9]{4}\.xls)").empty());
+
+    result = runCommand(cli + " " + shellQuote(folder / "template.xls") + " " + shellQuote(folder / "m2.xls") + " " +
+                        shellQuote(folder / "s1.xls") + " " + shellQuote(folder / "gone.xls"));
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, "请检查" + (folder / "gone.xls") + "是否存在。\n");
+
+    writeBytes(folder / "bad.xls", "not a workbook");
+    result = runCommand(cli + " " + shellQuote(folder / "bad.xls") + " " + shellQuote(folder / "m3.xls") + " " +
+                        shellQuote(folder / "s1.xls"));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.substr(0, 12), "错误:" + std::to_string(Number::NotAWorkbook) + "\n") << result.err;
+    EXPECT_EQ(hiddenCopies(R"(\.m3[0-9]{4}\.xls)").size(), 1u);
+
+    result = runCommand(cli + " " + shellQuote(folder / "none.xls") + " m.xls s1.xls");
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, "模板文件未找到，请重新选择模板文件。\n");
+
+    result = runCommand(cli + " --help");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("Usage"), std::string::npos);
+    EXPECT_EQ(inputs(), before);
+}
