@@ -272,6 +272,10 @@ private slots:
         QVERIFY(form->isVisible());
         QCOMPARE(m_desktop->exitRequests, 0);
         QCOMPARE(storedTemplate().toString(), path("t.xls"));
+        // Help and the link stay usable.
+        QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QLabel*>("lblSite"), Qt::LeftButton);
+        QCOMPARE(m_desktop->openedUrls.size(), size_t(2));
     }
 
     void negative_error_numbers_keep_their_sign()
