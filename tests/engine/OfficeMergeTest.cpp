@@ -215,3 +215,25 @@ TEST_F(OfficeMergeTest, CommandLineMerges)
     EXPECT_NE(result.out.find("Usage"), std::string::npos);
     EXPECT_EQ(inputs(), before);
 }
+
+// The workbooks shipped in examples/: Chinese sheet names and texts, and the
+// window's default (Chinese) output name.
+TEST(Examples, CommandLineMergesTheShippedExamples)
+{
+    TempFolder folder;
+    const std::string examples = RM_EXAMPLES_DIR;
+    const std::string output = folder / "合并后报表-20260201-090503.xls";
+    const CommandResult result = runCommand(shellQuote(RM_CLI) + " " + shellQuote(examples + "/template.xls") + " " +
+                                            shellQuote(output) + " " + shellQuote(examples + "/branch-north.xls") + " " +
+                                            shellQuote(examples + "/branch-south.xls") + " " +
+                                            shellQuote(examples + "/branch-west.xls"));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const XlsContent out = readXls(output);
+    EXPECT_EQ(out.cell("月报!B3"), "n:252800.5");  // 120,500.50 + 87,300.00 + 45,000.00
+    EXPECT_EQ(out.cell("月报!C3"), "n:189250.75"); // the west's "未上报" adds nothing
+    EXPECT_EQ(out.cell("月报!D5"), "n:146750.5");  // profit over both months, recomputed
+    EXPECT_EQ(out.cell("月报!B6"), "n:26.0");
+    EXPECT_EQ(out.cell("月报!D6"), "n:28.0");
+    EXPECT_EQ(out.cell("说明!A1"), "t:在“月报”中显示问号的单元格由合并填写。");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"合并后报表-20260201-090503.xls"});
+}
