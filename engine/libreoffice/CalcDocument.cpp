@@ -17,6 +17,8 @@
 #include <com/sun/star/util/XModifiable.hpp>
 #include "engine/libreoffice/UnoProperties.h"
 
+#include <filesystem>
+
 using namespace css;
 
 namespace rm::lo {
@@ -134,6 +136,10 @@ void CalcDocument::saveAs(const std::string& requestedPath)
                             "无法保存到 " + target + "：该文件是正在使用的工作簿 " + other->path() + "，保存会覆盖它。");
         }
     }
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(folder, ignored))
+        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：文件夹 " + folder.string() + " 不存在。");
     const OUString filter = office->call("保存工作簿", [&] {
         const std::string byExtension = saveFilterForPath(target);
         if (!byExtension.empty())

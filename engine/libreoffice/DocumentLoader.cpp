@@ -8,6 +8,9 @@
 #include "engine/libreoffice/UnoText.h"
 #include "engine/libreoffice/WorkbookFileInfo.h"
 
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/container/XContainerQuery.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -61,29 +64,30 @@ T propertyOf(const uno::Sequence<beans::PropertyValue>& properties, const char* 
     return value;
 }
 
-// The office's deep type detection; true only for types that open as a
-// spreadsheet and are workbooks (plain text and CSV are not).
+// The office's deep type detection; true only for types that some
+// spreadsheet filter imports, and that are workbooks (plain text and CSV are not).
 bool detectedAsWorkbook(const OfficeConnection& office, const OUString& url)
 {
     uno::Reference<document::XTypeDetection> detection(office.createService("com.sun.star.document.TypeDetection"),
                                                        uno::UNO_QUERY_THROW);
     auto descriptor = sequence<beans::PropertyValue>({property("URL", url)});
     const OUString type = detection->queryTypeByDescriptor(descriptor, true);
-    if (type.isEmpty() || type == "generic_Text")
+    if (type.isEmpty() || type.indexOf("Text") >= 0)
         return false;
-    uno::Reference<container::XNameAccess> types(detection, uno::UNO_QUERY_THROW);
-    if (!types->hasByName(type))
-        return false;
-    const auto typeProperties = types->getByName(type).get<uno::Sequence<beans::PropertyValue>>();
-    const OUString filterName = propertyOf<OUString>(typeProperties, "PreferredFilter");
-    if (filterName.isEmpty() || filterName.indexOf("csv") >= 0 || filterName.startsWith("Text"))
-        return false;
-    uno::Reference<container::XNameAccess> filters(office.createService("com.sun.star.document.FilterFactory"),
-                                                   uno::UNO_QUERY_THROW);
-    if (!filters->hasByName(filterName))
-        return false;
-    const auto filterProperties = filters->getByName(filterName).get<uno::Sequence<beans::PropertyValue>>();
-    return propertyOf<OUString>(filterProperties, "DocumentService").equalsAscii(SpreadsheetService);
+    // Calc's own HTML type (a web page saved as .xls) has no filter of its own.
+    if (type == "calc_HTML")
+        return true;
+    uno::Reference<container::XContainerQuery> filters(office.createService("com.sun.star.document.FilterFactory"),
+                                                       uno::UNO_QUERY_THROW);
+    const auto query = sequence<beans::NamedValue>(
+        {beans::NamedValue("Type", uno::Any(type)), beans::NamedValue("DocumentService", uno::Any(OUString::createFromAscii(SpreadsheetService)))});
+    const auto matches = filters->createSubSetEnumerationByProperties(query);
+    while (matches->hasMoreElements()) {
+        const auto filter = matches->nextElement().get<uno::Sequence<beans::PropertyValue>>();
+        if (!propertyOf<OUString>(filter, "Name").startsWith("Text"))
+            return true;
+    }
+    return false;
 }
 
 std::string readWholeFile(const std::string& path)
@@ -171,12 +175,19 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     uno::Reference<lang::XComponent> component;
     try {
         component = session->call("打开工作簿", [&] {
-            const auto arguments = sequence<beans::PropertyValue>({
-                property("Hidden", true),
+            // A source is loaded hidden (fastest). The target is loaded with a
+            // view (still nothing on screen in a headless office): a hidden
+            // document keeps no view settings, so saving it would lose its
+            // active sheet and hidden zeros in .ods.
+            auto arguments = sequence<beans::PropertyValue>({
                 property("ReadOnly", readOnly),
                 property("MacroExecutionMode", document::MacroExecMode::NEVER_EXECUTE),
                 property("UpdateDocMode", document::UpdateDocMode::NO_UPDATE),
                 property("Silent", true)});
+            if (readOnly) {
+                arguments.realloc(arguments.getLength() + 1);
+                arguments[arguments.getLength() - 1] = property("Hidden", true);
+            }
             uno::Reference<frame::XComponentLoader> loader(office.desktop(), uno::UNO_QUERY_THROW);
             return loader->loadComponentFromURL(url, "_blank", 0, arguments);
         });

@@ -28,7 +28,7 @@ WorkbookMaker::WorkbookMaker(OfficeSession& session, const std::vector<std::stri
 {
     uno::Reference<frame::XComponentLoader> loader(session.connection().desktop(), uno::UNO_QUERY_THROW);
     m_model.set(loader->loadComponentFromURL("private:factory/scalc", "_blank", 0,
-                                             sequence<beans::PropertyValue>({property("Hidden", true)})),
+                                             uno::Sequence<beans::PropertyValue>()),
                 uno::UNO_QUERY_THROW);
     uno::Reference<sheet::XSpreadsheetDocument> document(m_model, uno::UNO_QUERY_THROW);
     const auto sheets = document->getSheets();

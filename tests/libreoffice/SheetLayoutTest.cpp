@@ -1,0 +1,108 @@
+// Used-range counts and the active sheet of a loaded workbook.
+
+#include "support/OfficeEnvironment.h"
+#include "support/WorkbookMaker.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/OfficeSession.h"
+
+#include <gtest/gtest.h>
+
+namespace rm::lo::test {
+namespace {
+
+const char* const Formats[] = {".xls", ".xlsx", ".ods"};
+
+TEST(UsedRange, countsFromTheFirstUsedCellNotFromA1)
+{
+    const std::string folder = testFolder();
+    for (const char* extension : Formats) {
+        SCOPED_TRACE(extension);
+        {
+            WorkbookMaker maker(OfficeEnvironment::session());
+            maker.text(0, 3, 2, "top left").number(0, 20, 6, 5);
+            maker.save(folder + "/offset" + extension);
+        }
+        auto sheet = OfficeEnvironment::binding().global().openWorkbook(folder + "/offset" + extension)->activeSheet();
+        EXPECT_EQ(sheet->usedRangeRowCount(), 18);
+        EXPECT_EQ(sheet->usedRangeColumnCount(), 5);
+    }
+}
+
+TEST(UsedRange, ofAnEmptySheetIsOneCell)
+{
+    const std::string path = testFolder() + "/empty.ods";
+    WorkbookMaker(OfficeEnvironment::session()).save(path);
+    auto sheet = OfficeEnvironment::binding().global().openWorkbook(path)->activeSheet();
+    EXPECT_EQ(sheet->usedRangeRowCount(), 1);
+    EXPECT_EQ(sheet->usedRangeColumnCount(), 1);
+}
+
+TEST(UsedRange, growsWithABackgroundColourAlone)
+{
+    const std::string path = testFolder() + "/coloured.ods";
+    {
+        WorkbookMaker maker(OfficeEnvironment::session());
+        maker.number(0, 1, 1, 1).background(0, 4, 3, 0xFFFF00);
+        maker.save(path);
+    }
+    auto sheet = OfficeEnvironment::binding().global().openWorkbook(path)->activeSheet();
+    EXPECT_EQ(sheet->usedRangeRowCount(), 4);
+    EXPECT_EQ(sheet->usedRangeColumnCount(), 3);
+}
+
+// The file's active tab is the second of three; a hidden-loaded .xls reports
+// its first sheet unless the binding reads the tab from the file.
+TEST(ActiveSheet, isTheTabActiveWhenSavedInEveryFormat)
+{
+    const std::string folder = testFolder();
+    for (const char* extension : Formats) {
+        SCOPED_TRACE(extension);
+        const std::string path = folder + "/second" + extension;
+        {
+            WorkbookMaker maker(OfficeEnvironment::session(), {"First", "Second", "Third"});
+            maker.text(0, 1, 1, "first").text(1, 1, 1, "second").text(2, 1, 1, "third").activeSheet(1);
+            maker.save(path);
+        }
+        auto source = OfficeEnvironment::binding().global().openWorkbook(path);
+        EXPECT_EQ(source->activeSheet()->cells(1, 1).text(), "second");
+        source->close();
+
+        auto app = OfficeEnvironment::binding().createInstance();
+        auto target = app->openWorkbook(path);
+        EXPECT_EQ(target->activeSheet()->cells(1, 1).text(), "second");
+        target->close();
+    }
+}
+
+TEST(ActiveSheet, staysActiveInTheSavedCopy)
+{
+    const std::string folder = testFolder();
+    {
+        WorkbookMaker maker(OfficeEnvironment::session(), {"First", "Second", "Third"});
+        maker.text(0, 1, 1, "first").text(1, 1, 1, "second").activeSheet(1);
+        maker.save(folder + "/template.xls");
+    }
+    auto app = OfficeEnvironment::binding().createInstance();
+    auto target = app->openWorkbook(folder + "/template.xls");
+    auto sheet = target->activeSheet();
+    sheet->activate();
+    sheet->saveAs(folder + "/copy.xls");
+    target->close();
+    auto copy = OfficeEnvironment::binding().global().openWorkbook(folder + "/copy.xls");
+    EXPECT_EQ(copy->activeSheet()->cells(1, 1).text(), "second");
+    copy->close();
+}
+
+TEST(ActiveSheet, ofTheSameWorkbookIsOneHandle)
+{
+    const std::string path = testFolder() + "/one.ods";
+    WorkbookMaker(OfficeEnvironment::session()).save(path);
+    auto workbook = OfficeEnvironment::binding().global().openWorkbook(path);
+    EXPECT_EQ(workbook->activeSheet(), workbook->activeSheet());
+    workbook->close();
+    workbook->close();   // closing twice is harmless
+}
+
+} // namespace
+} // namespace rm::lo::test
