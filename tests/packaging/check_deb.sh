@@ -2,7 +2,7 @@
 # Builds the Debian package from the build tree into a scratch folder and
 # checks its file list and control fields.
 set -euo pipefail
-build_dir="$1"
+build_dir="$(cd "$1" && pwd)"
 app_id="example.brivane.ReportMerge"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/reportmerge-deb.XXXXXX")"
@@ -10,7 +10,20 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 \
+# The project's own package configuration, but installing the tree as built:
+# plain cpack first runs the "preinstall" target, a build of everything, which
+# a test must not do.
+cat >"$work/install-built-tree.cmake" <<SCRIPT
+set(CMAKE_INSTALL_PREFIX "\${CPACK_PACKAGING_INSTALL_PREFIX}")
+set(CMAKE_INSTALL_DO_STRIP ON)
+include("$build_dir/cmake_install.cmake")
+SCRIPT
+cat >"$work/config.cmake" <<SCRIPT
+include("$build_dir/CPackConfig.cmake")
+set(CPACK_INSTALL_CMAKE_PROJECTS "")
+set(CPACK_INSTALL_SCRIPTS "$work/install-built-tree.cmake")
+SCRIPT
+cpack --config "$work/config.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 \
   || { cat "$work/cpack.log" >&2; fail "cpack -G DEB failed"; }
 
 shopt -s nullglob
@@ -30,8 +43,13 @@ expect_file "share/applications/$app_id.desktop"
 expect_file "share/metainfo/$app_id.metainfo.xml"
 expect_file "share/icons/hicolor/scalable/apps/$app_id.svg"
 expect_file "share/icons/hicolor/32x32/apps/$app_id.png"
+expect_file "share/doc/reportmerge/copyright"
 grep -qE "^l.* \./usr/bin/reportmerge -> \.\./lib/reportmerge/reportmerge$" "$work/contents" \
   || { cat "$work/contents" >&2; fail "the package lacks the link /usr/bin/reportmerge -> ../lib/reportmerge/reportmerge"; }
+if grep -q "\./usr/local/" "$work/contents"; then
+  cat "$work/contents" >&2
+  fail "the package installs under /usr/local"
+fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = "reportmerge" ] || fail "Package is $(field Package)"
