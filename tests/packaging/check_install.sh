@@ -58,4 +58,6 @@ grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainf
 
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejected $desktop"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejected $metainfo"
+# The tree as a whole: the metainfo's launchable desktop file and its icons.
+appstreamcli validate-tree --no-net "$dest" || fail "appstreamcli rejected the installed tree"
 echo "installed tree is complete and valid"
