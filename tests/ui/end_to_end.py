@@ -1,0 +1,283 @@
+#!/usr/bin/python3
+"""The whole product, end to end: the real reportmerge on a private X server,
+driven from outside with xdotool through its real dialogs, merging real .xls
+files with the real office.
+
+    end_to_end.py --program PATH/reportmerge --tools tests/tools --artifacts DIR
+
+Checks: the output's sums, the working copy gone, the template remembered, the
+completion message shown, our process ended, no private office left, and the
+output open in a visible spreadsheet window (LibreOffice Calc with the
+temporary home's own profile), which is then closed. Leaves screenshots and
+a timing line in DIR.
+"""
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, predicate, timeout, interval=0.2):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+class Xvfb:
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as reader:
+            while not number.endswith(b"\n"):
+                c = reader.read(1)
+                if not c:
+                    break
+                number += c
+        if not number.strip():
+            self.stop()
+            raise Failure("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class Desktop:
+    def __init__(self, display):
+        self.env = {"DISPLAY": display, "PATH": os.environ.get("PATH", "/usr/bin:/bin")}
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=60)
+        return result.stdout.split()
+
+    def visible_windows(self, pid):
+        return set(int(w) for w in self.xdotool("search", "--onlyvisible", "--pid", str(pid)))
+
+    def visible_windows_named(self, pattern):
+        return set(int(w) for w in self.xdotool("search", "--onlyvisible", "--name", pattern))
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", str(window))
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "15", text)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], env=self.env, capture_output=True, timeout=120)
+
+
+def processes_matching(predicate):
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmdline = f.read().replace(b"\0", b" ").decode(errors="replace")
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                environ = f.read().split(b"\0")
+            with open("/proc/%s/stat" % entry) as f:
+                state = f.read().rsplit(")", 1)[1].split()[0]
+        except OSError:
+            continue
+        if state != "Z" and predicate(cmdline, environ):
+            found.append(int(entry))
+    return found
+
+
+def stop_processes(pids):
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+    deadline = time.monotonic() + 20
+    for pid in pids:
+        while time.monotonic() < deadline and os.path.exists("/proc/%d" % pid):
+            time.sleep(0.2)
+        if os.path.exists("/proc/%d" % pid):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+
+
+def make_workbook(tools, description, path):
+    subprocess.run([sys.executable, os.path.join(tools, "make_xls.py"), "-", path],
+                   input=json.dumps(description), text=True, check=True)
+
+
+def read_cells(tools, path):
+    out = subprocess.run([sys.executable, os.path.join(tools, "read_xls.py"), path],
+                         capture_output=True, text=True, check=True).stdout
+    cells = {}
+    for line in out.splitlines():
+        parts = line.split("\t")
+        if parts[0] == "cell":
+            cells[parts[2]] = (parts[3], parts[4])
+    return cells
+
+
+def choose_in_dialog(desktop, pid, main_window, path):
+    """Types `path` into the file dialog that has just opened and confirms it."""
+    dialog = wait_for("the file dialog", lambda: (desktop.visible_windows(pid) - {main_window}), 60)
+    dialog = max(dialog)
+    desktop.focus(dialog)
+    desktop.key("ctrl+a")
+    desktop.type(path)
+    desktop.key("Return")
+    # A completion list may take the first Return; a second one confirms.
+    try:
+        wait_for("the dialog to close", lambda: dialog not in desktop.visible_windows(pid), 5)
+    except Failure:
+        desktop.key("Return")
+        wait_for("the dialog to close", lambda: dialog not in desktop.visible_windows(pid), 30)
+    desktop.focus(main_window)
+
+
+def run(args, work):
+    tools = os.path.abspath(args.tools)
+    home = os.path.join(work, "home")
+    office_tmp = os.path.join(work, "tmp")
+    data = os.path.join(work, "data")
+    for d in (home, office_tmp, data):
+        os.makedirs(d)
+
+    template = os.path.join(data, "template.xls")
+    first = os.path.join(data, "north.xls")
+    second = os.path.join(data, "south.xls")
+    output = os.path.join(data, "merged.xls")
+    make_workbook(tools, {"sheets": [{"name": "Report", "cells": {
+        "A1": "Sales", "B1": "?", "A2": "Costs", "B2": "?", "A3": "Total", "B3": {"formula": "SUM(B1:B2)"}}}]}, template)
+    make_workbook(tools, {"sheets": [{"name": "Report", "cells": {
+        "A1": "Sales", "B1": 5, "A2": "Costs", "B2": 1.5, "A3": "Total", "B3": 6.5}}]}, first)
+    make_workbook(tools, {"sheets": [{"name": "Report", "cells": {
+        "A1": "Sales", "B1": 7, "A2": "Costs", "B2": 2.25, "A3": "Total", "B3": 9.25}}]}, second)
+    inputs_before = {p: open(p, "rb").read() for p in (template, first, second)}
+
+    xvfb = Xvfb()
+    desktop = Desktop(xvfb.display)
+    env = {
+        "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+        "HOME": home,
+        "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+        "TMPDIR": office_tmp,
+        "DISPLAY": xvfb.display,
+        "QT_QPA_PLATFORM": "xcb",
+        "LANG": "C.UTF-8",
+        "LC_ALL": "C.UTF-8",
+    }
+    program = None
+    try:
+        program = subprocess.Popen([os.path.abspath(args.program)], env=env, cwd=work,
+                                   stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "program.log"), "wb"))
+        main_window = max(wait_for("the main window", lambda: desktop.visible_windows(program.pid), 60))
+        desktop.focus(main_window)
+
+        desktop.key("Return")                       # open_command has the focus: choose the template
+        choose_in_dialog(desktop, program.pid, main_window, template)
+        desktop.key("Tab")                          # add_command
+        for source in (first, second):
+            desktop.key("Return")
+            choose_in_dialog(desktop, program.pid, main_window, source)
+        desktop.key("Tab", "Tab", "Tab", "Tab")     # addFloder, del, List1, save
+        desktop.screenshot(os.path.join(args.artifacts, "e2e-window.png"))
+        desktop.key("Return")
+        choose_in_dialog(desktop, program.pid, main_window, output)
+        merge_started = time.monotonic()
+
+        message = wait_for("the completion message",
+                           lambda: desktop.visible_windows(program.pid) - {main_window}, 300)
+        merge_seconds = time.monotonic() - merge_started
+        desktop.screenshot(os.path.join(args.artifacts, "e2e-message.png"))
+        desktop.focus(max(message))
+        desktop.key("Return")
+        wait_for("reportmerge to end", lambda: program.poll() is not None, 120)
+        if program.returncode != 0:
+            raise Failure("reportmerge ended with %d" % program.returncode)
+
+        # The output and its sums; the working copy gone; the inputs untouched.
+        cells = read_cells(tools, output)
+        if cells.get("B1") != ("n", "12.0") or cells.get("B2") != ("n", "3.75") or cells.get("B3") != ("n", "15.75"):
+            raise Failure("unexpected output cells: %r" % cells)
+        leftovers = [n for n in os.listdir(data) if n.startswith(".")]
+        if leftovers:
+            raise Failure("working copy left behind: %r" % leftovers)
+        for path, before in inputs_before.items():
+            if open(path, "rb").read() != before:
+                raise Failure("an input was modified: " + path)
+        with open(os.path.join(home, ".config", "Brivane", "reportmerge.conf"), encoding="utf-8") as f:
+            if template not in f.read():
+                raise Failure("the template path was not remembered")
+
+        # No private office outlives the program.
+        wait_for("the private office to end",
+                 lambda: not processes_matching(lambda cmd, environ: office_tmp in cmd and "--headless" in cmd), 60)
+
+        # The output is open in a visible spreadsheet window of its own.
+        viewer = wait_for("the spreadsheet window", lambda: desktop.visible_windows_named("merged"), 180)
+        viewer_pids = processes_matching(
+            lambda cmd, environ: ("HOME=" + home).encode() in environ and "soffice" in cmd)
+        if not viewer_pids:
+            raise Failure("no spreadsheet application running")
+        time.sleep(2)   # let the document finish painting for the screenshot (not a timing check)
+        desktop.screenshot(os.path.join(args.artifacts, "e2e-viewer.png"))
+        with open(os.path.join(args.artifacts, "e2e-timing.txt"), "w") as f:
+            f.write("merge (save dialog confirmed -> completion message): %.1f s\n" % merge_seconds)
+            f.write("viewer windows: %r\n" % sorted(viewer))
+        print("merge took %.1f s; viewer window(s) %r" % (merge_seconds, sorted(viewer)))
+    finally:
+        if program is not None and program.poll() is None:
+            program.kill()
+            program.wait()
+        stop_processes(processes_matching(
+            lambda cmd, environ: ("HOME=" + home).encode() in environ or office_tmp in cmd))
+        xvfb.stop()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--tools", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+    work = tempfile.mkdtemp(prefix="reportmerge-e2e-")
+    try:
+        run(args, work)
+    except (Failure, OSError, subprocess.SubprocessError) as failure:
+        print("FAIL: %s (work folder kept: %s)" % (failure, work))
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    print("PASS")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
