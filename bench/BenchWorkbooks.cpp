@@ -1,0 +1,82 @@
+#include "bench/BenchWorkbooks.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace rm::bench {
+
+namespace {
+
+std::string cellName(int row, int column)
+{
+    std::string letters;
+    for (int c = column; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters + std::to_string(row);
+}
+
+double sourceValue(int row, int column)
+{
+    return row * 100 + column + 0.25;
+}
+
+void writeWorkbook(const std::string& json, const std::string& jsonPath, const std::string& xlsPath)
+{
+    std::ofstream(jsonPath) << json;
+    const std::string command = std::string(RM_PYTHON3) + " " RM_TOOLS_DIR "/make_xls.py '" + jsonPath + "' '" + xlsPath + "'";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("make_xls.py failed for " + xlsPath);
+}
+
+std::string sheetJson(int rows, int columns, bool isTemplate)
+{
+    std::ostringstream json;
+    json << R"({"sheets": [{"name": "Data", "cells": {)";
+    bool first = true;
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= columns; ++c) {
+            json << (first ? "" : ", ") << '"' << cellName(r, c) << "\": ";
+            first = false;
+            if (!isTemplate)
+                json << sourceValue(r, c);
+            else if ((r + c) % 2 == 0)
+                json << "\"?\"";
+            else
+                json << "\"L" << r << "-" << c << '"';
+        }
+    json << "}}]}";
+    return json.str();
+}
+
+} // namespace
+
+double expectedSum(int row, int column, int sources)
+{
+    double sum = 0;
+    for (int i = 0; i < sources; ++i)
+        sum += sourceValue(row, column);
+    return sum;
+}
+
+BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources)
+{
+    BenchFiles files;
+    files.templatePath = folder + "/template.xls";
+    writeWorkbook(sheetJson(rows, columns, true), folder + "/template.json", files.templatePath);
+    const std::string first = folder + "/source-0001.xls";
+    writeWorkbook(sheetJson(rows, columns, false), folder + "/source.json", first);
+    for (int i = 1; i <= sources; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/source-%04d.xls", i);
+        const std::string path = folder + name;
+        if (i > 1)
+            std::filesystem::copy_file(first, path);
+        files.sourcePaths.push_back(path);
+    }
+    return files;
+}
+
+} // namespace rm::bench

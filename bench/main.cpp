@@ -1,0 +1,191 @@
+// reportmerge-bench R C N: times a merge of N sources into an R x C template
+// (half the cells marked) through the command line's path, against a floor
+// (the same office start, workbooks opened, output saved, no cell work) and
+// against the per-cell reference path.
+
+#include "app/cli/CommandLineMerge.h"
+#include "bench/BenchWorkbooks.h"
+#include "bench/OfficeMemory.h"
+#include "bench/TimedBinding.h"
+#include "engine/Error.h"
+#include "engine/MergeRun.h"
+#include "engine/WorkingCopy.h"
+#include "engine/libreoffice/LibreOfficeBinding.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+using namespace rm::bench;
+
+namespace {
+
+struct Measurement {
+    double total = 0, prepare = 0, start = 0, open = 0, sum = 0, save = 0, close = 0, shutdown = 0;
+    PeakMemory memory;
+};
+
+rm::lo::OfficeOptions officeOptions(bool perCell)
+{
+    rm::lo::OfficeOptions options;
+    options.perCellReads = perCell;
+    options.opener = [](const std::string&) {};
+    return options;
+}
+
+Measurement measureMerge(const BenchFiles& files, const std::string& output, bool perCell)
+{
+    rm::lo::LibreOfficeBinding office(officeOptions(perCell));
+    StageTimes times;
+    TimedBinding timed(office, times);
+    Measurement m;
+    Clock::time_point runEnd;
+    std::vector<std::string> arguments = {files.templatePath, output};
+    arguments.insert(arguments.end(), files.sourcePaths.begin(), files.sourcePaths.end());
+    std::ostringstream out, err;
+    times.start = Clock::now();
+    const int code = rm::cli::runCommandLine(arguments, timed, [&] {
+        runEnd = Clock::now();
+        m.memory = peakMemoryOfGroup(static_cast<pid_t>(office.officeProcessId()));
+        office.shutdown();
+    }, {out, err, false});
+    times.end = Clock::now();
+    if (code != 0)
+        throw std::runtime_error("the merge failed: " + err.str());
+    m.total = seconds(times.start, times.end);
+    m.prepare = seconds(times.start, times.instanceAsked);
+    m.start = seconds(times.instanceAsked, times.instanceReady);
+    m.open = seconds(times.instanceReady, times.lastSheetOpened);
+    m.sum = seconds(times.lastSheetOpened, times.alertsOff);
+    m.save = seconds(times.alertsOff, times.saved);
+    m.close = seconds(times.saved, runEnd);
+    m.shutdown = seconds(runEnd, times.end);
+    return m;
+}
+
+Measurement measureFloor(const BenchFiles& files, const std::string& output)
+{
+    rm::lo::LibreOfficeBinding office(officeOptions(false));
+    Measurement m;
+    const auto t0 = Clock::now();
+    const std::string copy = rm::makeWorkingCopy(files.templatePath, output);
+    const auto t1 = Clock::now();
+    auto app = office.createInstance();
+    app->setVisible(false);
+    const auto t2 = Clock::now();
+    auto target = app->openWorkbook(copy);
+    auto sheet = target->activeSheet();
+    std::vector<std::shared_ptr<rm::Workbook>> sources;
+    for (const auto& path : files.sourcePaths) {
+        sources.push_back(office.global().openWorkbook(path));
+        sources.back()->activeSheet();
+    }
+    const auto t3 = Clock::now();
+    app->setDisplayAlerts(false);
+    sheet->activate();
+    app->setActiveWindowDisplayZeros(false);
+    sheet->saveAs(output);
+    const auto t4 = Clock::now();
+    for (const auto& source : sources)
+        source->close();
+    rm::removeWorkingCopy(copy);
+    const auto t5 = Clock::now();
+    m.memory = peakMemoryOfGroup(static_cast<pid_t>(office.officeProcessId()));
+    office.shutdown();
+    const auto t6 = Clock::now();
+    m.total = seconds(t0, t6);
+    m.prepare = seconds(t0, t1);
+    m.start = seconds(t1, t2);
+    m.open = seconds(t2, t3);
+    m.save = seconds(t3, t4);
+    m.close = seconds(t4, t5);
+    m.shutdown = seconds(t5, t6);
+    return m;
+}
+
+void printRow(const char* mode, const Measurement& m)
+{
+    std::printf("%-9s %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %9.1f\n", mode, m.total, m.prepare, m.start,
+                m.open, m.sum, m.save, m.close, m.shutdown, m.memory.peakKb / 1024.0);
+}
+
+bool readInt(const char* text, int& value)
+{
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (!end || *end || parsed < 1 || parsed > 1000000)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    int rows = 0, columns = 0, sources = 0, repeats = 1;
+    bool perCell = true;
+    std::vector<std::string> rest(argv + 1, argv + argc);
+    for (auto it = rest.begin(); it != rest.end();) {
+        if (*it == "--no-per-cell") {
+            perCell = false;
+            it = rest.erase(it);
+        } else if (*it == "--repeat" && it + 1 != rest.end() && readInt((it + 1)->c_str(), repeats)) {
+            it = rest.erase(it, it + 2);
+        } else {
+            ++it;
+        }
+    }
+    if (rest.size() != 3 || !readInt(rest[0].c_str(), rows) || !readInt(rest[1].c_str(), columns) ||
+        !readInt(rest[2].c_str(), sources)) {
+        std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--no-per-cell]\n";
+        return 2;
+    }
+
+    char pattern[] = "/tmp/reportmerge-bench-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string folder = pattern;
+    try {
+        std::printf("R=%d C=%d N=%d: %d cells, %d marked; load average before: ", rows, columns, sources,
+                    rows * columns, (rows * columns + 1) / 2);
+        std::fflush(stdout);
+        std::system("cut -d' ' -f1-3 /proc/loadavg");
+        const BenchFiles files = makeBenchWorkbooks(folder, rows, columns, sources);
+
+        std::printf("%-9s %8s %8s %8s %8s %8s %8s %8s %8s %9s\n", "mode", "total/s", "copy", "start", "open", "sum",
+                    "save", "close", "shutdown", "peakMiB");
+        double floorTotal = 0, mergeTotal = 0, mergeSum = 0;
+        int run = 0;
+        for (int i = 0; i < repeats; ++i) {
+            const Measurement floor = measureFloor(files, folder + "/floor-" + std::to_string(++run) + ".xls");
+            printRow("floor", floor);
+            const Measurement merge = measureMerge(files, folder + "/merge-" + std::to_string(++run) + ".xls", false);
+            printRow("merge", merge);
+            floorTotal += floor.total;
+            mergeTotal += merge.total;
+            mergeSum += merge.sum;
+        }
+        std::printf("merge / floor = %.3f\n", mergeTotal / floorTotal);
+        if (perCell) {
+            const Measurement reference = measureMerge(files, folder + "/per-cell.xls", true);
+            printRow("per-cell", reference);
+            std::printf("speed-up over per-cell: %.1fx overall, %.1fx in the summation\n",
+                        reference.total / (mergeTotal / repeats), reference.sum / (mergeSum / repeats));
+        }
+    } catch (const rm::Error& error) {
+        std::fprintf(stderr, "错误:%d\n%s\n", error.number(), error.description().c_str());
+        std::filesystem::remove_all(folder);
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        std::filesystem::remove_all(folder);
+        return 1;
+    }
+    std::filesystem::remove_all(folder);
+    return 0;
+}
