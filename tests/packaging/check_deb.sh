@@ -36,16 +36,18 @@ dpkg-deb -c "$deb" >"$work/contents"
 expect_file() {
   grep -qE "[[:space:]]\./usr/$1( |$)" "$work/contents" || { cat "$work/contents" >&2; fail "the package lacks /usr/$1"; }
 }
-expect_file "lib/reportmerge/reportmerge"
-expect_file "lib/reportmerge/help.chm"
+# lib/ or, configured with the prefix /usr, the multiarch lib/<triplet>/
+program_dir="lib/([a-z0-9_]+-linux-gnu[a-z0-9_]*/)?reportmerge"
+expect_file "$program_dir/reportmerge"
+expect_file "$program_dir/help.chm"
 expect_file "bin/reportmerge-cli"
 expect_file "share/applications/$app_id.desktop"
 expect_file "share/metainfo/$app_id.metainfo.xml"
 expect_file "share/icons/hicolor/scalable/apps/$app_id.svg"
 expect_file "share/icons/hicolor/32x32/apps/$app_id.png"
 expect_file "share/doc/reportmerge/copyright"
-grep -qE "^l.* \./usr/bin/reportmerge -> \.\./lib/reportmerge/reportmerge$" "$work/contents" \
-  || { cat "$work/contents" >&2; fail "the package lacks the link /usr/bin/reportmerge -> ../lib/reportmerge/reportmerge"; }
+grep -qE "^l.* \./usr/bin/reportmerge -> \.\./$program_dir/reportmerge$" "$work/contents" \
+  || { cat "$work/contents" >&2; fail "the package lacks the link /usr/bin/reportmerge -> ../lib/.../reportmerge"; }
 if grep -q "\./usr/local/" "$work/contents"; then
   cat "$work/contents" >&2
   fail "the package installs under /usr/local"
