@@ -14,6 +14,9 @@ constexpr int WorkingCopyFailed = 1003;      // the template could not be copied
 constexpr int WorkingCopyRemoveFailed = 1004;
 constexpr int OutputIsInput = 1005;          // the output would replace the template or a source
 
+// Anything unforeseen (out of memory, a library failure that carries no number)
+constexpr int UnexpectedFailure = 1099;
+
 // The office and its documents
 constexpr int OfficeNotInstalled = 2001;
 constexpr int OfficeStartFailed = 2002;      // did not start or did not answer in time

@@ -2,6 +2,7 @@
 
 #include "app/cli/TerminalProgress.h"
 #include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
 #include "engine/FileSearch.h"
 #include "engine/MergeRun.h"
 
@@ -127,6 +128,9 @@ int runCommandLine(const std::vector<std::string>& arguments,
         runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress);
     } catch (const Error& error) {
         io.err << "错误:" << error.number() << "\n" << error.description() << "\n";
+        return ExitMergeFailed;
+    } catch (const std::exception& failure) {
+        io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误：" << failure.what() << "\n";
         return ExitMergeFailed;
     }
     if (finishOutput)

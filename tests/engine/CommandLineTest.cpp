@@ -87,6 +87,18 @@ TEST_F(CommandLineTest, MergeFailureIsPrintedWithItsNumber)
     EXPECT_EQ(err.str().substr(0, 12), "错误:1001\n");
 }
 
+TEST_F(CommandLineTest, UnexpectedFailuresAreReportedNotCrashed)
+{
+    struct Broken : rm::SpreadsheetBinding {
+        std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::bad_alloc(); }
+        rm::GlobalEntryPoint& global() override { throw std::logic_error("unused"); }
+    } broken;
+    const int code = rm::cli::runCommandLine({folder / "template.xls", folder / "o.xls", folder / "s1.xls"}, broken,
+                                             nullptr, {out, err, false});
+    EXPECT_EQ(code, rm::cli::ExitMergeFailed);
+    EXPECT_EQ(err.str().rfind("错误:1099\n", 0), 0u) << err.str();
+}
+
 TEST_F(CommandLineTest, HelpAndUsage)
 {
     EXPECT_EQ(run({"--help"}), 0);

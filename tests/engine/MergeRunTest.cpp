@@ -199,6 +199,21 @@ TEST_F(MergeRunTest, StartFailureLeavesTheWorkingCopy)
     EXPECT_TRUE(binding.openDocuments().empty());
 }
 
+TEST_F(MergeRunTest, TemplateThatIsNoWorkbookFailsAtOpening)
+{
+    writeBytes(folder / "notes.txt", "not a workbook");
+    try {
+        rm::runMerge(binding, folder / "notes.txt", sources(), output(), progress);
+        FAIL() << "the run should fail";
+    } catch (const rm::Error& error) {
+        EXPECT_EQ(error.number(), Number::NotAWorkbook);
+    }
+    EXPECT_EQ(binding.instancesStarted(), 1);
+    EXPECT_TRUE(binding.openDocuments().empty());
+    EXPECT_EQ(workingCopies().size(), 1u);
+    EXPECT_EQ(readBytes(folder / "notes.txt"), "not a workbook");
+}
+
 TEST_F(MergeRunTest, SourceFailuresLeaveWhatWasOpened)
 {
     writeBytes(folder / "notes.txt", "not a workbook");
