@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <unistd.h>
 
 namespace Number = rm::ErrorNumber;
 
@@ -179,6 +180,13 @@ TEST_F(OfficeMergeTest, FailuresLeaveTheHiddenCopyAndNeverTouchInputs)
     EXPECT_EQ(hiddenCopies(R"(\.c[0-9]{4}\.xls)").size(), 1u);
 
     EXPECT_EQ(failingRun(sources(), folder / "no-such-folder/d.xls"), Number::WorkingCopyFailed);
+    if (geteuid() != 0) { // permissions do not bind root
+        std::filesystem::create_directory(folder / "locked");
+        std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        EXPECT_EQ(failingRun(sources(), folder / "locked/e.xls"), Number::WorkingCopyFailed);
+        std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);
+        EXPECT_TRUE(std::filesystem::is_empty(folder / "locked"));
+    }
     EXPECT_EQ(failingRun(sources(), folder / "s2.xls"), Number::OutputIsInput);
     EXPECT_EQ(inputs(), before);
 }
