@@ -7,6 +7,8 @@
 
 #include "engine/Spreadsheet.h"
 
+#include <QSet>
+#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -97,6 +99,8 @@ private:
     QLabel* label1 = nullptr;
 
     std::unique_ptr<ProgressBarAdaptor> m_progress;
+    // The texts of List1's entries (which are unique), for the duplicate test.
+    QSet<QString> m_entries;
 };
 
 } // namespace rm::ui

@@ -241,16 +241,27 @@ private slots:
         QCOMPARE(selected(form), 0);
     }
 
+    void a_removed_entry_can_be_added_again()
+    {
+        TestDesktop desktop;
+        Form1 form(m_binding, desktop.services());
+        form.addToList("/a.xls");
+        form.addToList("/b.xls");
+        form.findChild<QListWidget*>("List1")->setCurrentRow(0);
+        form.del_command_Click();
+        form.addToList("/a.xls");
+        QCOMPARE(entries(form), (QStringList{"/b.xls", "/a.xls"}));
+        QCOMPARE(selected(form), 1);
+    }
+
     // --- the limit ------------------------------------------------------------
     void the_list_never_grows_past_32767_entries()
     {
         TestDesktop desktop;
         Form1 form(m_binding, desktop.services());
         auto* list = form.findChild<QListWidget*>("List1");
-        QStringList many;
         for (int i = 0; i < Form1::maximumListEntries - 1; ++i)
-            many << QStringLiteral("/s/%1.xls").arg(i);
-        list->addItems(many);
+            form.addToList(QStringLiteral("/s/%1.xls").arg(i));
         form.addToList("/s/last.xls");
         QCOMPARE(list->count(), 32767);
         QVERIFY(desktop.messages->shown.empty());
@@ -278,10 +289,8 @@ private slots:
         desktop.folderAnswers.push_back(dir.path());
         Form1 form(m_binding, desktop.services());
         auto* list = form.findChild<QListWidget*>("List1");
-        QStringList many;
         for (int i = 0; i < Form1::maximumListEntries - 1; ++i)
-            many << QStringLiteral("/s/%1.xls").arg(i);
-        list->addItems(many);
+            form.addToList(QStringLiteral("/s/%1.xls").arg(i));
         form.addFloder_command_Click();
         QCOMPARE(list->count(), 32767);
         QCOMPARE(list->item(32766)->text(), dir.filePath("a.xls"));
