@@ -8,6 +8,8 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // Ties the window to the installed .desktop entry (its icon and name in the desktop's task list).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.brivane.ReportMerge"));
     int result = 0;
     {
         // Declared before the window, so destroyed after it: the private
