@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -285,14 +286,28 @@ private slots:
         QCOMPARE(TemplateSetting::programSettingsName(),
                  QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 
-        // A copy of this very program under another name (with an extension) reports its own name.
+        // Copies of this very program start a window with the setting of their own file name.
+        const QString ownName = TemplateSetting::programSettingsName();
+        TemporarySettings::storeTemplatePath(ownName, QStringLiteral("/data/own.xls"));
         QTemporaryDir dir;
-        const QString copy = dir.filePath(QStringLiteral("renamed.merge.bin"));
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
-        QProcess process;
-        process.start(copy, {QStringLiteral("--print-settings-name")});
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).trimmed(), QStringLiteral("renamed.merge"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("same")));
+        const QString renamed = dir.filePath(QStringLiteral("renamed.merge.bin"));
+        const QString sameName = dir.filePath(QStringLiteral("same/") + QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), renamed));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), sameName));
+
+        auto startUpField = [&](const QString& program) {
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_settings->folder());
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            process.setProcessEnvironment(env);
+            process.start(program, {QStringLiteral("--print-template-field")});
+            process.waitForFinished(60000);
+            return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        };
+        QCOMPARE(startUpField(renamed), QStringLiteral("renamed.merge:"));
+        QCOMPARE(startUpField(sameName), ownName + QStringLiteral(":/data/own.xls"));
     }
 
     void an_unset_settings_name_means_the_program_name()
@@ -305,9 +320,15 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    if (argc > 1 && std::strcmp(argv[1], "--print-settings-name") == 0) {
-        QCoreApplication app(argc, argv);
-        std::printf("%s\n", qPrintable(TemplateSetting::programSettingsName()));
+    if (argc > 1 && std::strcmp(argv[1], "--print-template-field") == 0) {
+        // Start-up as the program does it, under whatever name this file has now.
+        QApplication app(argc, argv);
+        rm::mem::MemoryBinding binding;
+        Form1Services services = TestDesktop().services();
+        services.settingsName.clear();
+        Form1 form(binding, services);
+        std::printf("%s:%s\n", qPrintable(TemplateSetting::programSettingsName()),
+                    form.findChild<QLineEdit*>("tplpath_text")->text().toUtf8().constData());
         return 0;
     }
     QApplication app(argc, argv);
