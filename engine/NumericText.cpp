@@ -163,9 +163,12 @@ private:
     bool consumeGrouping()
     {
         const std::string& grouping = m_locale.groupingSeparator;
-        std::vector<std::string> forms = {grouping};
-        if (isBlank(grouping) || grouping.empty())
-            forms = grouping.empty() ? std::vector<std::string>{} : std::vector<std::string>{" ", kNoBreakSpace, kNarrowNoBreakSpace, kThinSpace};
+        if (grouping.empty())
+            return false;
+        // A locale that groups with a space is shown with one space or another, depending on the office.
+        const std::vector<std::string> forms =
+            isBlank(grouping) ? std::vector<std::string>{" ", kNoBreakSpace, kNarrowNoBreakSpace, kThinSpace}
+                              : std::vector<std::string>{grouping};
         for (const auto& form : forms)
             if (m_text.compare(m_pos, form.size(), form) == 0 && atDigit(m_pos + form.size())) {
                 m_pos += form.size();
