@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -34,7 +36,7 @@ void writeWorkbook(const std::string& json, const std::string& jsonPath, const s
 std::string sheetJson(int rows, int columns, bool isTemplate)
 {
     std::ostringstream json;
-    json << R"({"sheets": [{"name": "Data", "cells": {)";
+    json << std::setprecision(17) << R"({"sheets": [{"name": "Data", "cells": {)";
     bool first = true;
     for (int r = 1; r <= rows; ++r)
         for (int c = 1; c <= columns; ++c) {
@@ -53,12 +55,40 @@ std::string sheetJson(int rows, int columns, bool isTemplate)
 
 } // namespace
 
-double expectedSum(int row, int column, int sources)
+long wrongSums(const std::string& output, int rows, int columns, int sources)
 {
-    double sum = 0;
-    for (int i = 0; i < sources; ++i)
-        sum += sourceValue(row, column);
-    return sum;
+    const std::string command = std::string(RM_PYTHON3) + " " RM_TOOLS_DIR "/read_xls.py '" + output + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::map<std::string, std::string> cells;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::istringstream fields(line);
+        std::string kind, sheet, name, type, value;
+        std::getline(fields, kind, '\t');
+        std::getline(fields, sheet, '\t');
+        std::getline(fields, name, '\t');
+        std::getline(fields, type, '\t');
+        std::getline(fields, value);
+        if (kind == "cell" && type == "n")
+            cells[name] = value;
+    }
+    if (pclose(pipe) != 0)
+        return -1;
+    long wrong = 0;
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= columns; ++c) {
+            if ((r + c) % 2 != 0)
+                continue;
+            double expected = 0;
+            for (int i = 0; i < sources; ++i)
+                expected += sourceValue(r, c);
+            const auto found = cells.find(cellName(r, c));
+            if (found == cells.end() || std::strtod(found->second.c_str(), nullptr) != expected)
+                ++wrong;
+        }
+    return wrong;
 }
 
 BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources)

@@ -14,7 +14,8 @@ struct BenchFiles {
 // "?" (the rest labels), and `sources` workbooks holding a number in every cell.
 BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources);
 
-// What a marked cell must hold after merging the sources.
-double expectedSum(int row, int column, int sources);
+// Reads a merged output back (through read_xls.py) and counts the marked
+// cells that do not hold the sum of the sources; -1 when it cannot be read.
+long wrongSums(const std::string& output, int rows, int columns, int sources);
 
 } // namespace rm::bench

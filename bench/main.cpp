@@ -111,6 +111,15 @@ void printRow(const char* mode, const Measurement& m)
                 m.open, m.sum, m.save, m.close, m.shutdown, m.memory.peakKb / 1024.0);
 }
 
+// A fast merge is worth nothing if its sums are wrong.
+void checkSums(const std::string& output, int rows, int columns, int sources)
+{
+    const long wrong = wrongSums(output, rows, columns, sources);
+    if (wrong != 0)
+        throw std::runtime_error(wrong < 0 ? "cannot read " + output
+                                           : std::to_string(wrong) + " wrong sums in " + output);
+}
+
 bool readInt(const char* text, int& value)
 {
     char* end = nullptr;
@@ -164,8 +173,10 @@ int main(int argc, char* argv[])
         for (int i = 0; i < repeats; ++i) {
             const Measurement floor = measureFloor(files, folder + "/floor-" + std::to_string(++run) + ".xls");
             printRow("floor", floor);
-            const Measurement merge = measureMerge(files, folder + "/merge-" + std::to_string(++run) + ".xls", false);
+            const std::string output = folder + "/merge-" + std::to_string(++run) + ".xls";
+            const Measurement merge = measureMerge(files, output, false);
             printRow("merge", merge);
+            checkSums(output, rows, columns, sources);
             floorTotal += floor.total;
             mergeTotal += merge.total;
             mergeSum += merge.sum;
@@ -174,6 +185,7 @@ int main(int argc, char* argv[])
         if (perCell) {
             const Measurement reference = measureMerge(files, folder + "/per-cell.xls", true);
             printRow("per-cell", reference);
+            checkSums(folder + "/per-cell.xls", rows, columns, sources);
             std::printf("speed-up over per-cell: %.1fx overall, %.1fx in the summation\n",
                         reference.total / (mergeTotal / repeats), reference.sum / (mergeSum / repeats));
         }
