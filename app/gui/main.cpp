@@ -1,6 +1,7 @@
 // reportmerge: the merge window.
 
 #include "engine/libreoffice/LibreOfficeBinding.h"
+#include "TerminationSignals.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
         // office never outlives the program.
         rm::lo::LibreOfficeBinding binding;
         rm::ui::Form1 window(binding);
+        quitEventLoopOnTerminationSignals(&window);
         window.showCentred();
         result = application.exec();
     }

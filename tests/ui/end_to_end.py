@@ -118,7 +118,7 @@ def stop_processes(pids):
             os.kill(pid, signal.SIGTERM)
         except ProcessLookupError:
             pass
-    deadline = time.monotonic() + 20
+    deadline = time.monotonic() + 5
     for pid in pids:
         while time.monotonic() < deadline and os.path.exists("/proc/%d" % pid):
             time.sleep(0.2)
@@ -160,6 +160,57 @@ def choose_in_dialog(desktop, pid, main_window, path):
         desktop.key("Return")
         wait_for("the dialog to close", lambda: dialog not in desktop.visible_windows(pid), 30)
     desktop.focus(main_window)
+
+
+def check_failed_merge_then_terminate(args, desktop, env, work, data, template):
+    """A merge that fails leaves the window locked and the private office
+    running; ending the program with SIGTERM still shuts that office down."""
+    office_tmp = os.path.join(work, "tmp2")
+    os.makedirs(office_tmp)
+    not_a_workbook = os.path.join(data, "notes.xls")
+    with open(not_a_workbook, "w") as f:
+        f.write("not a workbook\n")
+    env = dict(env, TMPDIR=office_tmp)
+    program = subprocess.Popen([os.path.abspath(args.program)], env=env, cwd=work,
+                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "program2.log"), "wb"))
+    try:
+        main_window = max(wait_for("the main window", lambda: desktop.visible_windows(program.pid), 60))
+        desktop.focus(main_window)
+        desktop.key("Tab")                          # add_command; the template comes from the setting
+        desktop.key("Return")
+        choose_in_dialog(desktop, program.pid, main_window, not_a_workbook)
+        desktop.key("Tab", "Tab", "Tab", "Tab")
+        desktop.key("Return")
+        choose_in_dialog(desktop, program.pid, main_window, os.path.join(data, "merged2.xls"))
+        started = time.monotonic()
+        message = wait_for("the failure message", lambda: desktop.visible_windows(program.pid) - {main_window}, 300)
+        print("failed merge reported after %.1f s" % (time.monotonic() - started))
+        desktop.screenshot(os.path.join(args.artifacts, "e2e-failure.png"))
+        desktop.focus(max(message))
+        desktop.key("Return")
+        wait_for("the failure message to close", lambda: not (desktop.visible_windows(program.pid) - {main_window}), 30)
+        if program.poll() is not None:
+            raise Failure("the program ended after a failed merge")
+        if not processes_matching(lambda cmd, environ: office_tmp in cmd and "--headless" in cmd):
+            raise Failure("no private office after the failed merge (expected it to stay until the program ends)")
+        os.kill(program.pid, signal.SIGTERM)
+        terminated = time.monotonic()
+        wait_for("reportmerge to end on SIGTERM", lambda: program.poll() is not None, 120)
+        print("ended %.1f s after SIGTERM, with the private office shut down" % (time.monotonic() - terminated))
+        if program.returncode != 0:
+            raise Failure("reportmerge ended with %d on SIGTERM" % program.returncode)
+        wait_for("the private office to end",
+                 lambda: not processes_matching(lambda cmd, environ: office_tmp in cmd and "--headless" in cmd), 60)
+        profiles = [n for n in os.listdir(office_tmp) if n.startswith("reportmerge-office")]
+        if profiles:
+            raise Failure("the private office left its profile behind: %r" % profiles)
+        if os.path.exists(os.path.join(data, "merged2.xls")):
+            raise Failure("a failed merge produced an output")
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+        stop_processes(processes_matching(lambda cmd, environ: office_tmp in cmd))
 
 
 def run(args, work):
@@ -253,6 +304,8 @@ def run(args, work):
             f.write("merge (save dialog confirmed -> completion message): %.1f s\n" % merge_seconds)
             f.write("viewer windows: %r\n" % sorted(viewer))
         print("merge took %.1f s; viewer window(s) %r" % (merge_seconds, sorted(viewer)))
+
+        check_failed_merge_then_terminate(args, desktop, env, work, data, template)
     finally:
         if program is not None and program.poll() is None:
             program.kill()
