@@ -37,7 +37,7 @@ void Form1::connectHandlers()
 
 void Form1::Form_Load()
 {
-    tplpath_text->setText(m_setting.read());
+    showTemplatePath(m_setting.read());
 }
 
 void Form1::showCentred()
@@ -52,11 +52,17 @@ void Form1::showCentred()
     open_command->setFocus();
 }
 
+void Form1::showTemplatePath(const QString& path)
+{
+    tplpath_text->setText(path);
+    tplpath_text->setCursorPosition(0);   // a long path shows its beginning
+}
+
 void Form1::open_command_Click()
 {
     m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*xls"));
     if (m_cd1.showOpen(this))
-        tplpath_text->setText(m_cd1.fileName());
+        showTemplatePath(m_cd1.fileName());
 }
 
 } // namespace rm::ui

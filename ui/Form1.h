@@ -68,6 +68,7 @@ private:
     int selectedIndex() const;
     void connectHandlers();
     void setLinkColour(const QColor& colour);
+    void showTemplatePath(const QString& path);
     void runMergeCommand();
     bool templateIsValid(const QString& templatePath);
     bool sourcesAreValid();

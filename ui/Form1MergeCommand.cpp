@@ -21,6 +21,28 @@
 
 namespace rm::ui {
 
+namespace {
+
+// For the duration of the run: no user input reaches the program, while the
+// progress bar lets the window repaint.
+class MergeInProgress {
+public:
+    explicit MergeInProgress(ProgressBarAdaptor& progress) : m_progress(progress)
+    {
+        m_progress.setRepaintWhileBusy(true);
+        ProgressBarAdaptor::processPendingPaint();   // the locked window and Label3 show now
+    }
+    ~MergeInProgress() { m_progress.setRepaintWhileBusy(false); }
+    MergeInProgress(const MergeInProgress&) = delete;
+    MergeInProgress& operator=(const MergeInProgress&) = delete;
+
+private:
+    InputBlocker m_blocker;
+    ProgressBarAdaptor& m_progress;
+};
+
+} // namespace
+
 void Form1::save_command_Click()
 {
     try {
@@ -63,16 +85,8 @@ void Form1::runMergeCommand()
 
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
-        InputBlocker blocker;
-        m_progress->setRepaintWhileBusy(true);
-        ProgressBarAdaptor::processPendingPaint();   // Label3 and the locked buttons show now
-        try {
-            app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress);
-        } catch (...) {
-            m_progress->setRepaintWhileBusy(false);
-            throw;
-        }
-        m_progress->setRepaintWhileBusy(false);
+        MergeInProgress busy(*m_progress);
+        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress);
     }
 
     if (!app)

@@ -247,6 +247,10 @@ private slots:
         form->findChild<QWidget*>("help_command")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
         QCOMPARE(desktop.openedUrls.size(), size_t(1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(desktop.openedUrls.size(), size_t(2));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(desktop.openedUrls.size(), size_t(2));
         QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
     }
 
@@ -268,6 +272,7 @@ private slots:
         TemporarySettings::storeTemplatePath("stale", stale);
         auto form = makeForm(desktop);
         QCOMPARE(form->findChild<QLineEdit*>("tplpath_text")->text(), stale);
+        QCOMPARE(form->findChild<QLineEdit*>("tplpath_text")->cursorPosition(), 0);   // shows its beginning
         QVERIFY(desktop.messages->shown.empty());
     }
 
