@@ -4,11 +4,11 @@
 #include "ui/Form1.h"
 
 #include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
 #include "engine/FileSearch.h"
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
 #include "ui/OutputName.h"
-#include "ui/UiErrorNumbers.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -50,10 +50,10 @@ void Form1::save_command_Click()
     } catch (const rm::Error& error) {
         showFailure(error.number(), QString::fromStdString(error.description()));
     } catch (const std::exception& error) {
-        showFailure(ErrorNumber::UnexpectedFailure,
-                    QStringLiteral("意外错误：") + QString::fromLocal8Bit(error.what()));
+        showFailure(rm::ErrorNumber::UnexpectedFailure,
+                    QStringLiteral("意外的错误：") + QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showFailure(ErrorNumber::UnexpectedFailure, QStringLiteral("意外错误。"));
+        showFailure(rm::ErrorNumber::UnexpectedFailure, QStringLiteral("意外的错误。"));
     }
 }
 
@@ -90,7 +90,7 @@ void Form1::runMergeCommand()
     }
 
     if (!app)
-        throw rm::Error(ErrorNumber::UnexpectedFailure, "意外错误：合并没有交回电子表格程序。");
+        throw rm::Error(rm::ErrorNumber::UnexpectedFailure, "意外的错误：合并没有交回电子表格程序。");
 
     showInformation(QStringLiteral("报表合并完成。"));
     hide();

@@ -305,7 +305,7 @@ private slots:
         auto form = readyForm(throwing);
         m_desktop->dialogs->confirmNext(path("out.xls"));
         form->save_command_Click();
-        QCOMPARE(messageTexts(), QStringList{"错误:3001\r\n意外错误：boom"});
+        QCOMPARE(messageTexts(), QStringList{"错误:1099\r\n意外的错误：boom"});
         QVERIFY(isLocked(*form));
     }
 
