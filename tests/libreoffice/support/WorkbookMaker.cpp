@@ -18,6 +18,13 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
+#include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/ConditionOperator.hpp>
+#include <com/sun/star/sheet/XSheetConditionalEntries.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+
 #include <stdexcept>
 
 using namespace css;
@@ -58,18 +65,46 @@ uno::Reference<sheet::XSpreadsheet> WorkbookMaker::sheet(int index) const
     return uno::Reference<sheet::XSpreadsheet>(sheets->getByIndex(index), uno::UNO_QUERY_THROW);
 }
 
-void WorkbookMaker::applyFormat(int sheetIndex, int row, int column, const std::string& format)
+int WorkbookMaker::formatKey(const std::string& format)
 {
-    if (format.empty())
-        return;
     uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
     const auto formats = supplier->getNumberFormats();
     const lang::Locale locale;   // the office's own locale, so a file opened elsewhere follows that one
     sal_Int32 key = formats->queryKey(toOUString(format), locale, false);
     if (key < 0)
         key = formats->addNew(toOUString(format), locale);
+    return key;
+}
+
+void WorkbookMaker::applyFormat(int sheetIndex, int row, int column, const std::string& format)
+{
+    if (format.empty())
+        return;
     uno::Reference<beans::XPropertySet> cell(sheet(sheetIndex)->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
-    cell->setPropertyValue("NumberFormat", uno::Any(key));
+    cell->setPropertyValue("NumberFormat", uno::Any(sal_Int32(formatKey(format))));
+}
+
+WorkbookMaker& WorkbookMaker::addConditionalNumberFormat(int sheetIndex, const std::string& range,
+                                                         const std::string& condition, const std::string& format)
+{
+    uno::Reference<style::XStyleFamiliesSupplier> families(m_model, uno::UNO_QUERY_THROW);
+    uno::Reference<container::XNameContainer> cellStyles(families->getStyleFamilies()->getByName("CellStyles"),
+                                                         uno::UNO_QUERY_THROW);
+    uno::Reference<lang::XMultiServiceFactory> factory(m_model, uno::UNO_QUERY_THROW);
+    const OUString styleName = toOUString("Conditional" + std::to_string(formatKey(format)));
+    if (!cellStyles->hasByName(styleName)) {
+        uno::Reference<beans::XPropertySet> style(factory->createInstance("com.sun.star.style.CellStyle"), uno::UNO_QUERY_THROW);
+        cellStyles->insertByName(styleName, uno::Any(style));
+        style->setPropertyValue("NumberFormat", uno::Any(sal_Int32(formatKey(format))));
+    }
+    uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<beans::XPropertySet> target(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XSheetConditionalEntries> entries(target->getPropertyValue("ConditionalFormat"), uno::UNO_QUERY_THROW);
+    entries->addNew(sequence<beans::PropertyValue>({property("Operator", sheet::ConditionOperator_FORMULA),
+                                                    property("Formula1", toOUString(condition)),
+                                                    property("StyleName", styleName)}));
+    target->setPropertyValue("ConditionalFormat", uno::Any(entries));
+    return *this;
 }
 
 WorkbookMaker& WorkbookMaker::number(int sheetIndex, int row, int column, double value, const std::string& format)

@@ -30,6 +30,9 @@ public:
     WorkbookMaker& formula(int sheet, int row, int column, const std::string& formula, const std::string& format = {});
     WorkbookMaker& background(int sheet, int row, int column, int rgb);
     WorkbookMaker& activeSheet(int sheet);
+    // Cells of `range` (e.g. "B1") take number format `format` while `condition` (a formula) holds.
+    WorkbookMaker& addConditionalNumberFormat(int sheet, const std::string& range, const std::string& condition,
+                                              const std::string& format);
 
     // Stores under `path` (filter by extension: .xls, .xlsx, .ods, .csv), optionally with a password.
     void save(const std::string& path, const std::string& password = {});
@@ -39,6 +42,7 @@ public:
 private:
     css::uno::Reference<css::sheet::XSpreadsheet> sheet(int index) const;
     void applyFormat(int sheet, int row, int column, const std::string& format);
+    int formatKey(const std::string& format);
 
     css::uno::Reference<css::frame::XModel> m_model;
 };

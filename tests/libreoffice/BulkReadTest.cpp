@@ -1,0 +1,134 @@
+// The bulk path returns, for every cell and at every moment, exactly the text
+// a per-cell read returns.
+
+#include "support/OfficeEnvironment.h"
+#include "support/WorkbookMaker.h"
+
+#include "engine/libreoffice/CalcWorksheet.h"
+#include "engine/libreoffice/OfficeSession.h"
+
+#include <gtest/gtest.h>
+
+namespace rm::lo::test {
+namespace {
+
+const int Rows = 14;
+const int Columns = 6;
+
+// Texts that quoting and trimming could get wrong, numbers in many formats,
+// errors, and formulas over cells that the merge will write.
+void fillTricky(WorkbookMaker& maker)
+{
+    maker.text(0, 1, 1, "tab\there")
+        .text(0, 1, 2, "say \"hi\"")
+        .text(0, 1, 3, "line one\nline two")
+        .text(0, 1, 4, "  padded  ")
+        .text(0, 1, 5, std::string(3000, 'x') + "?")
+        .text(0, 1, 6, "\"")
+        .text(0, 2, 1, "a,b;c")
+        .text(0, 2, 2, "\"\t\n\"")
+        .text(0, 2, 3, "中文？")
+        .text(0, 2, 4, " ")
+        .number(0, 3, 1, 1.236, "0.00")
+        .number(0, 3, 2, -1234.5, "#,##0.00;(#,##0.00)")
+        .number(0, 3, 3, 0.5, "0%")
+        .number(0, 3, 4, 45000, "YYYY-MM-DD")
+        .number(0, 3, 5, 1e20)
+        .number(0, 3, 6, 0)
+        .formula(0, 4, 1, "=1/0")
+        .formula(0, 4, 2, "=\"?\"&A5")
+        .formula(0, 4, 3, "=A5+B5")
+        .formula(0, 4, 4, "=IF(A5>1;\"big?\";\"small\")")
+        .formula(0, 4, 5, "=\"x\"&CHAR(9)&\"y\"")
+        .text(0, 5, 1, "?")
+        .text(0, 5, 2, "?")
+        .text(0, 9, 6, "last?")
+        .number(0, 12, 3, 7, "0.000");
+}
+
+class BulkRead : public ::testing::Test {
+protected:
+    static std::string path(const char* extension)
+    {
+        return OfficeEnvironment::root() + "/BulkRead/tricky" + extension;
+    }
+
+    static void SetUpTestSuite()
+    {
+        OfficeEnvironment::folderFor("BulkRead");
+        WorkbookMaker maker(OfficeEnvironment::session(), {"Before", "Tricky"});
+        maker.text(0, 1, 1, "not this one");
+        fillTricky(maker);   // fills sheet 0 ...
+        for (const char* extension : {".xls", ".xlsx", ".ods"}) {
+            maker.activeSheet(0);
+            maker.save(path(extension));
+        }
+    }
+
+    static void expectSameAsLive(CalcWorksheet& sheet)
+    {
+        for (int row = 1; row <= Rows; ++row)
+            for (int column = 1; column <= Columns; ++column)
+                ASSERT_EQ(sheet.cellText(row, column), sheet.liveCellText(row, column))
+                    << "row " << row << ", column " << column;
+    }
+};
+
+TEST_F(BulkRead, ofASourceEqualsPerCellReads)
+{
+    for (const char* extension : {".xls", ".xlsx", ".ods"}) {
+        SCOPED_TRACE(extension);
+        auto workbook = OfficeEnvironment::binding().global().openWorkbook(path(extension));
+        auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(workbook->activeSheet());
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->cellText(1, 2), "say \"hi\"");
+        EXPECT_EQ(sheet->cellText(1, 3), "line one\nline two");
+        expectSameAsLive(*sheet);
+        workbook->close();
+    }
+}
+
+TEST_F(BulkRead, ofATargetFollowsWritesAndTheFormulasThatDependOnThem)
+{
+    for (const char* extension : {".xls", ".xlsx", ".ods"}) {
+        SCOPED_TRACE(extension);
+        auto workbook = OfficeEnvironment::binding().createInstance()->openWorkbook(path(extension));
+        auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(workbook->activeSheet());
+        ASSERT_TRUE(sheet);
+        expectSameAsLive(*sheet);
+        // Written in scan order, as the merge writes marked cells.
+        const double values[] = {2.5, 0, -3, 1234.5678};
+        int written = 0;
+        for (int row = 1; row <= Rows; ++row) {
+            for (int column = 1; column <= Columns; ++column) {
+                if (sheet->cellText(row, column).find('?') == std::string::npos)
+                    continue;
+                sheet->setCellValue2(row, column, values[written++ % 4]);
+                expectSameAsLive(*sheet);
+            }
+        }
+        EXPECT_EQ(written, 6);
+        EXPECT_EQ(sheet->cellText(4, 3), "1237.0678");   // =A5+B5, both written after it was first read
+        workbook->close();
+    }
+}
+
+TEST_F(BulkRead, ofASheetWithConditionalFormatsStaysExact)
+{
+    const std::string file = OfficeEnvironment::root() + "/BulkRead/conditional.ods";
+    {
+        WorkbookMaker maker(OfficeEnvironment::session());
+        maker.text(0, 1, 1, "?").number(0, 1, 2, 5, "0.0");
+        maker.addConditionalNumberFormat(0, "B1", "$A$1>1", "0.000");
+        maker.save(file);
+    }
+    auto workbook = OfficeEnvironment::binding().createInstance()->openWorkbook(file);
+    auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(workbook->activeSheet());
+    EXPECT_EQ(sheet->cellText(1, 2), "5.0");
+    sheet->setCellValue2(1, 1, 2);
+    EXPECT_EQ(sheet->cellText(1, 2), sheet->liveCellText(1, 2));
+    workbook->close();
+}
+
+} // namespace
+} // namespace rm::lo::test

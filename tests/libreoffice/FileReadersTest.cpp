@@ -1,0 +1,153 @@
+// The binding's own readers of file contents, without an office.
+
+#include "engine/libreoffice/CsvGrid.h"
+#include "engine/libreoffice/SaveFilter.h"
+#include "engine/libreoffice/WorkbookFileInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace rm::lo {
+namespace {
+
+TEST(CsvGrid, unquotesFieldsWithSeparatorsQuotesAndLineBreaks)
+{
+    const CsvGrid grid("1.24\t\"a\tb\"\t\"say \"\"hi\"\"\"\n\"two\nlines\"\t\t\"  x  \"\n", '\t');
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.text(1, 1), "1.24");
+    EXPECT_EQ(grid.text(1, 2), "a\tb");
+    EXPECT_EQ(grid.text(1, 3), "say \"hi\"");
+    EXPECT_EQ(grid.text(2, 1), "two\nlines");
+    EXPECT_EQ(grid.text(2, 2), "");
+    EXPECT_EQ(grid.text(2, 3), "  x  ");
+}
+
+TEST(CsvGrid, cellsBeyondTheTextAreEmpty)
+{
+    const CsvGrid grid("a\tb\r\nc\r\n", '\t');
+    EXPECT_EQ(grid.text(2, 1), "c");
+    EXPECT_EQ(grid.text(2, 2), "");
+    EXPECT_EQ(grid.text(3, 1), "");
+    EXPECT_EQ(grid.text(1, 99), "");
+    EXPECT_EQ(grid.text(0, 1), "");
+    EXPECT_EQ(CsvGrid("", '\t').text(1, 1), "");
+}
+
+TEST(CsvGrid, keepsAQuoteInsideAnUnquotedField)
+{
+    EXPECT_EQ(CsvGrid("5\"\tx\n", '\t').text(1, 1), "5\"");
+}
+
+TEST(SaveFilter, followsTheExtensionWhateverItsCase)
+{
+    EXPECT_EQ(saveFilterForPath("/a/b.xls"), "MS Excel 97");
+    EXPECT_EQ(saveFilterForPath("/a/B.XLS"), "MS Excel 97");
+    EXPECT_EQ(saveFilterForPath("/a/b.Xlsx"), "Calc MS Excel 2007 XML");
+    EXPECT_EQ(saveFilterForPath("/a/b.ods"), "calc8");
+    EXPECT_EQ(saveFilterForPath("/a/b.csv"), "");
+    EXPECT_EQ(saveFilterForPath("/a.xls/report"), "");
+}
+
+std::string record(uint16_t type, const std::string& data)
+{
+    std::string out;
+    out += char(type & 0xFF);
+    out += char(type >> 8);
+    out += char(data.size() & 0xFF);
+    out += char(data.size() >> 8);
+    return out + data;
+}
+
+std::string boundSheet(const std::string& name, uint8_t kind, bool wide)
+{
+    std::string data(4, '\0');
+    data += '\0';   // visible
+    data += char(kind);
+    data += char(name.size());
+    data += char(wide ? 1 : 0);
+    for (char c : name) {
+        data += c;
+        if (wide)
+            data += '\0';
+    }
+    return record(0x0085, data);
+}
+
+std::string window1(uint16_t activeTab)
+{
+    std::string data(10, '\0');
+    data += char(activeTab & 0xFF);
+    data += char(activeTab >> 8);
+    data += std::string(6, '\0');
+    return record(0x003D, data);
+}
+
+std::string bof()
+{
+    return record(0x0809, std::string("\x00\x06\x05\x00", 4) + std::string(12, '\0'));
+}
+
+TEST(BiffWorkbook, readsTheActiveTabAndTheChartSheets)
+{
+    const std::string stream = bof() + window1(2) + boundSheet("Data", 0, false) + boundSheet("Mid", 0, true) +
+                               boundSheet("Chart1", 2, false) + record(0x000A, "") + window1(0) + record(0x000A, "");
+    const auto info = parseBiffWorkbookStream(stream);
+    ASSERT_TRUE(info);
+    ASSERT_EQ(info->sheets.size(), 3u);
+    EXPECT_EQ(info->activeIndex, 2);
+    EXPECT_EQ(info->sheets[1].name, "Mid");
+    EXPECT_FALSE(info->sheets[1].chart);
+    ASSERT_NE(info->activeSheet(), nullptr);
+    EXPECT_TRUE(info->activeSheet()->chart);
+    EXPECT_EQ(info->activeSheet()->name, "Chart1");
+}
+
+TEST(BiffWorkbook, refusesTruncatedOrForeignStreams)
+{
+    EXPECT_FALSE(parseBiffWorkbookStream(""));
+    EXPECT_FALSE(parseBiffWorkbookStream("garbage that is not biff"));
+    const std::string whole = bof() + window1(0) + boundSheet("Data", 0, false) + record(0x000A, "");
+    EXPECT_FALSE(parseBiffWorkbookStream(whole.substr(0, whole.size() - 7)));
+    EXPECT_FALSE(readBinaryWorkbookInfo("PK\x03\x04 not a compound file"));
+    EXPECT_FALSE(readBinaryWorkbookInfo(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(600, '\xFF')));
+}
+
+TEST(BiffWorkbook, anActiveTabBeyondTheSheetsNamesNoSheet)
+{
+    const auto info = parseBiffWorkbookStream(bof() + window1(7) + boundSheet("Data", 0, false) + record(0x000A, ""));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->activeSheet(), nullptr);
+}
+
+TEST(OpenXmlWorkbook, tellsChartSheetsByTheirRelationship)
+{
+    const std::string workbook =
+        "<?xml version=\"1.0\"?><x:workbook xmlns:x=\"m\" xmlns:r=\"r\"><x:bookViews>"
+        "<x:workbookView xWindow=\"0\" activeTab=\"1\"/></x:bookViews><x:sheets>"
+        "<x:sheet name=\"A &amp; B\" sheetId=\"1\" r:id=\"rId7\"/><x:sheet name=\"Chart1\" sheetId=\"2\" r:id=\"rId8\"/>"
+        "</x:sheets></x:workbook>";
+    const std::string relationships =
+        "<Relationships><Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/chartsheet\" Target=\"chartsheets/sheet1.xml\"/><Relationship Id=\"rId7\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+        "Target=\"worksheets/sheet1.xml\"/></Relationships>";
+    const auto info = parseOpenXmlWorkbook(workbook, relationships);
+    ASSERT_TRUE(info);
+    ASSERT_EQ(info->sheets.size(), 2u);
+    EXPECT_EQ(info->sheets[0].name, "A & B");
+    EXPECT_FALSE(info->sheets[0].chart);
+    EXPECT_EQ(info->activeIndex, 1);
+    EXPECT_TRUE(info->activeSheet()->chart);
+}
+
+TEST(OpenXmlWorkbook, withoutAViewTheFirstSheetIsActive)
+{
+    const auto info = parseOpenXmlWorkbook("<workbook><sheets><sheet name=\"Only\" r:id=\"rId1\"/></sheets></workbook>", "");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->activeSheet()->name, "Only");
+    EXPECT_FALSE(info->activeSheet()->chart);
+}
+
+} // namespace
+} // namespace rm::lo
