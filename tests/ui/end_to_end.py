@@ -89,6 +89,9 @@ class Desktop:
     def type(self, text):
         self.xdotool("type", "--delay", "15", text)
 
+    def click(self, window, x, y):
+        self.xdotool("mousemove", "--window", str(window), str(x), str(y), "click", "1")
+
     def screenshot(self, path):
         subprocess.run(["import", "-window", "root", path], env=self.env, capture_output=True, timeout=120)
 
@@ -145,21 +148,54 @@ def read_cells(tools, path):
     return cells
 
 
-def choose_in_dialog(desktop, pid, main_window, path):
-    """Types `path` into the file dialog that has just opened and confirms it."""
-    dialog = wait_for("the file dialog", lambda: (desktop.visible_windows(pid) - {main_window}), 60)
-    dialog = max(dialog)
-    desktop.focus(dialog)
-    desktop.key("ctrl+a")
-    desktop.type(path)
-    desktop.key("Return")
-    # A completion list may take the first Return; a second one confirms.
-    try:
-        wait_for("the dialog to close", lambda: dialog not in desktop.visible_windows(pid), 5)
-    except Failure:
+# Centres of the window's buttons in its client area.
+OPEN_COMMAND = (520, 62)
+ADD_COMMAND = (520, 112)
+SAVE_COMMAND = (426, 384)
+
+
+def open_dialog_with(desktop, pid, main_window, button):
+    """Clicks a button of the window until the dialog it opens is up; a click
+    that arrives while a dialog is up is refused by its modality."""
+    for _ in range(3):
+        desktop.click(main_window, *button)
+        try:
+            return max(wait_for("a dialog", lambda: desktop.visible_windows(pid) - {main_window}, 20))
+        except Failure:
+            continue
+    raise Failure("no dialog opened by the button at %r" % (button,))
+
+
+def answer_with_keys(desktop, pid, window, *actions):
+    """Focuses `window` and runs `actions` (callables) until it has closed."""
+    for _ in range(3):
+        desktop.focus(window)
+        for action in actions:
+            action()
+        try:
+            wait_for("the dialog to close", lambda: window not in desktop.visible_windows(pid), 5)
+            return
+        except Failure:
+            pass
+        # A completion list may have taken the Return: one more confirms.
         desktop.key("Return")
-        wait_for("the dialog to close", lambda: dialog not in desktop.visible_windows(pid), 30)
-    desktop.focus(main_window)
+        try:
+            wait_for("the dialog to close", lambda: window not in desktop.visible_windows(pid), 5)
+            return
+        except Failure:
+            pass
+    raise Failure("the dialog did not close")
+
+
+def choose_file(desktop, pid, main_window, button, path):
+    """Opens a file dialog with `button`, types `path` into it and confirms."""
+    dialog = open_dialog_with(desktop, pid, main_window, button)
+    answer_with_keys(desktop, pid, dialog,
+                     lambda: desktop.key("ctrl+a"), lambda: desktop.type(path), lambda: desktop.key("Return"))
+
+
+def wait_for_message(desktop, pid, main_window, what, timeout):
+    return max(wait_for(what, lambda: desktop.visible_windows(pid) - {main_window}, timeout))
 
 
 def check_failed_merge_then_terminate(args, desktop, env, work, data, template):
@@ -175,20 +211,14 @@ def check_failed_merge_then_terminate(args, desktop, env, work, data, template):
                                stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "program2.log"), "wb"))
     try:
         main_window = max(wait_for("the main window", lambda: desktop.visible_windows(program.pid), 60))
-        desktop.focus(main_window)
-        desktop.key("Tab")                          # add_command; the template comes from the setting
-        desktop.key("Return")
-        choose_in_dialog(desktop, program.pid, main_window, not_a_workbook)
-        desktop.key("Tab", "Tab", "Tab", "Tab")
-        desktop.key("Return")
-        choose_in_dialog(desktop, program.pid, main_window, os.path.join(data, "merged2.xls"))
+        # The template comes from the setting the first run wrote.
+        choose_file(desktop, program.pid, main_window, ADD_COMMAND, not_a_workbook)
+        choose_file(desktop, program.pid, main_window, SAVE_COMMAND, os.path.join(data, "merged2.xls"))
         started = time.monotonic()
-        message = wait_for("the failure message", lambda: desktop.visible_windows(program.pid) - {main_window}, 300)
+        message = wait_for_message(desktop, program.pid, main_window, "the failure message", 300)
         print("failed merge reported after %.1f s" % (time.monotonic() - started))
         desktop.screenshot(os.path.join(args.artifacts, "e2e-failure.png"))
-        desktop.focus(max(message))
-        desktop.key("Return")
-        wait_for("the failure message to close", lambda: not (desktop.visible_windows(program.pid) - {main_window}), 30)
+        answer_with_keys(desktop, program.pid, message, lambda: desktop.key("Return"))
         if program.poll() is not None:
             raise Failure("the program ended after a failed merge")
         if not processes_matching(lambda cmd, environ: office_tmp in cmd and "--headless" in cmd):
@@ -250,26 +280,18 @@ def run(args, work):
         program = subprocess.Popen([os.path.abspath(args.program)], env=env, cwd=work,
                                    stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "program.log"), "wb"))
         main_window = max(wait_for("the main window", lambda: desktop.visible_windows(program.pid), 60))
-        desktop.focus(main_window)
 
-        desktop.key("Return")                       # open_command has the focus: choose the template
-        choose_in_dialog(desktop, program.pid, main_window, template)
-        desktop.key("Tab")                          # add_command
+        choose_file(desktop, program.pid, main_window, OPEN_COMMAND, template)
         for source in (first, second):
-            desktop.key("Return")
-            choose_in_dialog(desktop, program.pid, main_window, source)
-        desktop.key("Tab", "Tab", "Tab", "Tab")     # addFloder, del, List1, save
+            choose_file(desktop, program.pid, main_window, ADD_COMMAND, source)
         desktop.screenshot(os.path.join(args.artifacts, "e2e-window.png"))
-        desktop.key("Return")
-        choose_in_dialog(desktop, program.pid, main_window, output)
+        choose_file(desktop, program.pid, main_window, SAVE_COMMAND, output)
         merge_started = time.monotonic()
 
-        message = wait_for("the completion message",
-                           lambda: desktop.visible_windows(program.pid) - {main_window}, 300)
+        message = wait_for_message(desktop, program.pid, main_window, "the completion message", 300)
         merge_seconds = time.monotonic() - merge_started
         desktop.screenshot(os.path.join(args.artifacts, "e2e-message.png"))
-        desktop.focus(max(message))
-        desktop.key("Return")
+        answer_with_keys(desktop, program.pid, message, lambda: desktop.key("Return"))
         wait_for("reportmerge to end", lambda: program.poll() is not None, 120)
         if program.returncode != 0:
             raise Failure("reportmerge ended with %d" % program.returncode)
