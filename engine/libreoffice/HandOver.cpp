@@ -4,6 +4,7 @@
 #include "engine/ErrorNumbers.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,11 @@ void openWithDesktop(const std::string& path, const std::string& sofficePath)
         throw Error(ErrorNumber::HandOverFailed, "无法打开输出文件 " + path + "：无法创建进程。");
     if (first == 0) {
         // Detach twice: the viewer belongs to no session of ours and is never waited for.
+        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGCHLD})
+            signal(signalNumber, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         setsid();
         if (fork() != 0)
             _exit(0);
