@@ -12,7 +12,7 @@ constexpr int OutputPathInvalid = 1001;      // no file name in the output path
 constexpr int WorkingCopyNamesExhausted = 1002;
 constexpr int WorkingCopyFailed = 1003;      // the template could not be copied
 constexpr int WorkingCopyRemoveFailed = 1004;
-constexpr int OutputIsInput = 1005;          // the output would replace the template or a source
+constexpr int OutputIsInput = 1005;          // the output would replace a source
 
 // Anything unforeseen (out of memory, a library failure that carries no number)
 constexpr int UnexpectedFailure = 1099;

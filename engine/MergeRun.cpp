@@ -23,17 +23,14 @@ bool sameFile(const std::string& a, const std::string& b)
     return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
 }
 
-// Saving over the template or a source would destroy an input.
-void refuseOutputOntoInput(const std::string& outputPath, const std::string& templatePath,
-                           const std::vector<std::string>& sourcePaths)
+// Saving over a source would destroy an input that the merge still reads.
+// Replacing the template is the user's confirmed choice: the run never opens
+// the template itself, only its working copy, so nothing is lost half-way.
+void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std::string>& sourcePaths)
 {
-    const auto refuse = [&](const std::string& input) {
-        if (sameFile(outputPath, input))
-            throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖模板文件或合并文件：" + outputPath);
-    };
-    refuse(templatePath);
     for (const auto& source : sourcePaths)
-        refuse(source);
+        if (sameFile(outputPath, source))
+            throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖要合并的文件：" + outputPath);
 }
 
 } // namespace
@@ -45,7 +42,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          ProgressIndicator& progress)
 {
     splitOutputPath(outputPath);
-    refuseOutputOntoInput(outputPath, templatePath, sourcePaths);
+    refuseOutputOntoSource(outputPath, sourcePaths);
     const std::string workingCopy = makeWorkingCopy(templatePath, outputPath);
 
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();

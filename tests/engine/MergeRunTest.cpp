@@ -174,13 +174,19 @@ TEST_F(MergeRunTest, OutputWithoutFileNameTouchesNothing)
     EXPECT_EQ(folder.entries(), before);
 }
 
-TEST_F(MergeRunTest, OutputOntoAnInputIsRefusedBeforeAnythingHappens)
+TEST_F(MergeRunTest, OutputOntoASourceIsRefusedBeforeAnythingHappens)
 {
-    EXPECT_EQ(failingRun(templatePath(), sources()), Number::OutputIsInput);
     EXPECT_EQ(failingRun(source(2), sources()), Number::OutputIsInput);
     EXPECT_EQ(failingRun(folder.path() + "/./source1.xls", sources()), Number::OutputIsInput);
     EXPECT_TRUE(binding.events().empty());
     EXPECT_EQ(inputBytes(), inputsBefore);
+}
+
+TEST_F(MergeRunTest, OutputMayReplaceTheTemplate)
+{
+    run(templatePath(), sources());
+    EXPECT_EQ(binding.savedWorkbook(templatePath())->active().numberAt(2, 2), 3.5);
+    EXPECT_TRUE(workingCopies().empty());
 }
 
 TEST_F(MergeRunTest, MissingTemplateFailsBeforeTheOfficeStarts)
