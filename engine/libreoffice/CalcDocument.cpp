@@ -128,6 +128,8 @@ void CalcDocument::discard(bool officeAlive)
 void CalcDocument::saveAs(const std::string& requestedPath)
 {
     auto office = session();
+    if (m_activeSheet)
+        m_activeSheet->flushWrites();
     const std::string target = absolutePath(requestedPath);
     if (const auto targetIdentity = identityOf(target)) {
         for (const auto& other : office->documents()) {
@@ -184,6 +186,8 @@ void CalcDocument::setShowZeroValues(bool show)
 
 bool CalcDocument::modified() const
 {
+    if (m_activeSheet)
+        m_activeSheet->flushWrites();
     return session()->call("读取修改状态", [&] {
         uno::Reference<util::XModifiable> modifiable(model(), uno::UNO_QUERY);
         return modifiable.is() && modifiable->isModified();

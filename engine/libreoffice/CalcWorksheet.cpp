@@ -1,6 +1,7 @@
 #include "engine/libreoffice/CalcWorksheet.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/SheetTextExport.h"
@@ -19,6 +20,7 @@
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/XProtectable.hpp>
 
 using namespace css;
 
@@ -55,6 +57,7 @@ CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcDocument> document, uno::Refere
 
 CalcWorksheet::UsedArea CalcWorksheet::usedArea()
 {
+    flushWrites();
     return m_document->session()->call("读取已用区域", [&] {
         const uno::Reference<sheet::XSheetCellCursor> cursor = m_sheet->createCursor();
         uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
@@ -79,6 +82,7 @@ long CalcWorksheet::usedRangeColumnCount()
 std::string CalcWorksheet::liveCellText(int row, int column)
 {
     checkPosition(row, column);
+    flushWrites();
     try {
         return m_document->session()->call("读取单元格", [&] {
             uno::Reference<text::XText> text(m_sheet->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
@@ -111,6 +115,7 @@ bool CalcWorksheet::readsLive(int row, int column) const
 
 void CalcWorksheet::takeSnapshot()
 {
+    flushWrites();
     const bool editable = !m_document->readOnly();
     m_document->session()->call("读取工作表内容", [&] {
         if (editable) {
@@ -137,9 +142,30 @@ void CalcWorksheet::takeSnapshot()
     });
 }
 
+bool CalcWorksheet::gathersWrites()
+{
+    if (!m_gathersWrites) {
+        // Only with bulk reads, and not where the office might refuse a write
+        // (a protected sheet): a refusal must come at the write that caused it.
+        m_gathersWrites = !m_perCellReads && m_document->session()->call("准备写入", [&] {
+            uno::Reference<util::XProtectable> protectable(m_sheet, uno::UNO_QUERY);
+            return !(protectable.is() && protectable->isProtected()) &&
+                   m_document->session()->batchCellWriter() != nullptr;
+        });
+    }
+    return *m_gathersWrites && !m_perCellReads;
+}
+
 void CalcWorksheet::setCellValue2(int row, int column, double value)
 {
     checkPosition(row, column);
+    if (gathersWrites()) {
+        m_pendingRows.push_back(row - 1);
+        m_pendingColumns.push_back(column - 1);
+        m_pendingValues.push_back(value);
+        m_liveCells.insert(key(row, column));
+        return;
+    }
     try {
         m_document->session()->call("写入单元格", [&] {
             m_sheet->getCellByPosition(column - 1, row - 1)->setValue(value);
@@ -153,14 +179,35 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
     m_liveCells.insert(key(row, column));
 }
 
+void CalcWorksheet::flushWrites()
+{
+    if (m_pendingValues.empty())
+        return;
+    std::vector<sal_Int32> rows;
+    std::vector<sal_Int32> columns;
+    std::vector<double> values;
+    rows.swap(m_pendingRows);
+    columns.swap(m_pendingColumns);
+    values.swap(m_pendingValues);
+    auto office = m_document->session();
+    try {
+        office->call("写入单元格", [&] { office->batchCellWriter()->write(m_sheet, rows, columns, values); });
+    } catch (const Error& error) {
+        if (error.number() != ErrorNumber::OfficeCallFailed)
+            throw;
+        throw Error(ErrorNumber::CellAccessFailed, "无法写入单元格：" + error.description());
+    }
+}
+
 void CalcWorksheet::activate()
 {
+    flushWrites();
     m_document->activate(m_sheet);
 }
 
 void CalcWorksheet::saveAs(const std::string& path)
 {
-    m_document->saveAs(path);
+    m_document->saveAs(path);   // flushes this sheet's writes first
 }
 
 } // namespace rm::lo

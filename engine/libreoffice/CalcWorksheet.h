@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_set>
+#include <vector>
 
 namespace rm::lo {
 
@@ -21,6 +22,9 @@ class CalcDocument;
 // cells we write change, plus formula cells after any write, so those two
 // kinds are always read live from the office. A sheet with conditional
 // formats (which may change a cell's format after a write) is read live.
+//
+// On that path writes are also gathered and sent in one call, just before
+// anything could observe them: a live read, the used range, saving.
 class CalcWorksheet : public Worksheet {
 public:
     CalcWorksheet(std::shared_ptr<CalcDocument> document, css::uno::Reference<css::sheet::XSpreadsheet> sheet,
@@ -35,6 +39,8 @@ public:
 
     // The live text of a cell, by its own remote call (the reference path).
     std::string liveCellText(int row, int column);
+    // Sends the gathered writes to the office.
+    void flushWrites();
 
 private:
     struct UsedArea {
@@ -44,6 +50,7 @@ private:
     UsedArea usedArea();
     void takeSnapshot();
     bool readsLive(int row, int column) const;
+    bool gathersWrites();
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 
     std::shared_ptr<CalcDocument> m_document;
@@ -51,6 +58,10 @@ private:
     bool m_perCellReads;
     std::optional<CsvGrid> m_snapshot;
     std::unordered_set<long long> m_liveCells;   // formula cells and cells we wrote
+    std::optional<bool> m_gathersWrites;
+    std::vector<sal_Int32> m_pendingRows;
+    std::vector<sal_Int32> m_pendingColumns;
+    std::vector<double> m_pendingValues;
 };
 
 } // namespace rm::lo

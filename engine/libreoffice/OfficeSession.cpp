@@ -2,6 +2,7 @@
 
 #include "engine/ErrorNumbers.h"
 #include "engine/UserLocale.h"
+#include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/UnoErrors.h"
 
@@ -63,6 +64,13 @@ void OfficeSession::rethrowChecked(const std::string& what)
     }
 }
 
+const BatchCellWriter* OfficeSession::batchCellWriter()
+{
+    if (!m_batchCellWriter)
+        m_batchCellWriter = std::make_unique<BatchCellWriter>(connection());
+    return m_batchCellWriter->isReady() ? m_batchCellWriter.get() : nullptr;
+}
+
 void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)
 {
     m_documents.push_back(document);
@@ -87,6 +95,7 @@ void OfficeSession::shutdown()
     for (const auto& document : m_documents)
         document->discard(alive);
     m_documents.clear();
+    m_batchCellWriter.reset();
     if (alive && m_connection) {
         try {
             m_connection->desktop()->terminate();

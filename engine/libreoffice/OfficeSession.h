@@ -11,6 +11,7 @@
 
 namespace rm::lo {
 
+class BatchCellWriter;
 class CalcDocument;
 
 // One running private office: its profile, its process, the connection, and
@@ -46,6 +47,9 @@ public:
     void setActiveDocument(const std::shared_ptr<CalcDocument>& document) { m_activeDocument = document; }
     std::shared_ptr<CalcDocument> activeDocument() const { return m_activeDocument.lock(); }
 
+    // The office's routine for writing many cells in one call; null when unavailable.
+    const BatchCellWriter* batchCellWriter();
+
     void shutdown();
 
 private:
@@ -56,6 +60,7 @@ private:
     std::unique_ptr<OfficeConnection> m_connection;
     std::vector<std::shared_ptr<CalcDocument>> m_documents;
     std::weak_ptr<CalcDocument> m_activeDocument;
+    std::unique_ptr<BatchCellWriter> m_batchCellWriter;
     bool m_ended = false;
 };
 

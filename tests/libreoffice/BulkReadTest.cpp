@@ -113,6 +113,31 @@ TEST_F(BulkRead, ofATargetFollowsWritesAndTheFormulasThatDependOnThem)
     }
 }
 
+TEST_F(BulkRead, gatheredWritesReachTheUsedRangeTheFormulasAndTheSavedFile)
+{
+    ASSERT_NE(OfficeEnvironment::session().batchCellWriter(), nullptr);
+    const std::string saved = OfficeEnvironment::root() + "/BulkRead/written.ods";
+    auto workbook = OfficeEnvironment::binding().createInstance()->openWorkbook(path(".ods"));
+    auto sheet = workbook->activeSheet();
+    EXPECT_EQ(sheet->cells(4, 3).text(), "#VALUE!");   // =A5+B5 over two texts, before the writes
+    sheet->setCellValue2(5, 1, 1.5);
+    sheet->setCellValue2(5, 2, 2.25);
+    sheet->setCellValue2(30, 10, -7);
+    sheet->setCellValue2(30, 10, 8);   // the later write wins
+    EXPECT_EQ(sheet->cells(4, 3).text(), "3.75");
+    EXPECT_EQ(sheet->usedRangeRowCount(), 30);
+    EXPECT_EQ(sheet->usedRangeColumnCount(), 10);
+    sheet->setCellValue2(1, 1, 0.125);
+    sheet->saveAs(saved);
+    workbook->close();
+
+    auto copy = OfficeEnvironment::binding().global().openWorkbook(saved)->activeSheet();
+    EXPECT_EQ(copy->cells(1, 1).text(), "0.125");
+    EXPECT_EQ(copy->cells(5, 2).text(), "2.25");
+    EXPECT_EQ(copy->cells(30, 10).text(), "8");
+    EXPECT_EQ(copy->cells(4, 3).text(), "3.75");
+}
+
 TEST_F(BulkRead, ofASheetWithConditionalFormatsStaysExact)
 {
     const std::string file = OfficeEnvironment::root() + "/BulkRead/conditional.ods";
