@@ -10,6 +10,7 @@
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/document/XActionLockable.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -191,7 +192,25 @@ void CalcWorksheet::flushWrites()
     values.swap(m_pendingValues);
     auto office = m_document->session();
     try {
-        office->call("写入单元格", [&] { office->batchCellWriter()->write(m_sheet, rows, columns, values); });
+        office->call("写入单元格", [&] {
+            // No view updates and no repeated recalculation while the values go in.
+            const auto& model = m_document->model();
+            uno::Reference<document::XActionLockable> actions(model, uno::UNO_QUERY);
+            model->lockControllers();
+            if (actions.is())
+                actions->addActionLock();
+            try {
+                office->batchCellWriter()->write(m_sheet, rows, columns, values);
+            } catch (...) {
+                if (actions.is())
+                    actions->removeActionLock();
+                model->unlockControllers();
+                throw;
+            }
+            if (actions.is())
+                actions->removeActionLock();
+            model->unlockControllers();
+        });
     } catch (const Error& error) {
         if (error.number() != ErrorNumber::OfficeCallFailed)
             throw;
