@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <clocale>
 #include <fcntl.h>
+#include <locale.h>
 #include <poll.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -33,6 +35,20 @@ std::vector<std::string> officeArguments(const OfficeProcess::Launch& launch)
             "-env:UserInstallation=" + launch.installationUrl};
 }
 
+// The office formats numbers in the locale its profile names; the process
+// locale only decides how file names are encoded. Without a UTF-8 locale the
+// office cannot open or save files whose names are not ASCII, so a locale
+// that is not installed falls back to C.UTF-8.
+std::string installedUtf8Locale(const std::string& localeName)
+{
+    const std::string wanted = localeName + ".UTF-8";
+    if (locale_t probe = newlocale(LC_ALL_MASK, wanted.c_str(), nullptr)) {
+        freelocale(probe);
+        return wanted;
+    }
+    return "C.UTF-8";
+}
+
 // Our environment with the office's locale in place of ours.
 std::vector<std::string> officeEnvironment(const std::string& localeName)
 {
@@ -43,8 +59,9 @@ std::vector<std::string> officeEnvironment(const std::string& localeName)
             continue;
         env.push_back(item);
     }
-    env.push_back("LANG=" + localeName + ".UTF-8");
-    env.push_back("LC_ALL=" + localeName + ".UTF-8");
+    const std::string systemLocale = installedUtf8Locale(localeName);
+    env.push_back("LANG=" + systemLocale);
+    env.push_back("LC_ALL=" + systemLocale);
     return env;
 }
 
