@@ -138,6 +138,31 @@ TEST_F(BulkRead, gatheredWritesReachTheUsedRangeTheFormulasAndTheSavedFile)
     EXPECT_EQ(copy->cells(4, 3).text(), "3.75");
 }
 
+TEST_F(BulkRead, keepsHiddenFilteredAndMergedCellsInTheirPlace)
+{
+    const std::string file = OfficeEnvironment::root() + "/BulkRead/hidden.xls";
+    {
+        WorkbookMaker maker(OfficeEnvironment::session());
+        for (int row = 1; row <= 6; ++row)
+            for (int column = 1; column <= 5; ++column)
+                maker.number(0, row, column, row * 10 + column);
+        maker.text(0, 4, 4, "covered").merge(0, "C3:D4").hideRow(0, 2).hideColumn(0, 2);
+        for (int row = 8; row <= 12; ++row)
+            maker.number(0, row, 1, row % 2).number(0, row, 2, row);
+        maker.filterRows(0, "A8:B12", 1);
+        maker.save(file);
+    }
+    auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(
+        OfficeEnvironment::binding().global().openWorkbook(file)->activeSheet());
+    EXPECT_EQ(sheet->cellText(2, 2), "22");
+    EXPECT_EQ(sheet->cellText(6, 5), "65");
+    EXPECT_EQ(sheet->cellText(10, 2), "10");   // filtered out
+    for (int row = 1; row <= 13; ++row)
+        for (int column = 1; column <= 6; ++column)
+            ASSERT_EQ(sheet->cellText(row, column), sheet->liveCellText(row, column))
+                << "row " << row << ", column " << column;
+}
+
 TEST_F(BulkRead, ofASheetWithConditionalFormatsStaysExact)
 {
     const std::string file = OfficeEnvironment::root() + "/BulkRead/conditional.ods";

@@ -23,7 +23,13 @@
 #include <com/sun/star/sheet/ConditionOperator.hpp>
 #include <com/sun/star/sheet/XSheetConditionalEntries.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/sheet/XSheetFilterable.hpp>
+#include <com/sun/star/sheet/XSheetFilterDescriptor.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/table/XTableColumns.hpp>
+#include <com/sun/star/table/XTableRows.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
 
 #include <stdexcept>
 
@@ -133,6 +139,46 @@ WorkbookMaker& WorkbookMaker::background(int sheetIndex, int row, int column, in
 {
     uno::Reference<beans::XPropertySet> cell(sheet(sheetIndex)->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
     cell->setPropertyValue("CellBackColor", uno::Any(sal_Int32(rgb)));
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::hideRow(int sheetIndex, int row)
+{
+    uno::Reference<table::XColumnRowRange> ranges(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<beans::XPropertySet> line(ranges->getRows()->getByIndex(row - 1), uno::UNO_QUERY_THROW);
+    line->setPropertyValue("IsVisible", uno::Any(false));
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::hideColumn(int sheetIndex, int column)
+{
+    uno::Reference<table::XColumnRowRange> ranges(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<beans::XPropertySet> line(ranges->getColumns()->getByIndex(column - 1), uno::UNO_QUERY_THROW);
+    line->setPropertyValue("IsVisible", uno::Any(false));
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::filterRows(int sheetIndex, const std::string& range, double value)
+{
+    uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XSheetFilterable> filterable(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
+    const auto descriptor = filterable->createFilterDescriptor(true);
+    sheet::TableFilterField field;
+    field.Connection = sheet::FilterConnection_AND;
+    field.Field = 0;
+    field.Operator = sheet::FilterOperator_EQUAL;
+    field.IsNumeric = true;
+    field.NumericValue = value;
+    descriptor->setFilterFields(sequence<sheet::TableFilterField>({field}));
+    filterable->filter(descriptor);
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::merge(int sheetIndex, const std::string& range)
+{
+    uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<util::XMergeable> mergeable(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
+    mergeable->merge(true);
     return *this;
 }
 

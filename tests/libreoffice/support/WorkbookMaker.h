@@ -29,6 +29,12 @@ public:
     WorkbookMaker& text(int sheet, int row, int column, const std::string& text);
     WorkbookMaker& formula(int sheet, int row, int column, const std::string& formula, const std::string& format = {});
     WorkbookMaker& background(int sheet, int row, int column, int rgb);
+    WorkbookMaker& hideRow(int sheet, int row);
+    WorkbookMaker& hideColumn(int sheet, int column);
+    // Filters `range` (e.g. "A1:C9") to the rows whose first column equals `value`; the others are filtered out.
+    WorkbookMaker& filterRows(int sheet, const std::string& range, double value);
+    // Merges the cells of `range` (e.g. "A1:B2") into one.
+    WorkbookMaker& merge(int sheet, const std::string& range);
     WorkbookMaker& activeSheet(int sheet);
     // Cells of `range` (e.g. "B1") take number format `format` while `condition` (a formula) holds.
     WorkbookMaker& addConditionalNumberFormat(int sheet, const std::string& range, const std::string& condition,
