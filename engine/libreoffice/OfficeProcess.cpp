@@ -90,34 +90,54 @@ void closeInheritedDescriptors(int keep)
         close(static_cast<int>(fd));
 }
 
-// Runs in the forked watchdog (async-signal-safe calls only).
-[[noreturn]] void runWatchdog(int lifeline, const char* program, char** argv, char** envp, int logFd)
+// What the watchdog needs, prepared before fork (no allocation after it).
+struct WatchdogPlan {
+    const char* program;
+    char** argv;
+    char** envp;
+    char** cleanup;   // rm -rf of the profile
+    const char* pipeSocket;
+};
+
+// Runs in the forked watchdog (async-signal-safe calls only). At the end a
+// short-lived cleaner, outside the office's process group, kills that whole
+// group (the watchdog with it), removes the pipe's socket file and the
+// profile: nothing of the office is left behind.
+[[noreturn]] void runWatchdog(int lifeline, const WatchdogPlan& plan, int logFd)
 {
     const pid_t office = fork();
     if (office == 0) {
-        close(3);
+        close(lifeline);
         dup2(logFd, 1);
         dup2(logFd, 2);
         close(logFd);
-        execve(program, argv, envp);
+        execve(plan.program, plan.argv, plan.envp);
         _exit(127);
     }
     close(logFd);
-    int status = 0;
     if (office > 0) {
+        int status = 0;
         for (;;) {
             pollfd p{lifeline, POLLIN, 0};
-            const int ready = poll(&p, 1, 200);
-            if (ready > 0)
-                break;   // end-of-file (or stray data): our owner is gone
-            const pid_t done = waitpid(office, &status, WNOHANG);
-            if (done == office)
+            if (poll(&p, 1, 200) > 0)
+                break;   // end-of-file: our owner ended or gave up the office
+            if (waitpid(office, &status, WNOHANG) == office)
                 break;
         }
     }
-    signal(SIGTERM, SIG_IGN);
-    ::kill(0, SIGKILL);   // the whole group, this process last
-    _exit(0);
+    const pid_t group = getpgrp();
+    const pid_t cleaner = fork();
+    if (cleaner == 0) {
+        setpgid(0, 0);
+        ::kill(-group, SIGKILL);
+        unlink(plan.pipeSocket);
+        execv(plan.cleanup[0], plan.cleanup);
+        _exit(0);
+    }
+    if (cleaner < 0)
+        ::kill(0, SIGKILL);
+    for (;;)
+        pause();
 }
 
 } // namespace
@@ -132,6 +152,10 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     std::vector<std::string> env = officeEnvironment(launch.localeName);
     std::vector<char*> argv = pointers(args);
     std::vector<char*> envp = pointers(env);
+    std::vector<std::string> cleanupArgs{"/bin/rm", "-rf", launch.profileDirectory};
+    std::vector<char*> cleanup = pointers(cleanupArgs);
+    const std::string pipeSocket = "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + launch.pipeName;
+    const WatchdogPlan plan{argv[0], argv.data(), envp.data(), cleanup.data(), pipeSocket.c_str()};
 
     const int logFd = open(launch.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -157,7 +181,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
         int lifeline = dup(pipeFds[0]);
         closeInheritedDescriptors(lifeline);
         const int log = dup(1);
-        runWatchdog(3, argv[0], argv.data(), envp.data(), log);
+        runWatchdog(3, plan, log);
     }
     close(pipeFds[0]);
     close(logFd);
@@ -168,6 +192,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     }
     m_group = child;
     m_lifeline = pipeFds[1];
+    m_pipeSocket = pipeSocket;
 }
 
 OfficeProcess::~OfficeProcess()
@@ -201,19 +226,21 @@ bool OfficeProcess::waitForExit(int timeoutMs)
 
 void OfficeProcess::kill()
 {
-    if (m_group > 0) {
-        ::kill(-m_group, SIGKILL);
-        if (!m_reaped) {
-            int status = 0;
-            while (waitpid(m_group, &status, 0) < 0 && errno == EINTR) {
-            }
-            m_reaped = true;
-        }
-    }
+    // Closing the lifeline makes the watchdog kill the office and clean up.
     if (m_lifeline >= 0) {
         close(m_lifeline);
         m_lifeline = -1;
     }
+    if (m_group > 0 && !m_reaped) {
+        if (!running())   // the watchdog is already gone (killed): do its work
+            ::kill(-m_group, SIGKILL);
+        int status = 0;
+        while (waitpid(m_group, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_reaped = true;
+    }
+    if (!m_pipeSocket.empty())
+        unlink(m_pipeSocket.c_str());
 }
 
 } // namespace rm::lo

@@ -5,11 +5,12 @@
 
 namespace rm::lo {
 
-// The private office's process tree. The `soffice` script is started in a
-// session of its own under a small watchdog process: the watchdog kills the
-// whole process group when the office exits, or when our process goes away
-// without shutting it down (its pipe to us reads end-of-file), so the office
-// never outlives us, however we end.
+// The private office's process tree. The `soffice` script is started under a
+// small watchdog process, in a session and process group of their own: the
+// watchdog kills that whole group and removes the office's profile when the
+// office exits, when we stop it, or when our process goes away without
+// stopping it (its pipe to us reads end-of-file). So the office never
+// outlives us, however we end.
 class OfficeProcess {
 public:
     struct Launch {
@@ -18,6 +19,7 @@ public:
         std::string installationUrl;
         std::string localeName;   // e.g. "de_DE", for the office's environment
         std::string logPath;      // the office's stdout and stderr
+        std::string profileDirectory;   // removed when the office has ended
     };
 
     // Throws rm::Error: OfficeNotInstalled when the script is missing or not
@@ -32,12 +34,13 @@ public:
     bool running();
     // Waits up to `timeoutMs` for the tree to end by itself; true when it did.
     bool waitForExit(int timeoutMs);
-    // SIGKILL to the whole group, then reaps the watchdog. Idempotent.
+    // Has the watchdog kill the office at once, and reaps it. Idempotent.
     void kill();
 
 private:
     pid_t m_group = 0;
     int m_lifeline = -1;   // write end of the watchdog's pipe
+    std::string m_pipeSocket;
     bool m_reaped = false;
 };
 

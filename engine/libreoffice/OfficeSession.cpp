@@ -30,7 +30,8 @@ OfficeSession::OfficeSession(const Settings& settings)
     const std::string pipeName = uniquePipeName();
     m_profile = std::make_unique<OfficeProfile>(toOfficeLocaleTag(settings.localeName));
     OfficeProcess::Launch launch{settings.sofficePath, pipeName, m_profile->installationUrl(),
-                                 settings.localeName, m_profile->directory() + "/office.log"};
+                                 settings.localeName, m_profile->directory() + "/office.log",
+                                 m_profile->directory()};
     m_process = std::make_unique<OfficeProcess>(launch);
     try {
         m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs,
