@@ -44,7 +44,8 @@ public:
     // Safe to call more than once; the destructor calls it.
     void shutdown();
 
-    // Process id of the private office, 0 while none runs (tests and benchmarks).
+    // Process group of the private office (its watchdog's pid; every office
+    // process belongs to it), 0 while none runs (tests and benchmarks).
     long officeProcessId() const;
 
     // The running office (started when needed), for this binding's own tests and tools.
