@@ -75,6 +75,27 @@ TEST_F(Saving, storesEachFormatWithZerosHiddenAndTheSheetActive)
     }
 }
 
+TEST_F(Saving, handlesNonAsciiNamesAndBlanks)
+{
+    const std::string chinese = folder + "/数据 文件夹";
+    std::filesystem::create_directory(chinese);
+    std::filesystem::copy_file(folder + "/source.xls", chinese + "/报表 一.xls");
+    auto source = OfficeEnvironment::binding().global().openWorkbook(chinese + "/报表 一.xls");
+    EXPECT_EQ(source->activeSheet()->cells(1, 2).text(), "7");
+    auto target = OfficeEnvironment::binding().createInstance()->openWorkbook(folder + "/template.xls");
+    try {
+        target->activeSheet()->saveAs(chinese + "/报表 一.xls");
+        ADD_FAILURE() << "saved onto an open source";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::SaveOntoOpenDocument);
+        EXPECT_NE(error.description().find("报表 一.xls"), std::string::npos) << error.description();
+    }
+    target->activeSheet()->saveAs(chinese + "/汇总％#.xlsx");
+    source->close();
+    target->close();
+    EXPECT_EQ(fileHead(chinese + "/汇总％#.xlsx"), ZipHead);
+}
+
 TEST_F(Saving, keepsTheTemplatesFormatForAnUnknownExtension)
 {
     auto target = OfficeEnvironment::binding().createInstance()->openWorkbook(folder + "/template.xls");
