@@ -1,0 +1,179 @@
+// The office itself fails: not installed, does not start, or dies while a
+// merge opens, sums or saves. Each case ends in an rm::Error within the
+// case's bound, leaves the inputs as they were and no office process behind.
+
+#include "support/HookedBinding.h"
+#include "support/MergeCase.h"
+#include "support/OfficeProcesses.h"
+
+#include "TempFolder.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/LibreOfficeBinding.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
+namespace rm::faults {
+namespace {
+
+namespace Number = rm::ErrorNumber;
+
+class OfficeFault : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        makeTemplate(folder / "template.xls");
+        makeSource(folder / "s1.xls", 1, 2);
+        makeSource(folder / "s2.xls", 10, 20);
+        before = snapshot(inputs());
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(snapshot(inputs()), before) << "an input was changed";
+        EXPECT_TRUE(noProcessMarked(officeMarkOf(getpid()))) << "an office of ours is still running";
+    }
+
+    std::vector<std::string> inputs() const { return {folder / "template.xls", folder / "s1.xls", folder / "s2.xls"}; }
+    std::vector<std::string> sources() const { return {folder / "s1.xls", folder / "s2.xls"}; }
+
+    static lo::OfficeOptions options()
+    {
+        lo::OfficeOptions options;
+        options.localeName = "en_US";
+        options.opener = [](const std::string&) {};
+        return options;
+    }
+
+    std::string standIn(const std::string& name, const std::string& script)
+    {
+        const std::string path = folder / name;
+        std::ofstream(path) << "#!/bin/sh\n" << script;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path;
+    }
+
+    // Merges with the office killed where `hooks` (or `progress`) say; the binding ends afterwards.
+    Outcome mergeKillingTheOffice(Hooks hooks, ProgressIndicator* progress = nullptr)
+    {
+        lo::LibreOfficeBinding office(options());
+        HookedBinding hooked(office, std::move(hooks));
+        Outcome outcome = mergeWith(hooked, folder / "template.xls", sources(), folder / "out.xls", progress);
+        office.shutdown();
+        return outcome;
+    }
+
+    TempFolder folder;
+    Snapshot before;
+};
+
+// Kills our office now, or after `delayMs` from another thread (to land inside the next call).
+void killOffice(int delayMs = 0)
+{
+    const std::string mark = officeMarkOf(getpid());
+    if (delayMs == 0) {
+        ASSERT_GT(killProcessesMarked(mark), 0) << "no office to kill";
+        return;
+    }
+    std::thread([mark, delayMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        killProcessesMarked(mark);
+    }).detach();
+}
+
+// Kills the office at the n-th progress step of the summation.
+class KillingProgress : public QuietProgress {
+public:
+    explicit KillingProgress(int step) : m_step(step) {}
+    void setValue(float value) override
+    {
+        QuietProgress::setValue(value);
+        if (++m_steps == m_step)
+            killOffice();
+    }
+
+private:
+    int m_step;
+    int m_steps = 0;
+};
+
+TEST_F(OfficeFault, notInstalled)
+{
+    lo::OfficeOptions missing = options();
+    missing.sofficePath = folder / "no-such-office/soffice";
+    lo::LibreOfficeBinding office(missing);
+    const Outcome outcome = mergeWith(office, folder / "template.xls", sources(), folder / "out.xls");
+    EXPECT_EQ(outcome.number, Number::OfficeNotInstalled) << outcome.description;
+    EXPECT_NE(outcome.description.find("no-such-office/soffice"), std::string::npos) << outcome.description;
+    EXPECT_LT(outcome.seconds, kCaseSeconds);
+}
+
+TEST_F(OfficeFault, exitsAtOnceOrNeverOpensThePipe)
+{
+    // The stand-ins keep the office's arguments on their command line, so a
+    // leftover one would be found like a real office.
+    const std::string exits = standIn("exits", "exit 3\n");
+    const std::string silent = standIn("silent", "while :; do sleep 1; done\n");
+    for (const std::string& program : {exits, silent}) {
+        SCOPED_TRACE(program);
+        lo::OfficeOptions standInOptions = options();
+        standInOptions.sofficePath = program;
+        standInOptions.startTimeoutMs = 3000;
+        lo::LibreOfficeBinding office(standInOptions);
+        const Outcome outcome = mergeWith(office, folder / "template.xls", sources(), folder / "out.xls");
+        EXPECT_EQ(outcome.number, Number::OfficeStartFailed) << outcome.description;
+        EXPECT_FALSE(outcome.description.empty());
+        EXPECT_LT(outcome.seconds, kCaseSeconds);
+        office.shutdown();
+        EXPECT_TRUE(noProcessMarked(officeMarkOf(getpid()))) << "the stand-in was left running";
+    }
+}
+
+TEST_F(OfficeFault, killedWhileOpeningASource)
+{
+    for (int delayMs : {0, 15}) {
+        SCOPED_TRACE(delayMs);
+        Hooks hooks;
+        hooks.beforeSourceOpen = [&](const std::string& path) {
+            if (path == folder / "s2.xls")
+                killOffice(delayMs);
+        };
+        const Outcome outcome = mergeKillingTheOffice(hooks);
+        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
+        EXPECT_LT(outcome.seconds, kCaseSeconds);
+        EXPECT_FALSE(std::filesystem::exists(folder / "out.xls"));
+    }
+}
+
+TEST_F(OfficeFault, killedDuringTheSummation)
+{
+    for (int step : {1, 4}) {
+        SCOPED_TRACE(step);
+        KillingProgress progress(step);
+        const Outcome outcome = mergeKillingTheOffice({}, &progress);
+        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
+        EXPECT_LT(outcome.seconds, kCaseSeconds);
+        EXPECT_FALSE(std::filesystem::exists(folder / "out.xls"));
+    }
+}
+
+TEST_F(OfficeFault, killedDuringTheSave)
+{
+    for (int delayMs : {0, 5}) {
+        SCOPED_TRACE(delayMs);
+        Hooks hooks;
+        hooks.beforeSave = [&](const std::string&) { killOffice(delayMs); };
+        const Outcome outcome = mergeKillingTheOffice(hooks);
+        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
+        EXPECT_LT(outcome.seconds, kCaseSeconds);
+        std::filesystem::remove(folder / "out.xls");   // a save that finished before the kill may leave it
+    }
+}
+
+} // namespace
+} // namespace rm::faults

@@ -1,0 +1,27 @@
+#pragma once
+
+// Our private offices, found by their command line: every one of them is
+// started with a pipe named "reportmerge-<owner pid>-...".
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace rm::faults {
+
+// What the command line of an office started by process `owner` holds.
+std::string officeMarkOf(pid_t owner);
+
+// Live processes (zombies excluded) whose command line contains `mark`.
+std::vector<pid_t> processesMarked(const std::string& mark);
+
+// Waits (bounded) until no process carries `mark`; true when none does.
+bool noProcessMarked(const std::string& mark, int timeoutMs = 15000);
+
+// SIGKILL to every process carrying `mark`; how many there were.
+int killProcessesMarked(const std::string& mark);
+
+// The largest peak resident set (VmHWM, in KiB) among the processes carrying `mark`.
+long peakResidentKb(const std::string& mark);
+
+} // namespace rm::faults
