@@ -2,7 +2,7 @@
 # when any of them is missing. Sourced by run.sh and test.sh.
 
 REPORTMERGE_PACKAGES=(
-  build-essential cmake pkg-config dpkg-dev file
+  build-essential cmake pkg-config dpkg-dev file zlib1g-dev procps coreutils
   googletest libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libreoffice-calc libreoffice-dev
