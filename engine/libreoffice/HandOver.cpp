@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/ChildSignals.h"
 
 #include <cerrno>
 #include <csignal>
@@ -48,11 +49,7 @@ void openWithDesktop(const std::string& path, const std::string& sofficePath)
         throw Error(ErrorNumber::HandOverFailed, "无法打开输出文件 " + path + "：无法创建进程。");
     if (first == 0) {
         // Detach twice: the viewer belongs to no session of ours and is never waited for.
-        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGCHLD})
-            signal(signalNumber, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
+        restoreDefaultSignals();
         setsid();
         if (fork() != 0)
             _exit(0);

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/ChildSignals.h"
 
 #include <cerrno>
 #include <chrono>
@@ -169,11 +170,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     const pid_t child = fork();
     if (child == 0) {
         // The watchdog runs none of our code: default signal handling, nothing blocked.
-        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGCHLD})
-            signal(signalNumber, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
+        restoreDefaultSignals();
         setsid();
         dup2(devNull, 0);
         dup2(logFd, 1);
