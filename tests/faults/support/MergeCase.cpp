@@ -77,6 +77,15 @@ Snapshot snapshot(const std::vector<std::string>& paths)
     return bytes;
 }
 
+std::vector<std::string> changedSince(const Snapshot& before)
+{
+    std::vector<std::string> changed;
+    for (const auto& [path, bytes] : before)
+        if (snapshot({path}).at(path) != bytes)
+            changed.push_back(path);
+    return changed;
+}
+
 double numberIn(const std::string& xlsPath, const std::string& cell)
 {
     const std::string value = readXls(xlsPath).cell(cell);

@@ -47,6 +47,8 @@ Outcome mergeWith(SpreadsheetBinding& binding, const std::string& templatePath,
 // The bytes of each file, by path (a missing file reads as "<missing>").
 using Snapshot = std::map<std::string, std::string>;
 Snapshot snapshot(const std::vector<std::string>& paths);
+// The paths of `before` whose bytes differ now (short to print, unlike two snapshots).
+std::vector<std::string> changedSince(const Snapshot& before);
 
 // The number a merged output's cell holds, from read_xls.py ("n:3.5" -> 3.5); NaN when none.
 double numberIn(const std::string& xlsPath, const std::string& cell);
