@@ -18,10 +18,26 @@
 #include "engine/libreoffice/UnoProperties.h"
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace css;
 
 namespace rm::lo {
+
+namespace {
+
+// The office would replace a read-only file by writing a new one in its
+// place (and root ignores permissions altogether): refuse it here instead.
+bool isReadOnlyFile(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+} // namespace
 
 CalcDocument::CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened opened)
     : m_session(session),
@@ -142,6 +158,8 @@ void CalcDocument::saveAs(const std::string& requestedPath)
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored))
         throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：文件夹 " + folder.string() + " 不存在。");
+    if (isReadOnlyFile(target))
+        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：该文件是只读文件。");
     const OUString filter = office->call("保存工作簿", [&] {
         const std::string byExtension = saveFilterForPath(target);
         if (!byExtension.empty())
