@@ -26,6 +26,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace css;
 
@@ -199,8 +200,12 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     if (!component.is())
         throw fileError(ErrorNumber::DocumentLoadFailed, path, "文件受密码保护、已被其他程序锁定或已损坏。");
 
-    uno::Reference<sheet::XSpreadsheetDocument> spreadsheet(component, uno::UNO_QUERY);
-    uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
+    // Asking the loaded component for its interfaces is a remote call too: an
+    // office that dies right after loading must give an error here, not a UNO exception.
+    const auto [spreadsheet, model] = session->call("打开工作簿", [&] {
+        return std::make_pair(uno::Reference<sheet::XSpreadsheetDocument>(component, uno::UNO_QUERY),
+                              uno::Reference<frame::XModel>(component, uno::UNO_QUERY));
+    });
     if (!spreadsheet.is() || !model.is()) {
         closeQuietly(component);
         throw fileError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
