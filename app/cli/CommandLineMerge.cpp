@@ -132,6 +132,10 @@ int runCommandLine(const std::vector<std::string>& arguments,
     } catch (const std::exception& failure) {
         io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误：" << failure.what() << "\n";
         return ExitMergeFailed;
+    } catch (...) {
+        // Not even a std::exception (a library's own type): still one message, never a crash.
+        io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误。\n";
+        return ExitMergeFailed;
     }
     if (finishOutput)
         finishOutput();
