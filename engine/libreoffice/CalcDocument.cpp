@@ -47,6 +47,8 @@ CalcDocument::CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened
       m_readOnly(opened.readOnly),
       m_perCellReads(opened.perCellReads)
 {
+    if (!m_readOnly)
+        m_lockablePaths.push_back(m_path);
 }
 
 void CalcDocument::recordActiveSheetFromFile(const std::string& name, bool chart)
@@ -170,6 +172,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
                 argument.Value >>= own;
         return own;
     });
+    m_lockablePaths.push_back(target);
     try {
         office->call("保存工作簿", [&] {
             uno::Reference<frame::XStorable> storable(model(), uno::UNO_QUERY_THROW);

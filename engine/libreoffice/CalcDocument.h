@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rm::lo {
 
@@ -43,6 +44,9 @@ public:
     const std::optional<FileIdentity>& identity() const { return m_identity; }
     bool readOnly() const { return m_readOnly; }
     bool isOpen() const { return m_model.is(); }
+    // Every path the office may have locked for this document: where it was
+    // opened for editing, and where it was saved or was being saved.
+    const std::vector<std::string>& lockablePaths() const { return m_lockablePaths; }
 
     std::shared_ptr<OfficeSession> session() const;
     css::uno::Reference<css::sheet::XSpreadsheetView> view() const;
@@ -63,6 +67,7 @@ private:
     std::optional<std::string> m_fileActiveSheet;
     bool m_fileActiveSheetIsChart = false;
     std::shared_ptr<CalcWorksheet> m_activeSheet;
+    std::vector<std::string> m_lockablePaths;
 };
 
 } // namespace rm::lo

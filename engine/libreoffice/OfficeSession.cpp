@@ -4,6 +4,7 @@
 #include "engine/UserLocale.h"
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/LockFiles.h"
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
@@ -93,8 +94,11 @@ void OfficeSession::shutdown()
         return;
     m_ended = true;
     const bool alive = m_process && m_process->running();
-    for (const auto& document : m_documents)
+    std::vector<std::string> lockablePaths;
+    for (const auto& document : m_documents) {
+        lockablePaths.insert(lockablePaths.end(), document->lockablePaths().begin(), document->lockablePaths().end());
         document->discard(alive);
+    }
     m_documents.clear();
     m_batchCellWriter.reset();
     if (alive && m_connection) {
@@ -110,6 +114,10 @@ void OfficeSession::shutdown()
             m_process->waitForExit(8000);
         m_process->kill();
     }
+    // The office has ended: a lock file that still names its profile was left by a killed office.
+    if (m_profile)
+        for (const auto& path : lockablePaths)
+            removeLockFileLeftBy(m_profile->installationUrl(), path);
     m_process.reset();
     m_profile.reset();
 }

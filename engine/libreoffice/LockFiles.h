@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace rm::lo {
+
+// The office marks a document it has open for editing with a lock file
+// beside it, ".~lock.NAME#", which names the office's user profile. An office
+// that is killed leaves it behind, and every later save onto that name fails.
+// Removes the lock file of `documentPath` when it names `profileUrl`.
+void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath);
+
+} // namespace rm::lo
