@@ -24,6 +24,45 @@ namespace {
 
 namespace Number = rm::ErrorNumber;
 
+// The office's lock files (".~lock.NAME#") in `folder`.
+std::vector<std::string> lockFilesIn(const std::string& folder)
+{
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".~lock.", 0) == 0)
+            found.push_back(entry.path().filename().string());
+    return found;
+}
+
+// Kills our office now, or after `delayMs` from another thread (to land
+// inside the next call). The thread is joined before the case goes on, so a
+// late kill can never hit the next case's office.
+class OfficeKiller {
+public:
+    ~OfficeKiller() { join(); }
+    void kill(int delayMs = 0)
+    {
+        const std::string mark = officeMarkOf(getpid());
+        if (delayMs == 0) {
+            killProcessesMarked(mark);
+            return;
+        }
+        join();
+        m_thread = std::thread([mark, delayMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            killProcessesMarked(mark);
+        });
+    }
+    void join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+};
+
 class OfficeFault : public ::testing::Test {
 protected:
     void SetUp() override
@@ -35,6 +74,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_EQ(lockFilesIn(folder.path()), std::vector<std::string>{}) << "a killed office's lock file was left";
         EXPECT_EQ(changedSince(before), std::vector<std::string>{}) << "an input was changed";
         EXPECT_TRUE(noProcessMarked(officeMarkOf(getpid()))) << "an office of ours is still running";
     }
@@ -64,40 +104,29 @@ protected:
         lo::LibreOfficeBinding office(options());
         HookedBinding hooked(office, std::move(hooks));
         Outcome outcome = mergeWith(hooked, folder / "template.xls", sources(), folder / "out.xls", progress);
+        killer.join();
         office.shutdown();
         return outcome;
     }
 
     TempFolder folder;
     Snapshot before;
+    OfficeKiller killer;
 };
-
-// Kills our office now, or after `delayMs` from another thread (to land inside the next call).
-void killOffice(int delayMs = 0)
-{
-    const std::string mark = officeMarkOf(getpid());
-    if (delayMs == 0) {
-        ASSERT_GT(killProcessesMarked(mark), 0) << "no office to kill";
-        return;
-    }
-    std::thread([mark, delayMs] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        killProcessesMarked(mark);
-    }).detach();
-}
 
 // Kills the office at the n-th progress step of the summation.
 class KillingProgress : public QuietProgress {
 public:
-    explicit KillingProgress(int step) : m_step(step) {}
+    KillingProgress(OfficeKiller& killer, int step) : m_killer(killer), m_step(step) {}
     void setValue(float value) override
     {
         QuietProgress::setValue(value);
         if (++m_steps == m_step)
-            killOffice();
+            m_killer.kill();
     }
 
 private:
+    OfficeKiller& m_killer;
     int m_step;
     int m_steps = 0;
 };
@@ -141,7 +170,7 @@ TEST_F(OfficeFault, killedWhileOpeningASource)
         Hooks hooks;
         hooks.beforeSourceOpen = [&](const std::string& path) {
             if (path == folder / "s2.xls")
-                killOffice(delayMs);
+                killer.kill(delayMs);
         };
         const Outcome outcome = mergeKillingTheOffice(hooks);
         EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
@@ -154,7 +183,7 @@ TEST_F(OfficeFault, killedDuringTheSummation)
 {
     for (int step : {1, 4}) {
         SCOPED_TRACE(step);
-        KillingProgress progress(step);
+        KillingProgress progress(killer, step);
         const Outcome outcome = mergeKillingTheOffice({}, &progress);
         EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
         EXPECT_LT(outcome.seconds, kCaseSeconds);
@@ -167,13 +196,18 @@ TEST_F(OfficeFault, killedDuringTheSave)
     for (int delayMs : {0, 5}) {
         SCOPED_TRACE(delayMs);
         Hooks hooks;
-        hooks.beforeSave = [&](const std::string&) { killOffice(delayMs); };
+        hooks.beforeSave = [&](const std::string&) { killer.kill(delayMs); };
         const Outcome outcome = mergeKillingTheOffice(hooks);
         EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
         EXPECT_LT(outcome.seconds, kCaseSeconds);
         std::filesystem::remove(folder / "out.xls");   // a save that finished before the kill may leave it
     }
+    // Nothing left behind stands in the way of the next merge to the same name.
+    lo::LibreOfficeBinding office(options());
+    const Outcome again = mergeWith(office, folder / "template.xls", sources(), folder / "out.xls");
+    EXPECT_EQ(again.number, 0) << again.description;
 }
 
 } // namespace
 } // namespace rm::faults
+
