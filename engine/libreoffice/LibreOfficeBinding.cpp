@@ -24,7 +24,8 @@ struct LibreOfficeBinding::Impl {
         if (!session || session->ended()) {
             session.reset();
             session = std::make_shared<OfficeSession>(
-                OfficeSession::Settings{options.sofficePath, options.startTimeoutMs, options.localeName});
+                OfficeSession::Settings{options.sofficePath, options.startTimeoutMs, options.localeName,
+                                        options.callTimeoutMs});
         }
         return session;
     }

@@ -20,6 +20,9 @@ struct OfficeOptions {
     std::string sofficePath = "/usr/lib/libreoffice/program/soffice";
     // How long the office may take to accept connections before it counts as failed.
     int startTimeoutMs = 60000;
+    // How long one call may wait for the office's answer; past it the office
+    // counts as hung, is ended, and the call fails with OfficeConnectionLost.
+    int callTimeoutMs = 60000;
     // Reads every cell text with its own remote call (the reference path) instead of in bulk.
     bool perCellReads = false;
     // Locale the office formats in, e.g. "de_DE"; empty: the user's (from the environment).

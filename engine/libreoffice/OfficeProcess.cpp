@@ -221,13 +221,17 @@ bool OfficeProcess::waitForExit(int timeoutMs)
     return true;
 }
 
-void OfficeProcess::kill()
+void OfficeProcess::stop()
 {
     // Closing the lifeline makes the watchdog kill the office and clean up.
-    if (m_lifeline >= 0) {
-        close(m_lifeline);
-        m_lifeline = -1;
-    }
+    const int lifeline = m_lifeline.exchange(-1);
+    if (lifeline >= 0)
+        close(lifeline);
+}
+
+void OfficeProcess::kill()
+{
+    stop();
     if (m_group > 0 && !m_reaped) {
         if (!running())   // the watchdog is already gone (killed): do its work
             ::kill(-m_group, SIGKILL);

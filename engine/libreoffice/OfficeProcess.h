@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <sys/types.h>
 
@@ -36,10 +37,13 @@ public:
     bool waitForExit(int timeoutMs);
     // Has the watchdog kill the office at once, and reaps it. Idempotent.
     void kill();
+    // Has the watchdog kill the office, without waiting: safe from another
+    // thread while this one is blocked in a call to the office.
+    void stop();
 
 private:
     pid_t m_group = 0;
-    int m_lifeline = -1;   // write end of the watchdog's pipe
+    std::atomic<int> m_lifeline{-1};   // write end of the watchdog's pipe
     std::string m_pipeSocket;
     bool m_reaped = false;
 };

@@ -34,6 +34,7 @@ OfficeSession::OfficeSession(const Settings& settings)
                                  settings.localeName, m_profile->directory() + "/office.log",
                                  m_profile->directory()};
     m_process = std::make_unique<OfficeProcess>(launch);
+    m_callDeadline = std::make_unique<CallDeadline>(settings.callTimeoutMs, [this] { m_process->stop(); });
     try {
         m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs,
                                                           [this] { return m_process->running(); });
@@ -57,6 +58,10 @@ const OfficeConnection& OfficeSession::connection() const
 
 void OfficeSession::rethrowChecked(const std::string& what)
 {
+    if (m_callDeadline->expired())
+        throw Error(ErrorNumber::OfficeConnectionLost, "LibreOffice 在 " +
+                                                           std::to_string(m_callDeadline->timeoutMs() / 1000) +
+                                                           " 秒内没有响应（" + what + "），已将其结束。");
     try {
         rethrowAsError(what);
     } catch (const Error& error) {
@@ -95,19 +100,25 @@ void OfficeSession::shutdown()
     m_ended = true;
     const bool alive = m_process && m_process->running();
     std::vector<std::string> lockablePaths;
-    for (const auto& document : m_documents) {
-        lockablePaths.insert(lockablePaths.end(), document->lockablePaths().begin(), document->lockablePaths().end());
-        document->discard(alive);
-    }
-    m_documents.clear();
-    m_batchCellWriter.reset();
-    if (alive && m_connection) {
-        try {
-            m_connection->desktop()->terminate();
-        } catch (...) {
-            // The office may go away while answering; it is killed below in any case.
+    {
+        // An office that no longer answers must not hold up the end either.
+        const CallDeadline::Scope bounded(*m_callDeadline);
+        for (const auto& document : m_documents) {
+            lockablePaths.insert(lockablePaths.end(), document->lockablePaths().begin(),
+                                 document->lockablePaths().end());
+            document->discard(alive);
+        }
+        m_documents.clear();
+        m_batchCellWriter.reset();
+        if (alive && m_connection) {
+            try {
+                m_connection->desktop()->terminate();
+            } catch (...) {
+                // The office may go away while answering; it is killed below in any case.
+            }
         }
     }
+    m_callDeadline.reset();
     m_connection.reset();
     if (m_process) {
         if (alive)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/libreoffice/CallDeadline.h"
 #include "engine/libreoffice/OfficeConnection.h"
 #include "engine/libreoffice/OfficeProcess.h"
 #include "engine/libreoffice/OfficeProfile.h"
@@ -23,6 +24,7 @@ public:
         std::string sofficePath;
         int startTimeoutMs = 60000;
         std::string localeName;   // "de_DE"
+        int callTimeoutMs = 60000;   // a call still unanswered then ends the office
     };
 
     explicit OfficeSession(const Settings& settings);
@@ -61,6 +63,7 @@ private:
     std::vector<std::shared_ptr<CalcDocument>> m_documents;
     std::weak_ptr<CalcDocument> m_activeDocument;
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
+    std::unique_ptr<CallDeadline> m_callDeadline;   // declared last: its thread ends first
     bool m_ended = false;
 };
 
@@ -69,6 +72,7 @@ auto OfficeSession::call(const std::string& what, Call&& call) -> decltype(call(
 {
     if (m_ended)
         throw connectionLostError();
+    const CallDeadline::Scope bounded(*m_callDeadline);
     try {
         return call();
     } catch (...) {
