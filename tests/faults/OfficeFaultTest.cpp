@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -208,6 +209,44 @@ TEST_F(OfficeFault, killedDuringTheSave)
     EXPECT_EQ(again.number, 0) << again.description;
 }
 
+TEST_F(OfficeFault, stopsAnsweringDuringTheSummationOrTheEnd)
+{
+    // A stopped office takes every call and never answers: each call is
+    // bounded, and so is the shutdown afterwards.
+    class StoppingProgress : public QuietProgress {
+    public:
+        void setValue(float value) override
+        {
+            QuietProgress::setValue(value);
+            if (!m_stopped)
+                for (pid_t pid : processesMarked(officeMarkOf(getpid())))
+                    ::kill(pid, SIGSTOP);
+            m_stopped = true;
+        }
+
+    private:
+        bool m_stopped = false;
+    };
+    lo::OfficeOptions impatient = options();
+    impatient.callTimeoutMs = 2000;
+    {
+        lo::LibreOfficeBinding office(impatient);
+        StoppingProgress progress;
+        const Outcome outcome = mergeWith(office, folder / "template.xls", sources(), folder / "out.xls", &progress);
+        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
+        EXPECT_NE(outcome.description.find("没有响应"), std::string::npos) << outcome.description;
+        EXPECT_LT(outcome.seconds, kCaseSeconds);
+    }
+    {
+        lo::LibreOfficeBinding office(impatient);
+        auto workbook = office.global().openWorkbook(folder / "s1.xls");
+        for (pid_t pid : processesMarked(officeMarkOf(getpid())))
+            ::kill(pid, SIGSTOP);
+        const auto start = std::chrono::steady_clock::now();
+        office.shutdown();
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), kCaseSeconds);
+    }
+}
+
 } // namespace
 } // namespace rm::faults
-
