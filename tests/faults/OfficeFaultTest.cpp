@@ -110,6 +110,21 @@ protected:
         return outcome;
     }
 
+    // A kill from another thread may, on a busy machine, land only after the
+    // merge has ended: then the merge must be complete. A kill made before
+    // the call (no delay) must always end the merge with the lost connection.
+    void expectLostOrComplete(const Outcome& outcome, int delayMs)
+    {
+        EXPECT_LT(outcome.seconds, kCaseSeconds);
+        if (delayMs > 0 && outcome.number == 0) {
+            EXPECT_EQ(numberIn(folder / "out.xls", "Report!B2"), 11.0) << "a merge reported done is incomplete";
+            return;
+        }
+        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
+        if (delayMs == 0)
+            EXPECT_FALSE(std::filesystem::exists(folder / "out.xls"));
+    }
+
     TempFolder folder;
     Snapshot before;
     OfficeKiller killer;
@@ -174,9 +189,8 @@ TEST_F(OfficeFault, killedWhileOpeningASource)
                 killer.kill(delayMs);
         };
         const Outcome outcome = mergeKillingTheOffice(hooks);
-        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
-        EXPECT_LT(outcome.seconds, kCaseSeconds);
-        EXPECT_FALSE(std::filesystem::exists(folder / "out.xls"));
+        expectLostOrComplete(outcome, delayMs);
+        std::filesystem::remove(folder / "out.xls");
     }
 }
 
@@ -199,9 +213,8 @@ TEST_F(OfficeFault, killedDuringTheSave)
         Hooks hooks;
         hooks.beforeSave = [&](const std::string&) { killer.kill(delayMs); };
         const Outcome outcome = mergeKillingTheOffice(hooks);
-        EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
-        EXPECT_LT(outcome.seconds, kCaseSeconds);
-        std::filesystem::remove(folder / "out.xls");   // a save that finished before the kill may leave it
+        expectLostOrComplete(outcome, delayMs);
+        std::filesystem::remove(folder / "out.xls");   // a save that finished before the kill leaves it
     }
     // Nothing left behind stands in the way of the next merge to the same name.
     lo::LibreOfficeBinding office(options());
