@@ -1,5 +1,6 @@
 #include "support/OfficeProcesses.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <dirent.h>
