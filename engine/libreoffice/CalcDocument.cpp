@@ -1,4 +1,5 @@
 #include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/LockFiles.h"
 
 #include "engine/ErrorNumbers.h"
 #include "engine/libreoffice/CalcWorksheet.h"
@@ -162,6 +163,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
         throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：文件夹 " + folder.string() + " 不存在。");
     if (isReadOnlyFile(target))
         throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：该文件是只读文件。");
+    removeStaleLockFileOfOurs(target);
     const OUString filter = office->call("保存工作簿", [&] {
         const std::string byExtension = saveFilterForPath(target);
         if (!byExtension.empty())

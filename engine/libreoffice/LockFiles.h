@@ -7,7 +7,14 @@ namespace rm::lo {
 // The office marks a document it has open for editing with a lock file
 // beside it, ".~lock.NAME#", which names the office's user profile. An office
 // that is killed leaves it behind, and every later save onto that name fails.
+
 // Removes the lock file of `documentPath` when it names `profileUrl`.
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath);
+
+// Removes the lock file of `documentPath` when it was left by a private office
+// of this program whose profile no longer exists: that office is gone (the
+// profile goes with it), so the lock protects nothing. Locks of any other
+// office, the user's own included, stay.
+void removeStaleLockFileOfOurs(const std::string& documentPath);
 
 } // namespace rm::lo
