@@ -35,23 +35,23 @@ def cell_position(name):
     return int(match.group(2)) - 1, column - 1
 
 
-def write_cell(sheet, row, column, spec, styles):
-    if isinstance(spec, str):
-        sheet.write(row, column, spec)
+def write_cell(sheet, row, column, cell, styles):
+    if isinstance(cell, str):
+        sheet.write(row, column, cell)
         return
-    if isinstance(spec, (int, float)) and not isinstance(spec, bool):
-        sheet.write(row, column, float(spec))
+    if isinstance(cell, (int, float)) and not isinstance(cell, bool):
+        sheet.write(row, column, float(cell))
         return
-    fmt = spec.get("format")
+    fmt = cell.get("format")
     style = styles.setdefault(fmt, xlwt.easyxf(num_format_str=fmt) if fmt else xlwt.Style.default_style)
-    if "number" in spec:
-        sheet.write(row, column, float(spec["number"]), style)
-    elif "formula" in spec:
-        sheet.write(row, column, xlwt.Formula(spec["formula"]), style)
-    elif "text" in spec:
-        sheet.write(row, column, spec["text"], style)
+    if "number" in cell:
+        sheet.write(row, column, float(cell["number"]), style)
+    elif "formula" in cell:
+        sheet.write(row, column, xlwt.Formula(cell["formula"]), style)
+    elif "text" in cell:
+        sheet.write(row, column, cell["text"], style)
     else:
-        raise ValueError("cell needs number, formula or text: %r" % (spec,))
+        raise ValueError("cell needs number, formula or text: %r" % (cell,))
 
 
 def make_workbook(description):
@@ -59,12 +59,12 @@ def make_workbook(description):
     styles = {}
     sheets = description.get("sheets") or [{"name": "Sheet1", "cells": {}}]
     active = int(description.get("active", 0))
-    for index, sheet_spec in enumerate(sheets):
-        sheet = book.add_sheet(sheet_spec.get("name", "Sheet%d" % (index + 1)), cell_overwrite_ok=True)
-        for name, spec in sheet_spec.get("cells", {}).items():
+    for index, sheet_description in enumerate(sheets):
+        sheet = book.add_sheet(sheet_description.get("name", "Sheet%d" % (index + 1)), cell_overwrite_ok=True)
+        for name, cell in sheet_description.get("cells", {}).items():
             row, column = cell_position(name)
-            write_cell(sheet, row, column, spec, styles)
-        for letter, width in sheet_spec.get("widths", {}).items():
+            write_cell(sheet, row, column, cell, styles)
+        for letter, width in sheet_description.get("widths", {}).items():
             sheet.col(cell_position(letter + "1")[1]).width = int(width * 256)
         sheet.set_selected(index == active)
     book.active_sheet = active
