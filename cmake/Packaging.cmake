@@ -43,21 +43,18 @@ install(FILES "${PROJECT_BINARY_DIR}/packaging/${REPORTMERGE_APP_ID}.metainfo.xm
 
 install(FILES "${REPORTMERGE_DATA_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 
-# Icons are named after the desktop id, as the icon theme specification asks.
-set(icon_svg "${REPORTMERGE_DATA_DIR}/icons/reportmerge.svg")
-set(icon_png "${REPORTMERGE_DATA_DIR}/icons/reportmerge-32.png")
-if(EXISTS "${icon_svg}")
-  install(FILES "${icon_svg}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
-          RENAME "${REPORTMERGE_APP_ID}.svg")
-else()
-  message(WARNING "${icon_svg} is missing: the package has no scalable icon")
-endif()
-if(EXISTS "${icon_png}")
-  install(FILES "${icon_png}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps"
-          RENAME "${REPORTMERGE_APP_ID}.png")
-else()
-  message(WARNING "${icon_png} is missing: the package has no 32x32 icon")
-endif()
+# Icons carry the desktop id as their name, so the desktop entry and the
+# running window find them in the hicolor theme.
+function(reportmerge_install_icon source size extension)
+  if(EXISTS "${source}")
+    install(FILES "${source}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps"
+            RENAME "${REPORTMERGE_APP_ID}.${extension}")
+  else()
+    message(WARNING "${source} is missing: the package has no ${size} icon")
+  endif()
+endfunction()
+reportmerge_install_icon("${REPORTMERGE_DATA_DIR}/icons/reportmerge.svg" scalable svg)
+reportmerge_install_icon("${REPORTMERGE_DATA_DIR}/icons/reportmerge-32.png" 32x32 png)
 
 # cpack -G DEB  ->  reportmerge_<version>_amd64.deb
 set(CPACK_GENERATOR "DEB")

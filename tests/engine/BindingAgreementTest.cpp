@@ -2,9 +2,9 @@
 // layer: the in-memory one the fast tests rely on must behave as the office does.
 
 #include "TempFolder.h"
+#include "TestOffice.h"
 #include "XlsFiles.h"
 
-#include "engine/libreoffice/LibreOfficeBinding.h"
 #include "engine/memory/MemoryBinding.h"
 
 #include <gtest/gtest.h>
@@ -44,24 +44,6 @@ struct BindingUnderTest {
     std::function<rm::SpreadsheetBinding&(const std::string& path)> prepare;
 };
 
-// One office for the whole program, shut down before the program ends.
-rm::lo::LibreOfficeBinding& office()
-{
-    static auto* binding = [] {
-        rm::lo::OfficeOptions options;
-        options.localeName = "en_US";
-        options.opener = [](const std::string&) {};
-        return new rm::lo::LibreOfficeBinding(options);
-    }();
-    return *binding;
-}
-
-class OfficeEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override { office().shutdown(); }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OfficeEnvironment);
 
 class BindingAgreement : public ::testing::TestWithParam<BindingUnderTest> {
 protected:
@@ -113,7 +95,7 @@ const BindingUnderTest kMemory{"Memory", [](const std::string& path) -> rm::Spre
 
 const BindingUnderTest kOffice{"LibreOffice", [](const std::string& path) -> rm::SpreadsheetBinding& {
     makeXls(path, kWorkbookJson);
-    return office();
+    return testOffice();
 }};
 
 INSTANTIATE_TEST_SUITE_P(Bindings, BindingAgreement, ::testing::Values(kMemory, kOffice),

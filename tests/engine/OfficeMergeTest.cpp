@@ -2,6 +2,7 @@
 
 #include "RecordingProgress.h"
 #include "TempFolder.h"
+#include "TestOffice.h"
 #include "XlsFiles.h"
 
 #include "engine/Error.h"
@@ -17,25 +18,6 @@
 namespace Number = rm::ErrorNumber;
 
 namespace {
-
-// One office for the whole program: starting one costs seconds.
-rm::lo::LibreOfficeBinding& office()
-{
-    static rm::lo::LibreOfficeBinding* binding = [] {
-        rm::lo::OfficeOptions options;
-        options.localeName = "en_US";
-        options.opener = [](const std::string&) {};
-        return new rm::lo::LibreOfficeBinding(options);
-    }();
-    return *binding;
-}
-
-class OfficeEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override { office().shutdown(); }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OfficeEnvironment);
 
 // Template: the report is the second sheet and active; B2..B4 marked, B5 totals them.
 const char* kTemplate = R"json({"active": 1, "sheets": [
@@ -100,7 +82,7 @@ protected:
     int failingRun(const std::vector<std::string>& sourceList, const std::string& output)
     {
         try {
-            rm::runMerge(office(), folder / "template.xls", sourceList, output, progress);
+            rm::runMerge(testOffice(), folder / "template.xls", sourceList, output, progress);
         } catch (const rm::Error& error) {
             return error.number();
         }
@@ -117,7 +99,7 @@ protected:
 TEST_F(OfficeMergeTest, MergesSavesAndRemovesTheWorkingCopy)
 {
     WatchingProgress watching(folder, R"(\.total[1-9][0-9]{3}\.xls)");
-    const auto app = rm::runMerge(office(), folder / "template.xls", sources(), folder / "total.xls", watching);
+    const auto app = rm::runMerge(testOffice(), folder / "template.xls", sources(), folder / "total.xls", watching);
     ASSERT_TRUE(app);
     EXPECT_FALSE(app->visible());
     EXPECT_EQ(watching.copiesSeen.size(), 1u) << "the hidden working copy exists during the run";
@@ -140,7 +122,7 @@ TEST_F(OfficeMergeTest, MergesSavesAndRemovesTheWorkingCopy)
 TEST_F(OfficeMergeTest, ZeroSumsAreWrittenAndHidden)
 {
     makeXls(folder / "blank.xls", R"({"sheets": [{"name": "Data", "cells": {"Z9": "far away"}}]})");
-    rm::runMerge(office(), folder / "template.xls", {folder / "blank.xls"}, folder / "zero.xls", progress);
+    rm::runMerge(testOffice(), folder / "template.xls", {folder / "blank.xls"}, folder / "zero.xls", progress);
     const XlsContent out = readXls(folder / "zero.xls");
     EXPECT_EQ(out.cell("Report!B2"), "n:0.0");
     EXPECT_EQ(out.cell("Report!B4"), "n:0.0");
@@ -149,7 +131,7 @@ TEST_F(OfficeMergeTest, ZeroSumsAreWrittenAndHidden)
 
 TEST_F(OfficeMergeTest, OutputWithoutExtensionKeepsTheTemplatesFormat)
 {
-    rm::runMerge(office(), folder / "template.xls", sources(), folder / "report", progress);
+    rm::runMerge(testOffice(), folder / "template.xls", sources(), folder / "report", progress);
     EXPECT_EQ(readXls(folder / "report").cell("Report!B2"), "n:3.5");
     EXPECT_TRUE(hiddenCopies(R"(\.report[0-9]{4})").empty());
 }
@@ -157,7 +139,7 @@ TEST_F(OfficeMergeTest, OutputWithoutExtensionKeepsTheTemplatesFormat)
 TEST_F(OfficeMergeTest, ExistingOutputIsReplacedWithoutAPrompt)
 {
     makeXls(folder / "old.xls", R"({"sheets": [{"name": "Old", "cells": {"A1": "old"}}]})");
-    rm::runMerge(office(), folder / "template.xls", sources(), folder / "old.xls", progress);
+    rm::runMerge(testOffice(), folder / "template.xls", sources(), folder / "old.xls", progress);
     const XlsContent out = readXls(folder / "old.xls");
     EXPECT_EQ(out.cell("Report!B2"), "n:3.5");
     EXPECT_EQ(out.cell("Old!A1"), "");
