@@ -11,6 +11,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/document/XActionLockable.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -38,6 +39,44 @@ void checkPosition(int row, int column)
         throw Error(ErrorNumber::CellAccessFailed,
                     "单元格位置无效（第 " + std::to_string(row) + " 行，第 " + std::to_string(column) + " 列）。");
 }
+
+std::string cellName(int row, int column)
+{
+    return "第 " + std::to_string(row) + " 行第 " + std::to_string(column) + " 列的单元格";
+}
+
+// A cell call the office refused becomes an error about that cell; a lost
+// connection or a deadline stays what it is.
+[[noreturn]] void rethrowAsCellAccess(const Error& error, const std::string& what)
+{
+    if (error.number() != ErrorNumber::OfficeCallFailed)
+        throw error;
+    throw Error(ErrorNumber::CellAccessFailed, what + "：" + error.description());
+}
+
+// While values go in: no view updates and no repeated recalculation.
+class HeldRecalculation {
+public:
+    explicit HeldRecalculation(const uno::Reference<frame::XModel>& model)
+        : m_model(model), m_actions(model, uno::UNO_QUERY)
+    {
+        m_model->lockControllers();
+        if (m_actions.is())
+            m_actions->addActionLock();
+    }
+    ~HeldRecalculation()
+    {
+        if (m_actions.is())
+            m_actions->removeActionLock();
+        m_model->unlockControllers();
+    }
+    HeldRecalculation(const HeldRecalculation&) = delete;
+    HeldRecalculation& operator=(const HeldRecalculation&) = delete;
+
+private:
+    uno::Reference<frame::XModel> m_model;
+    uno::Reference<document::XActionLockable> m_actions;
+};
 
 bool hasConditionalFormats(const uno::Reference<sheet::XSpreadsheet>& sheet)
 {
@@ -90,20 +129,15 @@ std::string CalcWorksheet::liveCellText(int row, int column)
             return toUtf8(text->getString());
         });
     } catch (const Error& error) {
-        if (error.number() != ErrorNumber::OfficeCallFailed)
-            throw;
-        throw Error(ErrorNumber::CellAccessFailed, "无法读取第 " + std::to_string(row) + " 行第 " +
-                                                       std::to_string(column) + " 列的单元格：" + error.description());
+        rethrowAsCellAccess(error, "无法读取" + cellName(row, column));
     }
 }
 
 std::string CalcWorksheet::cellText(int row, int column)
 {
-    if (m_perCellReads)
-        return liveCellText(row, column);
     checkPosition(row, column);
-    if (!m_snapshot)
-        takeSnapshot();
+    if (!m_perCellReads && !m_snapshot)
+        takeSnapshot();   // may find that this sheet has to be read live after all
     if (m_perCellReads || readsLive(row, column))
         return liveCellText(row, column);
     return m_snapshot->text(row, column);
@@ -172,10 +206,7 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
             m_sheet->getCellByPosition(column - 1, row - 1)->setValue(value);
         });
     } catch (const Error& error) {
-        if (error.number() != ErrorNumber::OfficeCallFailed)
-            throw;
-        throw Error(ErrorNumber::CellAccessFailed, "无法写入第 " + std::to_string(row) + " 行第 " +
-                                                       std::to_string(column) + " 列的单元格：" + error.description());
+        rethrowAsCellAccess(error, "无法写入" + cellName(row, column));
     }
     m_liveCells.insert(key(row, column));
 }
@@ -193,28 +224,11 @@ void CalcWorksheet::flushWrites()
     auto office = m_document->session();
     try {
         office->call("写入单元格", [&] {
-            // No view updates and no repeated recalculation while the values go in.
-            const auto& model = m_document->model();
-            uno::Reference<document::XActionLockable> actions(model, uno::UNO_QUERY);
-            model->lockControllers();
-            if (actions.is())
-                actions->addActionLock();
-            try {
-                office->batchCellWriter()->write(m_sheet, rows, columns, values);
-            } catch (...) {
-                if (actions.is())
-                    actions->removeActionLock();
-                model->unlockControllers();
-                throw;
-            }
-            if (actions.is())
-                actions->removeActionLock();
-            model->unlockControllers();
+            const HeldRecalculation held(m_document->model());
+            office->batchCellWriter()->write(m_sheet, rows, columns, values);
         });
     } catch (const Error& error) {
-        if (error.number() != ErrorNumber::OfficeCallFailed)
-            throw;
-        throw Error(ErrorNumber::CellAccessFailed, "无法写入单元格：" + error.description());
+        rethrowAsCellAccess(error, "无法写入单元格");
     }
 }
 
