@@ -12,20 +12,6 @@ namespace {
 
 const char kFullWidthQuestionMark[] = "\xEF\xBC\x9F"; // U+FF1F
 
-double sumOfSources(const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, int row, int column,
-                    const NumericLocale& locale)
-{
-    double sum = 0;
-    for (const auto& source : sourceSheets) {
-        if (const auto number = parseNumericText(source->cells(row, column).text(), locale)) {
-            sum += *number;
-            if (!std::isfinite(sum))
-                throwOverflow();
-        }
-    }
-    return sum;
-}
-
 void advance(ProgressIndicator& progress)
 {
     const float next = progress.value() + 1.0f;
@@ -35,14 +21,13 @@ void advance(ProgressIndicator& progress)
 }
 
 // The 16-bit column index passes 32767 only when the row is wider: overflow.
-void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
-             const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, ProgressIndicator& progress,
-             const NumericLocale& locale)
+void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount, const MarkedSums& sums,
+             ProgressIndicator& progress)
 {
     for (std::int16_t column = 1;; column = incrementInt16(column)) {
         const Range cell = targetSheet.cells(row, column);
         if (isMarkedText(cell.text()))
-            cell.setValue2(sumOfSources(sourceSheets, row, column, locale));
+            cell.setValue2(sums.sumAt(row, column));
         advance(progress);
         if (column == columnCount)
             break;
@@ -54,6 +39,33 @@ void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
 bool isMarkedText(const std::string& utf8)
 {
     return utf8.find('?') != std::string::npos || utf8.find(kFullWidthQuestionMark) != std::string::npos;
+}
+
+ScanRectangle measureScanRectangle(Worksheet& targetSheet)
+{
+    ScanRectangle rectangle;
+    rectangle.rows = narrowToInt16(targetSheet.usedRangeRowCount());
+    const long columns = targetSheet.usedRangeColumnCount();
+    if (columns > std::numeric_limits<std::int32_t>::max() || columns < std::numeric_limits<std::int32_t>::min())
+        throwOverflow();
+    rectangle.columns = static_cast<std::int32_t>(columns);
+    return rectangle;
+}
+
+void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, const MarkedSums& sums,
+                    ProgressIndicator& progress)
+{
+    progress.setMaximum(static_cast<float>(static_cast<long long>(rectangle.rows) * rectangle.columns));
+    progress.setMinimum(0.0f);
+    progress.setValue(0.0f);
+
+    if (rectangle.rows < 1 || rectangle.columns < 1)
+        return;
+    for (std::int16_t row = 1;; row = incrementInt16(row)) {
+        scanRow(targetSheet, row, rectangle.columns, sums, progress);
+        if (row == rectangle.rows)
+            break;
+    }
 }
 
 void sumMarkedCells(Worksheet& targetSheet,
@@ -68,23 +80,11 @@ void sumMarkedCells(Worksheet& targetSheet,
                     ProgressIndicator& progress,
                     const NumericLocale& locale)
 {
-    const std::int16_t rowCount = narrowToInt16(targetSheet.usedRangeRowCount());
-    const long columnCountRead = targetSheet.usedRangeColumnCount();
-    if (columnCountRead > std::numeric_limits<std::int32_t>::max() || columnCountRead < std::numeric_limits<std::int32_t>::min())
-        throwOverflow();
-    const std::int32_t columnCount = static_cast<std::int32_t>(columnCountRead);
-
-    progress.setMaximum(static_cast<float>(static_cast<long long>(rowCount) * columnCount));
-    progress.setMinimum(0.0f);
-    progress.setValue(0.0f);
-
-    if (rowCount < 1 || columnCount < 1)
-        return;
-    for (std::int16_t row = 1;; row = incrementInt16(row)) {
-        scanRow(targetSheet, row, columnCount, sourceSheets, progress, locale);
-        if (row == rowCount)
-            break;
-    }
+    const ScanRectangle rectangle = measureScanRectangle(targetSheet);
+    MarkedSums sums(rectangle.rows, rectangle.sourceColumns());
+    for (const auto& source : sourceSheets)
+        sums.fold(readSheetTexts(*source, rectangle.rows, rectangle.sourceColumns()), locale);
+    sumMarkedCells(targetSheet, rectangle, sums, progress);
 }
 
 } // namespace rm

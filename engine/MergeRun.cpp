@@ -4,7 +4,9 @@
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
 #include "engine/MarkedCells.h"
+#include "engine/MarkedSums.h"
 #include "engine/OutputPath.h"
+#include "engine/SourceReading.h"
 #include "engine/WorkingCopy.h"
 
 #include <filesystem>
@@ -33,40 +35,56 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
             throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖要合并的文件：" + outputPath);
 }
 
+void report(RunProgress* stages, MergeStage stage, long done, long total)
+{
+    if (stages)
+        stages->stageProgress(stage, done, total);
+}
+
 } // namespace
 
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
-                                         ProgressIndicator& progress)
+                                         ProgressIndicator& progress,
+                                         RunProgress* stages)
 {
     splitOutputPath(outputPath);
     refuseOutputOntoSource(outputPath, sourcePaths);
     const std::string workingCopy = makeWorkingCopy(templatePath, outputPath);
 
+    const std::vector<GlobalEntryPoint*> readers = binding.sourceReaders(sourcePaths.size());
+    report(stages, MergeStage::StartingOffice, 0, 0);
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
+    report(stages, MergeStage::StartingOffice, 1, 1);
+    report(stages, MergeStage::OpeningTarget, 0, 0);
     const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
     const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
-    std::vector<std::shared_ptr<Workbook>> sources;
-    std::vector<std::shared_ptr<Worksheet>> sourceSheets;
-    for (std::int16_t i = 0; i < sourceCount; ++i) {
-        sources.push_back(binding.global().openWorkbook(sourcePaths[static_cast<size_t>(i)]));
-        sourceSheets.push_back(sources.back()->activeSheet());
-    }
+    // The rectangle is known before any source is read: only it is ever read.
+    const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
+    report(stages, MergeStage::ReadingSources, 0, sourceCount);
+    const NumericLocale locale = userNumericLocale();
+    MarkedSums sums(rectangle.rows, rectangle.sourceColumns());
+    readSourcesInOrder(readers, sourcePaths, rectangle.rows, rectangle.sourceColumns(),
+                       [&](std::size_t index, SheetTexts&& texts) {
+                           sums.fold(texts, locale);
+                           report(stages, MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
+                       });
 
-    sumMarkedCells(*targetSheet, sourceSheets, progress);
+    report(stages, MergeStage::Summing, 0, 0);
+    sumMarkedCells(*targetSheet, rectangle, sums, progress);
 
+    report(stages, MergeStage::Saving, 0, 0);
     app->setDisplayAlerts(false);
     targetSheet->activate();
     app->setActiveWindowDisplayZeros(false);
     targetSheet->saveAs(outputPath);
 
-    for (const auto& source : sources)
-        source->close();
+    report(stages, MergeStage::Finishing, 0, 0);
     removeWorkingCopy(workingCopy);
     return app;
 }

@@ -7,8 +7,12 @@
 // Handles are shared_ptrs. Dropping a handle closes nothing. Every failure is
 // thrown as rm::Error. Texts and paths are UTF-8; rows and columns count from 1.
 
+#include "engine/SheetTexts.h"
+
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rm {
 
@@ -79,6 +83,16 @@ class GlobalEntryPoint {
 public:
     virtual ~GlobalEntryPoint() = default;
     virtual std::shared_ptr<Workbook> openWorkbook(const std::string& path) = 0;
+
+    // One source, read then closed: opens the workbook at `path`, takes the
+    // displayed texts of its active sheet over rows 1..rows and columns
+    // 1..columns, and closes it. The default does this through openWorkbook();
+    // a binding may read in bulk.
+    virtual SheetTexts readSource(const std::string& path, int rows, int columns);
+    // Whether this entry point can read now: its office may still be
+    // starting, or may have failed to start (the others read then). Never waits.
+    enum class ReaderState { Ready, Starting, Unavailable };
+    virtual ReaderState readerState() { return ReaderState::Ready; }
 };
 
 // What the merge run needs of a binding: start an instance, reach the global
@@ -88,6 +102,19 @@ public:
     virtual ~SpreadsheetBinding() = default;
     virtual std::shared_ptr<SpreadsheetApp> createInstance() = 0;
     virtual GlobalEntryPoint& global() = 0;
+
+    // Entry points that read `sourceCount` sources side by side: each has an
+    // office of its own and may be used from a thread of its own while the
+    // others are in use. The first is global(). Asked before createInstance(),
+    // so that further offices can start while the first does. Default: global() alone.
+    virtual std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount)
+    {
+        (void)sourceCount;
+        return {&global()};
+    }
+    // Starts the office in the background, so that a later createInstance()
+    // need not wait for it. A failed start is reported by createInstance().
+    virtual void prepare() {}
 };
 
 } // namespace rm

@@ -143,6 +143,21 @@ std::string CalcWorksheet::cellText(int row, int column)
     return m_snapshot->text(row, column);
 }
 
+SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
+{
+    if (!m_perCellReads && !m_snapshot)
+        takeSnapshot();
+    if (m_perCellReads || !m_liveCells.empty())
+        return readSheetTexts(*this, rows, columns);
+    SheetTexts texts(rows, columns);
+    long index = 0;
+    for (int row = 1; row <= texts.rows(); ++row)
+        for (int column = 1; column <= texts.columns(); ++column)
+            texts.setText(index++, m_snapshot->text(row, column));
+    m_snapshot.reset();   // read once: the document is closed next
+    return texts;
+}
+
 bool CalcWorksheet::readsLive(int row, int column) const
 {
     return m_liveCells.count(key(row, column)) != 0;

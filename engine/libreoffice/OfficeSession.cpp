@@ -36,8 +36,10 @@ OfficeSession::OfficeSession(const Settings& settings)
     m_process = std::make_unique<OfficeProcess>(launch);
     m_callDeadline = std::make_unique<CallDeadline>(settings.callTimeoutMs, [this] { m_process->stop(); });
     try {
-        m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs,
-                                                          [this] { return m_process->running(); });
+        const std::atomic<bool>* cancelled = settings.cancelled;
+        m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs, [this, cancelled] {
+            return !(cancelled && cancelled->load()) && m_process->running();
+        });
     } catch (...) {
         m_process->kill();
         throw;

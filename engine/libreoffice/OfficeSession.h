@@ -6,6 +6,7 @@
 #include "engine/libreoffice/OfficeProfile.h"
 #include "engine/libreoffice/UnoErrors.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ public:
         int startTimeoutMs = 60000;
         std::string localeName;   // "de_DE"
         int callTimeoutMs = 60000;   // a call still unanswered then ends the office
+        // Set while the office starts: the start is given up (OfficeExitedDuringStart).
+        const std::atomic<bool>* cancelled = nullptr;
     };
 
     explicit OfficeSession(const Settings& settings);
@@ -64,7 +67,7 @@ private:
     std::weak_ptr<CalcDocument> m_activeDocument;
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
     std::unique_ptr<CallDeadline> m_callDeadline;   // declared last: its thread ends first
-    bool m_ended = false;
+    std::atomic<bool> m_ended{false};
 };
 
 template <class Call>
