@@ -100,10 +100,27 @@ std::string usageText()
            "the numbers shown at the same cell of each source's active sheet, and saves\n"
            "the result as OUTPUT. The template and the sources are never modified.\n"
            "\n"
-           "  -h, --help   show this text\n"
+           "  -h, --help      show this text\n"
+           "  --offices N     read the sources with N private offices side by side\n"
+           "                  (1 to 4; default: one per processor core, at most 4)\n"
            "\n"
            "Exit status: 0 merged; 1 the merge failed (\"错误:\" number, then the\n"
            "description); 2 wrong arguments; 3 the template or a source is missing.\n";
+}
+
+bool takeOfficeCount(std::vector<std::string>& arguments, int& officeCount)
+{
+    officeCount = 0;
+    for (auto it = arguments.begin(); it != arguments.end() && *it != "--"; ++it) {
+        if (*it != "--offices")
+            continue;
+        if (it + 1 == arguments.end() || (it + 1)->size() != 1 || (*(it + 1))[0] < '1' || (*(it + 1))[0] > '4')
+            return false;
+        officeCount = (*(it + 1))[0] - '0';
+        arguments.erase(it, it + 2);
+        return true;
+    }
+    return true;
 }
 
 int runCommandLine(const std::vector<std::string>& arguments,
