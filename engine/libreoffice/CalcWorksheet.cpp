@@ -162,7 +162,7 @@ void CalcWorksheet::takeSnapshot()
             const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
             long long count = 0;
             for (const auto& range : formulas)
-                count += (long long)(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
+                count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
             if (count > MaxTrackedFormulaCells) {
                 m_perCellReads = true;
                 return;

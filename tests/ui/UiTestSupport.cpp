@@ -14,7 +14,7 @@ std::optional<QString> ScriptedFileDialogs::present(QWidget* owner, const FileDi
     owners.push_back(owner);
     if (m_answers.empty())
         return std::nullopt;
-    std::optional<QString> answer = m_answers.front();
+    const std::optional<QString> answer = std::move(m_answers.front());
     m_answers.pop_front();
     return answer;
 }
