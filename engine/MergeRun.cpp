@@ -3,25 +3,14 @@
 #include "engine/Checked16.h"
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/FileIdentity.h"
 #include "engine/MarkedCells.h"
 #include "engine/OutputPath.h"
 #include "engine/WorkingCopy.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace rm {
 
 namespace {
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::equivalent(a, b, error))
-        return true;
-    return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
-}
 
 // Saving over a source would destroy an input that the merge still reads.
 // Replacing the template is the user's confirmed choice: the run never opens
@@ -41,9 +30,9 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress)
 {
-    splitOutputPath(outputPath);
+    const OutputPathParts output = splitOutputPath(outputPath);
     refuseOutputOntoSource(outputPath, sourcePaths);
-    const std::string workingCopy = makeWorkingCopy(templatePath, outputPath);
+    const std::string workingCopy = makeWorkingCopy(templatePath, output);
 
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);

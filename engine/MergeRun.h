@@ -22,8 +22,4 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress);
 
-// The hidden copy of the template next to the output: folder + "." + base
-// name + four random digits + extension. Never replaces an existing entry.
-std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath);
-
 } // namespace rm

@@ -4,9 +4,9 @@
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
 #include "engine/FileSearch.h"
+#include "engine/FileSystem.h"
 #include "engine/MergeRun.h"
 
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -19,21 +19,6 @@ struct Request {
     std::string outputPath;
     std::vector<std::string> sourcePaths;
 };
-
-std::string absolutePath(const std::string& path)
-{
-    if (path.empty() || path.front() == '/')
-        return path;
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    if (error)
-        return path;
-    // Keep a trailing "/" (an output without a file name must stay recognisable).
-    std::string text = absolute.string();
-    if (path.back() == '/' && (text.empty() || text.back() != '/'))
-        text += '/';
-    return text;
-}
 
 // Nothing when the arguments are unusable; the caller prints the usage.
 std::optional<Request> parse(const std::vector<std::string>& arguments)

@@ -2,6 +2,7 @@
 #include "engine/libreoffice/LockFiles.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcWorksheet.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/SaveFilter.h"

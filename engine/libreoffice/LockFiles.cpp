@@ -1,8 +1,8 @@
 #include "engine/libreoffice/LockFiles.h"
 
+#include "engine/FileSystem.h"
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace rm::lo {
@@ -17,18 +17,10 @@ std::filesystem::path lockFileOf(const std::string& documentPath)
     return document.parent_path() / (".~lock." + document.filename().string() + "#");
 }
 
-std::optional<std::string> contentOf(const std::filesystem::path& lockFile)
-{
-    std::ifstream in(lockFile, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The profile URL a lock file names: "user name,login,host,date,profile URL;".
 std::optional<std::string> profileNamedBy(const std::filesystem::path& lockFile)
 {
-    auto read = contentOf(lockFile);
+    auto read = readWholeFile(lockFile);
     if (!read)
         return std::nullopt;
     std::string& content = *read;
@@ -70,7 +62,7 @@ void removeQuietly(const std::filesystem::path& path)
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath)
 {
     const auto lockFile = lockFileOf(documentPath);
-    const auto content = contentOf(lockFile);
+    const auto content = readWholeFile(lockFile);
     if (content && content->find("," + profileUrl + ";") != std::string::npos)
         removeQuietly(lockFile);
 }

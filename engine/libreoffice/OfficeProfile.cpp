@@ -2,9 +2,9 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -12,12 +12,6 @@
 namespace rm::lo {
 
 namespace {
-
-std::string temporaryFolder()
-{
-    const char* tmp = std::getenv("TMPDIR");
-    return (tmp && *tmp) ? tmp : "/tmp";
-}
 
 void writeLocaleSettings(const std::string& directory, const std::string& localeTag)
 {
