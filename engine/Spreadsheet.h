@@ -20,8 +20,6 @@ public:
     Range(Worksheet& sheet, int row, int column) : m_sheet(&sheet), m_row(row), m_column(column) {}
     std::string text() const;              // the displayed text, as the office shows it
     void setValue2(double value) const;    // the cell holds that number from now on
-    int row() const { return m_row; }
-    int column() const { return m_column; }
 
 private:
     Worksheet* m_sheet;

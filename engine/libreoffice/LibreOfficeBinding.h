@@ -14,6 +14,7 @@
 namespace rm::lo {
 
 class OfficeSession;
+struct BindingTestAccess;
 
 struct OfficeOptions {
     // The office's `soffice` launcher script.
@@ -51,12 +52,12 @@ public:
     // process belongs to it), 0 while none runs (tests and benchmarks).
     long officeProcessId() const;
 
-    // The running office (started when needed), for this binding's own tests and tools.
+private:
+    friend struct BindingTestAccess;
+    // The running office, started when needed.
     std::shared_ptr<OfficeSession> session();
 
     struct Impl;
-
-private:
     std::unique_ptr<Impl> m_impl;
 };
 

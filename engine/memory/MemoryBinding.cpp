@@ -59,7 +59,7 @@ void writeFile(const std::string& path, const std::string& bytes)
 
 } // namespace
 
-struct MemoryBinding::State {
+struct MemoryState {
     std::vector<Registration> registrations;
     std::map<std::string, WorkbookContent> saved;
     std::vector<std::shared_ptr<Document>> documents;
@@ -109,7 +109,7 @@ struct MemoryBinding::State {
 
 namespace {
 
-using State = MemoryBinding::State;
+using State = MemoryState;
 
 void requireOpen(const Document& document)
 {

@@ -27,6 +27,8 @@
 
 namespace rm::mem {
 
+struct MemoryState;
+
 class MemoryBinding : public SpreadsheetBinding {
 public:
     MemoryBinding();
@@ -67,10 +69,8 @@ public:
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
 
-    struct State;
-
 private:
-    std::shared_ptr<State> m_state;
+    std::shared_ptr<MemoryState> m_state;
     std::unique_ptr<GlobalEntryPoint> m_global;
 };
 
