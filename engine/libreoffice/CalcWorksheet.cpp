@@ -91,14 +91,22 @@ bool hasConditionalFormats(const uno::Reference<sheet::XSpreadsheet>& sheet)
 
 CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcDocument> document, uno::Reference<sheet::XSpreadsheet> sheet,
                              bool perCellReads)
-    : m_document(std::move(document)), m_sheet(std::move(sheet)), m_perCellReads(perCellReads)
+    : m_document(document), m_documentPath(document->path()), m_sheet(std::move(sheet)), m_perCellReads(perCellReads)
 {
+}
+
+std::shared_ptr<CalcDocument> CalcWorksheet::document() const
+{
+    auto document = m_document.lock();
+    if (!document)
+        throw Error(ErrorNumber::OfficeCallFailed, "工作簿 " + m_documentPath + " 已经关闭。");
+    return document;
 }
 
 CalcWorksheet::UsedArea CalcWorksheet::usedArea()
 {
     flushWrites();
-    return m_document->session()->call("读取已用区域", [&] {
+    return document()->session()->call("读取已用区域", [&] {
         const uno::Reference<sheet::XSheetCellCursor> cursor = m_sheet->createCursor();
         uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
         used->gotoStartOfUsedArea(false);
@@ -124,7 +132,7 @@ std::string CalcWorksheet::liveCellText(int row, int column)
     checkPosition(row, column);
     flushWrites();
     try {
-        return m_document->session()->call("读取单元格", [&] {
+        return document()->session()->call("读取单元格", [&] {
             uno::Reference<text::XText> text(m_sheet->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
             return toUtf8(text->getString());
         });
@@ -151,8 +159,8 @@ bool CalcWorksheet::readsLive(int row, int column) const
 void CalcWorksheet::takeSnapshot()
 {
     flushWrites();
-    const bool editable = !m_document->readOnly();
-    m_document->session()->call("读取工作表内容", [&] {
+    const bool editable = !document()->readOnly();
+    document()->session()->call("读取工作表内容", [&] {
         if (editable) {
             if (hasConditionalFormats(m_sheet)) {
                 m_perCellReads = true;
@@ -173,7 +181,7 @@ void CalcWorksheet::takeSnapshot()
                         m_liveCells.insert(key(r + 1, c + 1));
         }
         uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
-        m_snapshot = exportSheetTexts(m_document->model(), addressable->getRangeAddress().Sheet);
+        m_snapshot = exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet);
     });
 }
 
@@ -182,10 +190,10 @@ bool CalcWorksheet::gathersWrites()
     if (!m_gathersWrites) {
         // Only with bulk reads, and not where the office might refuse a write
         // (a protected sheet): a refusal must come at the write that caused it.
-        m_gathersWrites = !m_perCellReads && m_document->session()->call("准备写入", [&] {
+        m_gathersWrites = !m_perCellReads && document()->session()->call("准备写入", [&] {
             uno::Reference<util::XProtectable> protectable(m_sheet, uno::UNO_QUERY);
             return !(protectable.is() && protectable->isProtected()) &&
-                   m_document->session()->batchCellWriter() != nullptr;
+                   document()->session()->batchCellWriter() != nullptr;
         });
     }
     return *m_gathersWrites && !m_perCellReads;
@@ -202,7 +210,7 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
         return;
     }
     try {
-        m_document->session()->call("写入单元格", [&] {
+        document()->session()->call("写入单元格", [&] {
             m_sheet->getCellByPosition(column - 1, row - 1)->setValue(value);
         });
     } catch (const Error& error) {
@@ -221,10 +229,10 @@ void CalcWorksheet::flushWrites()
     rows.swap(m_pendingRows);
     columns.swap(m_pendingColumns);
     values.swap(m_pendingValues);
-    auto office = m_document->session();
+    auto office = document()->session();
     try {
         office->call("写入单元格", [&] {
-            const HeldRecalculation held(m_document->model());
+            const HeldRecalculation held(document()->model());
             office->batchCellWriter()->write(m_sheet, rows, columns, values);
         });
     } catch (const Error& error) {
@@ -235,12 +243,12 @@ void CalcWorksheet::flushWrites()
 void CalcWorksheet::activate()
 {
     flushWrites();
-    m_document->activate(m_sheet);
+    document()->activate(m_sheet);
 }
 
 void CalcWorksheet::saveAs(const std::string& path)
 {
-    m_document->saveAs(path);   // flushes this sheet's writes first
+    document()->saveAs(path);   // flushes this sheet's writes first
 }
 
 } // namespace rm::lo

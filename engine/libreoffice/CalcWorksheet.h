@@ -53,7 +53,11 @@ private:
     bool gathersWrites();
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 
-    std::shared_ptr<CalcDocument> m_document;
+    // The document owns its active sheet; the sheet only refers back to it.
+    std::shared_ptr<CalcDocument> document() const;
+
+    std::weak_ptr<CalcDocument> m_document;
+    std::string m_documentPath;   // for the error once the document is gone
     css::uno::Reference<css::sheet::XSpreadsheet> m_sheet;
     bool m_perCellReads;
     std::optional<CsvGrid> m_snapshot;

@@ -7,6 +7,11 @@
 
 namespace rm::lo {
 
+std::string defaultSofficePath()
+{
+    return RM_LO_PROGRAM_DIR "/soffice";
+}
+
 struct LibreOfficeBinding::Impl {
     explicit Impl(OfficeOptions o) : options(std::move(o))
     {

@@ -16,9 +16,12 @@ namespace rm::lo {
 class OfficeSession;
 struct BindingTestAccess;
 
+// The installed office's `soffice` launcher script.
+std::string defaultSofficePath();
+
 struct OfficeOptions {
     // The office's `soffice` launcher script.
-    std::string sofficePath = "/usr/lib/libreoffice/program/soffice";
+    std::string sofficePath = defaultSofficePath();
     // How long the office may take to accept connections before it counts as failed.
     int startTimeoutMs = 60000;
     // How long one call may wait for the office's answer; past it the office

@@ -1,6 +1,9 @@
 #include "engine/libreoffice/LockFiles.h"
 
 #include "engine/FileSystem.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <osl/file.hxx>
 
 #include <filesystem>
 #include <optional>
@@ -36,19 +39,10 @@ std::optional<std::string> profileNamedBy(const std::filesystem::path& lockFile)
 
 std::string pathOfFileUrl(const std::string& url)
 {
-    const std::string scheme = "file://";
-    if (url.rfind(scheme, 0) != 0)
+    OUString path;
+    if (osl::FileBase::getSystemPathFromFileURL(toOUString(url), path) != osl::FileBase::E_None)
         return {};
-    std::string path;
-    for (size_t i = scheme.size(); i < url.size(); ++i) {
-        if (url[i] == '%' && i + 2 < url.size()) {
-            path += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            path += url[i];
-        }
-    }
-    return path;
+    return toUtf8(path);
 }
 
 void removeQuietly(const std::filesystem::path& path)
