@@ -5,6 +5,7 @@
 #include "ui/SharedFileDialog.h"
 #include "ui/TemplateSetting.h"
 
+#include "engine/MergeFrontEnd.h"
 #include "engine/Spreadsheet.h"
 
 #include <QSet>
@@ -13,6 +14,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -70,11 +73,10 @@ private:
     void setLinkColour(const QColor& colour);
     void showTemplatePath(const QString& path);
     void runMergeCommand();
-    bool templateIsValid(const QString& templatePath);
-    bool sourcesAreValid();
+    std::vector<std::string> sourcePaths() const;
     void lockWindow();
     void showInformation(const QString& text);
-    void showFailure(int number, const QString& description);
+    void showFailure(const rm::Failure& failure);
 
     rm::SpreadsheetBinding& m_binding;
     Form1Services m_services;

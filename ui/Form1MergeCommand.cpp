@@ -5,7 +5,7 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
-#include "engine/FileSearch.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
 #include "ui/OutputName.h"
@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -45,29 +44,24 @@ private:
 
 void Form1::save_command_Click()
 {
-    try {
-        runMergeCommand();
-    } catch (const rm::Error& error) {
-        showFailure(error.number(), QString::fromStdString(error.description()));
-    } catch (const std::exception& error) {
-        showFailure(rm::ErrorNumber::UnexpectedFailure,
-                    QStringLiteral("意外的错误：") + QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        showFailure(rm::ErrorNumber::UnexpectedFailure, QStringLiteral("意外的错误。"));
-    }
+    if (const auto failure = rm::failureOf([this] { runMergeCommand(); }))
+        showFailure(*failure);
 }
 
 void Form1::runMergeCommand()
 {
     const QString templatePath = tplpath_text->text();
-    if (!templateIsValid(templatePath)) {
-        showInformation(QStringLiteral("模板文件未找到，请重新选择模板文件。"));
+    if (const auto message = rm::templateCheckMessage(templatePath.toStdString())) {
+        showInformation(QString::fromStdString(*message));
         return;
     }
     m_setting.write(templatePath);
 
-    if (!sourcesAreValid())
+    const std::vector<std::string> sources = sourcePaths();
+    if (const auto message = rm::sourcesCheckMessage(sources)) {
+        showInformation(QString::fromStdString(*message));
         return;
+    }
 
     m_cd1.setFileName(defaultOutputName(m_services.localNow()));
     m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*.xls"));
@@ -77,11 +71,6 @@ void Form1::runMergeCommand()
     const QString outputPath = m_cd1.fileName();
 
     lockWindow();
-
-    std::vector<std::string> sources;
-    sources.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        sources.push_back(List1->item(i)->text().toStdString());
 
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
@@ -105,25 +94,13 @@ void Form1::runMergeCommand()
     m_services.exitProgram();
 }
 
-bool Form1::templateIsValid(const QString& templatePath)
+std::vector<std::string> Form1::sourcePaths() const
 {
-    return !templatePath.isEmpty() && rm::isOrdinaryFile(templatePath.toStdString());
-}
-
-bool Form1::sourcesAreValid()
-{
-    if (List1->count() == 0) {
-        showInformation(QStringLiteral("请添加相应的合并文件。"));
-        return false;
-    }
-    for (int i = 0; i < List1->count(); ++i) {
-        const QString entry = List1->item(i)->text();
-        if (!rm::isOrdinaryFile(entry.toStdString())) {
-            showInformation(QStringLiteral("请检查") + entry + QStringLiteral("是否存在。"));
-            return false;
-        }
-    }
-    return true;
+    std::vector<std::string> sources;
+    sources.reserve(static_cast<size_t>(List1->count()));
+    for (int i = 0; i < List1->count(); ++i)
+        sources.push_back(List1->item(i)->text().toStdString());
+    return sources;
 }
 
 void Form1::lockWindow()
@@ -138,11 +115,9 @@ void Form1::showInformation(const QString& text)
     m_services.messageBoxes->show(this, text, QMessageBox::Information);
 }
 
-void Form1::showFailure(int number, const QString& description)
+void Form1::showFailure(const rm::Failure& failure)
 {
-    m_services.messageBoxes->show(this, QStringLiteral("错误:") + QString::number(number) + QStringLiteral("\r\n")
-                                            + description,
-                                  QMessageBox::NoIcon);
+    m_services.messageBoxes->show(this, QString::fromStdString(rm::failureText(failure, "\r\n")), QMessageBox::NoIcon);
 }
 
 } // namespace rm::ui

@@ -1,10 +1,8 @@
 #include "app/cli/CommandLineMerge.h"
 
 #include "app/cli/TerminalProgress.h"
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
-#include "engine/FileSearch.h"
 #include "engine/FileSystem.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 
 #include <optional>
@@ -45,20 +43,12 @@ std::optional<Request> parse(const std::vector<std::string>& arguments)
 // The window's checks and messages: template first, then the list, first missing entry only.
 bool inputsPresent(const Request& request, std::ostream& err)
 {
-    if (request.templatePath.empty() || !isOrdinaryFile(request.templatePath)) {
-        err << "模板文件未找到，请重新选择模板文件。\n";
-        return false;
-    }
-    if (request.sourcePaths.empty()) {
-        err << "请添加相应的合并文件。\n";
-        return false;
-    }
-    for (const auto& source : request.sourcePaths)
-        if (!isOrdinaryFile(source)) {
-            err << "请检查" << source << "是否存在。\n";
-            return false;
-        }
-    return true;
+    std::optional<std::string> message = templateCheckMessage(request.templatePath);
+    if (!message)
+        message = sourcesCheckMessage(request.sourcePaths);
+    if (message)
+        err << *message << "\n";
+    return !message;
 }
 
 bool wantsHelp(const std::vector<std::string>& arguments)
@@ -108,18 +98,12 @@ int runCommandLine(const std::vector<std::string>& arguments,
     if (!inputsPresent(*request, io.err))
         return ExitInputMissing;
 
-    try {
+    const auto failure = failureOf([&] {
         TerminalProgress progress(io.err, io.progressBar);
         runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress);
-    } catch (const Error& error) {
-        io.err << "错误:" << error.number() << "\n" << error.description() << "\n";
-        return ExitMergeFailed;
-    } catch (const std::exception& failure) {
-        io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误：" << failure.what() << "\n";
-        return ExitMergeFailed;
-    } catch (...) {
-        // Not even a std::exception (a library's own type): still one message, never a crash.
-        io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误。\n";
+    });
+    if (failure) {
+        io.err << failureText(*failure, "\n") << "\n";
         return ExitMergeFailed;
     }
     if (finishOutput)
