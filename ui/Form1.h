@@ -29,8 +29,9 @@ namespace rm::ui {
 class LineControl;
 
 // The program's one window: template field and chooser, source list, merge
-// command with progress, help and the maker's link. Controls carry the names
-// of the design (object names too; control arrays as "Label4_0", "Label4_1").
+// command with progress, help and the maker's link. Each control's member and
+// object name is the same ("Label3"); control arrays are numbered members
+// with object names "Label4_0", "Label4_1".
 class Form1 : public QWidget {
 public:
     static constexpr int maximumListEntries = 32767;
