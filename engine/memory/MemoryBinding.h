@@ -29,7 +29,8 @@ namespace rm::mem {
 
 class MemoryBinding : public SpreadsheetBinding {
 public:
-    MemoryBinding();
+    // Displayed texts are read as numbers in `numericLocale` (en_US by default).
+    explicit MemoryBinding(NumericLocale numericLocale = {});
     ~MemoryBinding() override;
     MemoryBinding(const MemoryBinding&) = delete;
     MemoryBinding& operator=(const MemoryBinding&) = delete;
@@ -66,12 +67,14 @@ public:
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    NumericLocale numericLocale() override;
 
     struct State;
 
 private:
     std::shared_ptr<State> m_state;
     std::unique_ptr<GlobalEntryPoint> m_global;
+    NumericLocale m_numericLocale;
 };
 
 } // namespace rm::mem
