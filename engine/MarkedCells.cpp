@@ -13,11 +13,11 @@ namespace {
 const char kFullWidthQuestionMark[] = "\xEF\xBC\x9F"; // U+FF1F
 
 double sumOfSources(const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, int row, int column,
-                    const NumericLocale& locale)
+                    const NumericReader& numbers)
 {
     double sum = 0;
     for (const auto& source : sourceSheets) {
-        if (const auto number = parseNumericText(source->cells(row, column).text(), locale)) {
+        if (const auto number = numbers.read(source->cells(row, column).text())) {
             sum += *number;
             if (!std::isfinite(sum))
                 throwOverflow();
@@ -37,12 +37,12 @@ void advance(ProgressIndicator& progress)
 // The 16-bit column index passes 32767 only when the row is wider: overflow.
 void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
              const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, ProgressIndicator& progress,
-             const NumericLocale& locale)
+             const NumericReader& numbers)
 {
     for (std::int16_t column = 1;; column = incrementInt16(column)) {
         const Range cell = targetSheet.cells(row, column);
         if (isMarkedText(cell.text()))
-            cell.setValue2(sumOfSources(sourceSheets, row, column, locale));
+            cell.setValue2(sumOfSources(sourceSheets, row, column, numbers));
         advance(progress);
         if (column == columnCount)
             break;
@@ -54,13 +54,6 @@ void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
 bool isMarkedText(const std::string& utf8)
 {
     return utf8.find('?') != std::string::npos || utf8.find(kFullWidthQuestionMark) != std::string::npos;
-}
-
-void sumMarkedCells(Worksheet& targetSheet,
-                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
-                    ProgressIndicator& progress)
-{
-    sumMarkedCells(targetSheet, sourceSheets, progress, userNumericLocale());
 }
 
 void sumMarkedCells(Worksheet& targetSheet,
@@ -80,8 +73,9 @@ void sumMarkedCells(Worksheet& targetSheet,
 
     if (rowCount < 1 || columnCount < 1)
         return;
+    const NumericReader numbers(locale);
     for (std::int16_t row = 1;; row = incrementInt16(row)) {
-        scanRow(targetSheet, row, columnCount, sourceSheets, progress, locale);
+        scanRow(targetSheet, row, columnCount, sourceSheets, progress, numbers);
         if (row == rowCount)
             break;
     }

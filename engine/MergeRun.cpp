@@ -47,7 +47,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         sourceSheets.push_back(sources.back()->activeSheet());
     }
 
-    sumMarkedCells(*targetSheet, sourceSheets, progress);
+    sumMarkedCells(*targetSheet, sourceSheets, progress, binding.numericLocale());
 
     app->setDisplayAlerts(false);
     targetSheet->activate();

@@ -7,6 +7,8 @@
 // Handles are shared_ptrs. Dropping a handle closes nothing. Every failure is
 // thrown as rm::Error. Texts and paths are UTF-8; rows and columns count from 1.
 
+#include "engine/NumericLocale.h"
+
 #include <memory>
 #include <string>
 
@@ -80,12 +82,17 @@ public:
 };
 
 // What the merge run needs of a binding: start an instance, reach the global
-// entry point (obtained on first use and held until the process ends).
+// entry point (obtained on first use and held until the process ends), and
+// learn how the application shows numbers.
 class SpreadsheetBinding {
 public:
     virtual ~SpreadsheetBinding() = default;
     virtual std::shared_ptr<SpreadsheetApp> createInstance() = 0;
     virtual GlobalEntryPoint& global() = 0;
+    // The separators and currency symbols the application formats the
+    // displayed texts with, in its current locale: the numeric test reads
+    // the texts with them. Asked after the workbooks are open.
+    virtual NumericLocale numericLocale() = 0;
 };
 
 } // namespace rm

@@ -64,6 +64,11 @@ GlobalEntryPoint& LibreOfficeBinding::global()
     return *m_impl->global;
 }
 
+NumericLocale LibreOfficeBinding::numericLocale()
+{
+    return m_impl->currentSession()->numericLocale();
+}
+
 void LibreOfficeBinding::shutdown()
 {
     if (m_impl->session)

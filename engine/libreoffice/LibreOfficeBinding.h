@@ -46,6 +46,8 @@ public:
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    // From the running office's locale data (the office is started when none runs).
+    NumericLocale numericLocale() override;
 
     // Closes every document of ours without saving and ends the private office.
     // Safe to call more than once; the destructor calls it.

@@ -266,8 +266,11 @@ private:
 
 } // namespace
 
-MemoryBinding::MemoryBinding()
-    : m_state(std::make_shared<State>()), m_global(std::make_unique<MemoryGlobal>(m_state)) {}
+MemoryBinding::MemoryBinding(NumericLocale numericLocale)
+    : m_state(std::make_shared<State>()), m_global(std::make_unique<MemoryGlobal>(m_state)),
+      m_numericLocale(std::move(numericLocale))
+{
+}
 
 MemoryBinding::~MemoryBinding() = default;
 
@@ -324,5 +327,7 @@ std::shared_ptr<SpreadsheetApp> MemoryBinding::createInstance()
 }
 
 GlobalEntryPoint& MemoryBinding::global() { return *m_global; }
+
+NumericLocale MemoryBinding::numericLocale() { return m_numericLocale; }
 
 } // namespace rm::mem

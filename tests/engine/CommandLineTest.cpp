@@ -92,6 +92,7 @@ TEST_F(CommandLineTest, UnexpectedFailuresAreReportedNotCrashed)
     struct Broken : rm::SpreadsheetBinding {
         std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::bad_alloc(); }
         rm::GlobalEntryPoint& global() override { throw std::logic_error("unused"); }
+        rm::NumericLocale numericLocale() override { return {}; }
     } broken;
     const int code = rm::cli::runCommandLine({folder / "template.xls", folder / "o.xls", folder / "s1.xls"}, broken,
                                              nullptr, {out, err, false});

@@ -16,7 +16,7 @@ using rm::mem::SheetContent;
 
 namespace {
 
-const rm::NumericLocale enUS = rm::builtInNumericLocale("en_US");
+const rm::NumericLocale enUS;
 
 using Sheets = std::vector<std::shared_ptr<rm::Worksheet>>;
 

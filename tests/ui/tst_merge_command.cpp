@@ -40,6 +40,7 @@ public:
         return m_inner.createInstance();
     }
     rm::GlobalEntryPoint& global() override { return m_inner.global(); }
+    rm::NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     rm::SpreadsheetBinding& m_inner;
@@ -49,6 +50,7 @@ class ThrowingBinding : public rm::SpreadsheetBinding {
 public:
     std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::runtime_error("boom"); }
     rm::GlobalEntryPoint& global() override { throw std::runtime_error("no global"); }
+    rm::NumericLocale numericLocale() override { return {}; }
 };
 
 bool isLocked(Form1& form)
