@@ -14,6 +14,16 @@
 
 namespace rm {
 
+// What each source added to one marked cell during a summation.
+struct MarkedCellContributions {
+    int row = 0;
+    int column = 0;
+    std::vector<double> bySource;   // in list order; NaN: the source added nothing
+    double sum = 0;
+};
+// In scan order.
+using ContributionTable = std::vector<MarkedCellContributions>;
+
 // True when the text holds "?" or the full-width "？" (U+FF1F).
 bool isMarkedText(const std::string& utf8);
 
@@ -25,10 +35,12 @@ void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress);
 
-// The same with the numbers read in `locale`.
+// The same with the numbers read in `locale`; with `contributions`, every
+// marked cell's summands are appended to it.
 void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress,
-                    const NumericLocale& locale);
+                    const NumericLocale& locale,
+                    ContributionTable* contributions = nullptr);
 
 } // namespace rm

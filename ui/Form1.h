@@ -5,6 +5,7 @@
 #include "ui/SharedFileDialog.h"
 #include "ui/TemplateSetting.h"
 
+#include "engine/LayoutFindings.h"
 #include "engine/Spreadsheet.h"
 
 #include <QSet>
@@ -73,6 +74,9 @@ private:
     bool templateIsValid(const QString& templatePath);
     bool sourcesAreValid();
     void lockWindow();
+    void unlockWindow();
+    void setCommandsEnabled(bool enabled);
+    bool askSaveDespite(const rm::LayoutFindings& findings);
     void showInformation(const QString& text);
     void showFailure(int number, const QString& description);
 
