@@ -4,9 +4,12 @@
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
 #include "engine/FileIdentity.h"
+#include "engine/LayoutCheck.h"
 #include "engine/MarkedCells.h"
 #include "engine/OutputPath.h"
 #include "engine/WorkingCopy.h"
+
+#include <optional>
 
 namespace rm {
 
@@ -28,7 +31,8 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
-                                         ProgressIndicator& progress)
+                                         ProgressIndicator& progress,
+                                         const MergeChecks& checks)
 {
     const OutputPathParts output = splitOutputPath(outputPath);
     refuseOutputOntoSource(outputPath, sourcePaths);
@@ -38,16 +42,31 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     app->setVisible(false);
     const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
     const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
+    const NumericLocale locale = binding.numericLocale();
+    std::optional<LayoutCheck> layoutCheck;
+    if (checks.confirmSave)
+        layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     std::vector<std::shared_ptr<Workbook>> sources;
     std::vector<std::shared_ptr<Worksheet>> sourceSheets;
     for (std::int16_t i = 0; i < sourceCount; ++i) {
-        sources.push_back(binding.global().openWorkbook(sourcePaths[static_cast<size_t>(i)]));
+        const std::string& path = sourcePaths[static_cast<size_t>(i)];
+        sources.push_back(binding.global().openWorkbook(path));
         sourceSheets.push_back(sources.back()->activeSheet());
+        if (layoutCheck)
+            layoutCheck->checkSource(path, *sourceSheets.back());
     }
 
-    sumMarkedCells(*targetSheet, sourceSheets, progress, binding.numericLocale());
+    sumMarkedCells(*targetSheet, sourceSheets, progress, locale, checks.contributions);
+
+    if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
+        for (const auto& source : sources)
+            source->close();
+        target->close();
+        removeWorkingCopy(workingCopy);
+        return nullptr;
+    }
 
     app->setDisplayAlerts(false);
     targetSheet->activate();

@@ -39,6 +39,8 @@ public:
 
     Range cells(int row, int column) { return Range(*this, row, column); }
     virtual std::string cellText(int row, int column) = 0;
+    // True when the cell holds a formula: its text may change after any write.
+    virtual bool cellHasFormula(int row, int column) = 0;
     virtual void setCellValue2(int row, int column, double value) = 0;
 
     // Makes this sheet the active sheet of its workbook's view.

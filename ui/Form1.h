@@ -5,6 +5,7 @@
 #include "ui/SharedFileDialog.h"
 #include "ui/TemplateSetting.h"
 
+#include "engine/LayoutFindings.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/Spreadsheet.h"
 
@@ -76,6 +77,9 @@ private:
     void runMergeCommand();
     std::vector<std::string> sourcePaths() const;
     void lockWindow();
+    void unlockWindow();
+    void setCommandsEnabled(bool enabled);
+    bool askSaveDespite(const rm::LayoutFindings& findings);
     void showInformation(const QString& text);
     void showFailure(const rm::Failure& failure);
 

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,13 @@ namespace rm::ui {
 namespace {
 
 // For the duration of the run: no user input reaches the program, while the
-// progress bar lets the window repaint.
+// progress bar lets the window repaint. A question to the user lifts the
+// block while it is up.
 class MergeInProgress {
 public:
     explicit MergeInProgress(ProgressBarAdaptor& progress) : m_progress(progress)
     {
+        m_blocker.emplace();
         m_progress.setRepaintWhileBusy(true);
         ProgressBarAdaptor::processPendingPaint();   // the locked window and Label3 show now
     }
@@ -35,8 +38,19 @@ public:
     MergeInProgress(const MergeInProgress&) = delete;
     MergeInProgress& operator=(const MergeInProgress&) = delete;
 
+    template <typename Question>
+    bool askUser(Question question)
+    {
+        m_blocker.reset();
+        struct Reblock {
+            std::optional<InputBlocker>& blocker;
+            ~Reblock() { blocker.emplace(); }
+        } reblock{m_blocker};
+        return question();
+    }
+
 private:
-    InputBlocker m_blocker;
+    std::optional<InputBlocker> m_blocker;
     ProgressBarAdaptor& m_progress;
 };
 
@@ -75,11 +89,19 @@ void Form1::runMergeCommand()
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
         MergeInProgress busy(*m_progress);
-        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress);
+        rm::MergeChecks checks;
+        checks.confirmSave = [this, &busy](const rm::LayoutFindings& findings) {
+            return busy.askUser([&] { return askSaveDespite(findings); });
+        };
+        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress,
+                           checks);
     }
 
-    if (!app)
-        throw rm::Error(rm::ErrorNumber::UnexpectedFailure, "意外的错误：合并没有交回电子表格程序。");
+    if (!app) {
+        // Declined at the check's question: nothing was saved; the list can be fixed and merged again.
+        unlockWindow();
+        return;
+    }
 
     showInformation(QStringLiteral("报表合并完成。"));
     hide();
@@ -105,9 +127,25 @@ std::vector<std::string> Form1::sourcePaths() const
 
 void Form1::lockWindow()
 {
+    setCommandsEnabled(false);
+}
+
+void Form1::unlockWindow()
+{
+    setCommandsEnabled(true);
+    m_progress->setValue(0.0f);
+}
+
+void Form1::setCommandsEnabled(bool enabled)
+{
     for (QPushButton* button : {add_command, addFloder_command, del_command, open_command, save_command})
-        button->setEnabled(false);
-    Label3->setVisible(true);
+        button->setEnabled(enabled);
+    Label3->setVisible(!enabled);
+}
+
+bool Form1::askSaveDespite(const rm::LayoutFindings& findings)
+{
+    return m_services.messageBoxes->ask(this, QString::fromStdString(rm::saveAnywayQuestion(findings)));
 }
 
 void Form1::showInformation(const QString& text)

@@ -20,6 +20,7 @@
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
@@ -153,7 +154,48 @@ std::string CalcWorksheet::cellText(int row, int column)
 
 bool CalcWorksheet::readsLive(int row, int column) const
 {
-    return m_liveCells.count(key(row, column)) != 0;
+    const long long cell = key(row, column);
+    return m_writtenCells.count(cell) != 0 || (m_formulaCells && m_formulaCells->count(cell) != 0);
+}
+
+bool CalcWorksheet::collectFormulaCells()
+{
+    uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
+    const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
+    long long count = 0;
+    for (const auto& range : formulas)
+        count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
+    if (count > MaxTrackedFormulaCells)
+        return false;
+    std::unordered_set<long long> cells;
+    for (const auto& range : formulas)
+        for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
+            for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c)
+                cells.insert(key(r + 1, c + 1));
+    for (const long long written : m_writtenCells)
+        cells.erase(written);
+    m_formulaCells = std::move(cells);
+    return true;
+}
+
+bool CalcWorksheet::cellHasFormula(int row, int column)
+{
+    checkPosition(row, column);
+    if (!m_formulaCells) {
+        flushWrites();
+        const bool collected = document()->session()->call("读取公式单元格", [&] { return collectFormulaCells(); });
+        if (!collected) {
+            // Too many to keep: ask for this one cell.
+            try {
+                return document()->session()->call("读取单元格", [&] {
+                    return m_sheet->getCellByPosition(column - 1, row - 1)->getType() == table::CellContentType_FORMULA;
+                });
+            } catch (const Error& error) {
+                rethrowAsCellAccess(error, "无法读取" + cellName(row, column));
+            }
+        }
+    }
+    return m_formulaCells->count(key(row, column)) != 0;
 }
 
 void CalcWorksheet::takeSnapshot()
@@ -166,19 +208,10 @@ void CalcWorksheet::takeSnapshot()
                 m_perCellReads = true;
                 return;
             }
-            uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
-            const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
-            long long count = 0;
-            for (const auto& range : formulas)
-                count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
-            if (count > MaxTrackedFormulaCells) {
+            if (!m_formulaCells && !collectFormulaCells()) {
                 m_perCellReads = true;
                 return;
             }
-            for (const auto& range : formulas)
-                for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
-                    for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c)
-                        m_liveCells.insert(key(r + 1, c + 1));
         }
         uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
         m_snapshot = exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet);
@@ -206,7 +239,7 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
         m_pendingRows.push_back(row - 1);
         m_pendingColumns.push_back(column - 1);
         m_pendingValues.push_back(value);
-        m_liveCells.insert(key(row, column));
+        markWritten(row, column);
         return;
     }
     try {
@@ -216,7 +249,14 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
     } catch (const Error& error) {
         rethrowAsCellAccess(error, "无法写入" + cellName(row, column));
     }
-    m_liveCells.insert(key(row, column));
+    markWritten(row, column);
+}
+
+void CalcWorksheet::markWritten(int row, int column)
+{
+    m_writtenCells.insert(key(row, column));
+    if (m_formulaCells)
+        m_formulaCells->erase(key(row, column));   // a written value replaces a formula
 }
 
 void CalcWorksheet::flushWrites()

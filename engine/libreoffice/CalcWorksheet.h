@@ -33,6 +33,7 @@ public:
     long usedRangeRowCount() override;
     long usedRangeColumnCount() override;
     std::string cellText(int row, int column) override;
+    bool cellHasFormula(int row, int column) override;
     void setCellValue2(int row, int column, double value) override;
     void activate() override;
     void saveAs(const std::string& path) override;
@@ -50,7 +51,10 @@ private:
     UsedArea usedArea();
     void takeSnapshot();
     bool readsLive(int row, int column) const;
+    // The sheet's formula cells in one query; false (and nothing kept) when there are too many.
+    bool collectFormulaCells();
     bool gathersWrites();
+    void markWritten(int row, int column);
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 
     // The document owns its active sheet; the sheet only refers back to it.
@@ -61,7 +65,9 @@ private:
     css::uno::Reference<css::sheet::XSpreadsheet> m_sheet;
     bool m_perCellReads;
     std::optional<CsvGrid> m_snapshot;
-    std::unordered_set<long long> m_liveCells;   // formula cells and cells we wrote
+    // Read live: formula cells (known once collected) and cells we wrote.
+    std::optional<std::unordered_set<long long>> m_formulaCells;
+    std::unordered_set<long long> m_writtenCells;
     std::optional<bool> m_gathersWrites;
     std::vector<sal_Int32> m_pendingRows;
     std::vector<sal_Int32> m_pendingColumns;

@@ -135,6 +135,12 @@ public:
         return sheet().displayedText(row, column);
     }
 
+    bool cellHasFormula(int row, int column) override
+    {
+        requireOpen(*m_document);
+        return sheet().hasFormula(row, column);
+    }
+
     void setCellValue2(int row, int column, double value) override
     {
         requireOpen(*m_document);

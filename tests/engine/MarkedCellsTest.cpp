@@ -269,6 +269,7 @@ public:
     long usedRangeRowCount() override { return m_rows; }
     long usedRangeColumnCount() override { return m_columns; }
     std::string cellText(int, int) override { return {}; }
+    bool cellHasFormula(int, int) override { return false; }
     void setCellValue2(int, int, double) override {}
     void activate() override {}
     void saveAs(const std::string&) override {}

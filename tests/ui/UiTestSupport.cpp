@@ -26,6 +26,18 @@ void RecordingMessageBoxes::show(QWidget*, const QString& text, QMessageBox::Ico
         whileShown(shown.back());
 }
 
+bool RecordingMessageBoxes::ask(QWidget*, const QString& text)
+{
+    questions.push_back(text);
+    if (whileAsked)
+        whileAsked(text);
+    if (m_answers.empty())
+        return false;
+    const bool answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
 Form1Services TestDesktop::services()
 {
     Form1Services s;
