@@ -32,6 +32,7 @@ public:
     GlobalEntryPoint& global() override;
     std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount) override;
     void prepare() override { m_inner.prepare(); }
+    NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     SpreadsheetBinding& m_inner;

@@ -22,12 +22,16 @@ void advance(ProgressIndicator& progress)
 
 // The 16-bit column index passes 32767 only when the row is wider: overflow.
 void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount, const MarkedSums& sums,
-             ProgressIndicator& progress)
+             ProgressIndicator& progress, ContributionTable* contributions)
 {
     for (std::int16_t column = 1;; column = incrementInt16(column)) {
         const Range cell = targetSheet.cells(row, column);
-        if (isMarkedText(cell.text()))
-            cell.setValue2(sums.sumAt(row, column));
+        if (isMarkedText(cell.text())) {
+            const double sum = sums.sumAt(row, column);
+            cell.setValue2(sum);
+            if (contributions)
+                contributions->push_back({row, column, sums.summandsAt(row, column), sum});
+        }
         advance(progress);
         if (column == columnCount)
             break;
@@ -53,7 +57,7 @@ ScanRectangle measureScanRectangle(Worksheet& targetSheet)
 }
 
 void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, const MarkedSums& sums,
-                    ProgressIndicator& progress)
+                    ProgressIndicator& progress, ContributionTable* contributions)
 {
     progress.setMaximum(static_cast<float>(static_cast<long long>(rectangle.rows) * rectangle.columns));
     progress.setMinimum(0.0f);
@@ -62,7 +66,7 @@ void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, cons
     if (rectangle.rows < 1 || rectangle.columns < 1)
         return;
     for (std::int16_t row = 1;; row = incrementInt16(row)) {
-        scanRow(targetSheet, row, rectangle.columns, sums, progress);
+        scanRow(targetSheet, row, rectangle.columns, sums, progress, contributions);
         if (row == rectangle.rows)
             break;
     }
@@ -70,21 +74,16 @@ void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, cons
 
 void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
-                    ProgressIndicator& progress)
-{
-    sumMarkedCells(targetSheet, sourceSheets, progress, userNumericLocale());
-}
-
-void sumMarkedCells(Worksheet& targetSheet,
-                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress,
-                    const NumericLocale& locale)
+                    const NumericLocale& locale,
+                    ContributionTable* contributions)
 {
     const ScanRectangle rectangle = measureScanRectangle(targetSheet);
-    MarkedSums sums(rectangle.rows, rectangle.sourceColumns());
+    MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), contributions != nullptr);
+    const NumericReader numbers(locale);
     for (const auto& source : sourceSheets)
-        sums.fold(readSheetTexts(*source, rectangle.rows, rectangle.sourceColumns()), locale);
-    sumMarkedCells(targetSheet, rectangle, sums, progress);
+        sums.fold(readSheetTexts(*source, rectangle.rows, rectangle.sourceColumns()), numbers);
+    sumMarkedCells(targetSheet, rectangle, sums, progress, contributions);
 }
 
 } // namespace rm

@@ -36,21 +36,19 @@ ScanRectangle measureScanRectangle(Worksheet& targetSheet);
 // The scan: row by row, each cell judged on the text it shows when the scan
 // reaches it (after the writes into earlier cells); a marked cell receives
 // its sum from `sums`; the progress value grows by 1 per cell, from the value
-// read back. Sets the progress up first (maximum, minimum, value).
+// read back. Sets the progress up first (maximum, minimum, value). With
+// `contributions` (and `sums` keeping summands), every marked cell's summands
+// are appended to it.
 void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, const MarkedSums& sums,
-                    ProgressIndicator& progress);
+                    ProgressIndicator& progress, ContributionTable* contributions = nullptr);
 
 // The same over open source sheets: each sheet's texts are taken over the
-// rectangle and folded in list order. Numbers are read in the user's
-// regional settings.
-void sumMarkedCells(Worksheet& targetSheet,
-                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
-                    ProgressIndicator& progress);
-
-// The same with the numbers read in `locale`.
+// rectangle and folded in list order. Numbers are read in `locale`, the one
+// the texts were formatted in.
 void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress,
-                    const NumericLocale& locale);
+                    const NumericLocale& locale,
+                    ContributionTable* contributions = nullptr);
 
 } // namespace rm

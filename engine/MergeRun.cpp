@@ -3,27 +3,19 @@
 #include "engine/Checked16.h"
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/FileIdentity.h"
+#include "engine/LayoutCheck.h"
 #include "engine/MarkedCells.h"
 #include "engine/MarkedSums.h"
 #include "engine/OutputPath.h"
 #include "engine/SourceReading.h"
 #include "engine/WorkingCopy.h"
 
-#include <filesystem>
-#include <system_error>
+#include <optional>
 
 namespace rm {
 
 namespace {
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::equivalent(a, b, error))
-        return true;
-    return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
-}
 
 // Saving over a source would destroy an input that the merge still reads.
 // Replacing the template is the user's confirmed choice: the run never opens
@@ -48,11 +40,12 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress,
+                                         const MergeChecks& checks,
                                          RunProgress* stages)
 {
-    splitOutputPath(outputPath);
+    const OutputPathParts output = splitOutputPath(outputPath);
     refuseOutputOntoSource(outputPath, sourcePaths);
-    const std::string workingCopy = makeWorkingCopy(templatePath, outputPath);
+    const std::string workingCopy = makeWorkingCopy(templatePath, output);
 
     const std::vector<GlobalEntryPoint*> readers = binding.sourceReaders(sourcePaths.size());
     report(stages, MergeStage::StartingOffice, 0, 0);
@@ -62,21 +55,33 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     report(stages, MergeStage::OpeningTarget, 0, 0);
     const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
     const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
+    const NumericLocale locale = binding.numericLocale();
+    std::optional<LayoutCheck> layoutCheck;
+    if (checks.confirmSave)
+        layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     // The rectangle is known before any source is read: only it is ever read.
     const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
     report(stages, MergeStage::ReadingSources, 0, sourceCount);
-    const NumericLocale locale = userNumericLocale();
-    MarkedSums sums(rectangle.rows, rectangle.sourceColumns());
+    const NumericReader numbers(locale);
+    MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), checks.contributions != nullptr);
     readSourcesInOrder(readers, sourcePaths, rectangle.rows, rectangle.sourceColumns(),
                        [&](std::size_t index, SheetTexts&& texts) {
-                           sums.fold(texts, locale);
+                           sums.fold(texts, numbers);
+                           if (layoutCheck)
+                               layoutCheck->checkSource(sourcePaths[index], texts);
                            report(stages, MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
                        });
 
     report(stages, MergeStage::Summing, 0, 0);
-    sumMarkedCells(*targetSheet, rectangle, sums, progress);
+    sumMarkedCells(*targetSheet, rectangle, sums, progress, checks.contributions);
+
+    if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
+        target->close();
+        removeWorkingCopy(workingCopy);
+        return nullptr;
+    }
 
     report(stages, MergeStage::Saving, 0, 0);
     app->setDisplayAlerts(false);

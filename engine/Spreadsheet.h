@@ -7,6 +7,7 @@
 // Handles are shared_ptrs. Dropping a handle closes nothing. Every failure is
 // thrown as rm::Error. Texts and paths are UTF-8; rows and columns count from 1.
 
+#include "engine/NumericLocale.h"
 #include "engine/SheetTexts.h"
 
 #include <cstddef>
@@ -24,8 +25,6 @@ public:
     Range(Worksheet& sheet, int row, int column) : m_sheet(&sheet), m_row(row), m_column(column) {}
     std::string text() const;              // the displayed text, as the office shows it
     void setValue2(double value) const;    // the cell holds that number from now on
-    int row() const { return m_row; }
-    int column() const { return m_column; }
 
 private:
     Worksheet* m_sheet;
@@ -43,6 +42,8 @@ public:
 
     Range cells(int row, int column) { return Range(*this, row, column); }
     virtual std::string cellText(int row, int column) = 0;
+    // True when the cell holds a formula: its text may change after any write.
+    virtual bool cellHasFormula(int row, int column) = 0;
     virtual void setCellValue2(int row, int column, double value) = 0;
 
     // Makes this sheet the active sheet of its workbook's view.
@@ -96,7 +97,8 @@ public:
 };
 
 // What the merge run needs of a binding: start an instance, reach the global
-// entry point (obtained on first use and held until the process ends).
+// entry point (obtained on first use and held until the process ends), and
+// learn how the application shows numbers.
 class SpreadsheetBinding {
 public:
     virtual ~SpreadsheetBinding() = default;
@@ -115,6 +117,10 @@ public:
     // Starts the office in the background, so that a later createInstance()
     // need not wait for it. A failed start is reported by createInstance().
     virtual void prepare() {}
+    // The separators and currency symbols the application formats the
+    // displayed texts with, in its current locale: the numeric test reads
+    // the texts with them. Asked after the workbooks are open.
+    virtual NumericLocale numericLocale() = 0;
 };
 
 } // namespace rm

@@ -6,6 +6,7 @@
 
 #include "ui/CommandButton.h"
 #include "ui/LineControl.h"
+#include "ui/TextColour.h"
 #include "ui/WindowTexts.h"
 
 #include <QGroupBox>
@@ -42,13 +43,6 @@ QFont namedFont(const QString& family, qreal points, int weight, bool underline 
     font.setWeight(QFont::Weight(weight));
     font.setUnderline(underline);
     return font;
-}
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& box)

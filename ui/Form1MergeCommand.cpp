@@ -5,7 +5,7 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
-#include "engine/FileSearch.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
 #include "ui/OutputName.h"
@@ -15,7 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,11 +24,13 @@ namespace rm::ui {
 namespace {
 
 // For the duration of the run: no user input reaches the program, while the
-// progress bar lets the window repaint.
+// progress bar lets the window repaint. A question to the user lifts the
+// block while it is up.
 class MergeInProgress {
 public:
     explicit MergeInProgress(ProgressBarAdaptor& progress) : m_progress(progress)
     {
+        m_blocker.emplace();
         m_progress.setRepaintWhileBusy(true);
         ProgressBarAdaptor::processPendingPaint();   // the locked window and Label3 show now
     }
@@ -36,8 +38,19 @@ public:
     MergeInProgress(const MergeInProgress&) = delete;
     MergeInProgress& operator=(const MergeInProgress&) = delete;
 
+    template <typename Question>
+    bool askUser(Question question)
+    {
+        m_blocker.reset();
+        struct Reblock {
+            std::optional<InputBlocker>& blocker;
+            ~Reblock() { blocker.emplace(); }
+        } reblock{m_blocker};
+        return question();
+    }
+
 private:
-    InputBlocker m_blocker;
+    std::optional<InputBlocker> m_blocker;
     ProgressBarAdaptor& m_progress;
 };
 
@@ -45,29 +58,24 @@ private:
 
 void Form1::save_command_Click()
 {
-    try {
-        runMergeCommand();
-    } catch (const rm::Error& error) {
-        showFailure(error.number(), QString::fromStdString(error.description()));
-    } catch (const std::exception& error) {
-        showFailure(rm::ErrorNumber::UnexpectedFailure,
-                    QStringLiteral("意外的错误：") + QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        showFailure(rm::ErrorNumber::UnexpectedFailure, QStringLiteral("意外的错误。"));
-    }
+    if (const auto failure = rm::failureOf([this] { runMergeCommand(); }))
+        showFailure(*failure);
 }
 
 void Form1::runMergeCommand()
 {
     const QString templatePath = tplpath_text->text();
-    if (!templateIsValid(templatePath)) {
-        showInformation(QStringLiteral("模板文件未找到，请重新选择模板文件。"));
+    if (const auto message = rm::templateCheckMessage(templatePath.toStdString())) {
+        showInformation(QString::fromStdString(*message));
         return;
     }
     m_setting.write(templatePath);
 
-    if (!sourcesAreValid())
+    const std::vector<std::string> sources = sourcePaths();
+    if (const auto message = rm::sourcesCheckMessage(sources)) {
+        showInformation(QString::fromStdString(*message));
         return;
+    }
 
     m_cd1.setFileName(defaultOutputName(m_services.localNow()));
     m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*.xls"));
@@ -78,19 +86,22 @@ void Form1::runMergeCommand()
 
     lockWindow();
 
-    std::vector<std::string> sources;
-    sources.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        sources.push_back(List1->item(i)->text().toStdString());
-
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
         MergeInProgress busy(*m_progress);
-        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress);
+        rm::MergeChecks checks;
+        checks.confirmSave = [this, &busy](const rm::LayoutFindings& findings) {
+            return busy.askUser([&] { return askSaveDespite(findings); });
+        };
+        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress,
+                           checks);
     }
 
-    if (!app)
-        throw rm::Error(rm::ErrorNumber::UnexpectedFailure, "意外的错误：合并没有交回电子表格程序。");
+    if (!app) {
+        // Declined at the check's question: nothing was saved; the list can be fixed and merged again.
+        unlockWindow();
+        return;
+    }
 
     showInformation(QStringLiteral("报表合并完成。"));
     hide();
@@ -105,32 +116,36 @@ void Form1::runMergeCommand()
     m_services.exitProgram();
 }
 
-bool Form1::templateIsValid(const QString& templatePath)
+std::vector<std::string> Form1::sourcePaths() const
 {
-    return !templatePath.isEmpty() && rm::isOrdinaryFile(templatePath.toStdString());
-}
-
-bool Form1::sourcesAreValid()
-{
-    if (List1->count() == 0) {
-        showInformation(QStringLiteral("请添加相应的合并文件。"));
-        return false;
-    }
-    for (int i = 0; i < List1->count(); ++i) {
-        const QString entry = List1->item(i)->text();
-        if (!rm::isOrdinaryFile(entry.toStdString())) {
-            showInformation(QStringLiteral("请检查") + entry + QStringLiteral("是否存在。"));
-            return false;
-        }
-    }
-    return true;
+    std::vector<std::string> sources;
+    sources.reserve(static_cast<size_t>(List1->count()));
+    for (int i = 0; i < List1->count(); ++i)
+        sources.push_back(List1->item(i)->text().toStdString());
+    return sources;
 }
 
 void Form1::lockWindow()
 {
+    setCommandsEnabled(false);
+}
+
+void Form1::unlockWindow()
+{
+    setCommandsEnabled(true);
+    m_progress->setValue(0.0f);
+}
+
+void Form1::setCommandsEnabled(bool enabled)
+{
     for (QPushButton* button : {add_command, addFloder_command, del_command, open_command, save_command})
-        button->setEnabled(false);
-    Label3->setVisible(true);
+        button->setEnabled(enabled);
+    Label3->setVisible(!enabled);
+}
+
+bool Form1::askSaveDespite(const rm::LayoutFindings& findings)
+{
+    return m_services.messageBoxes->ask(this, QString::fromStdString(rm::saveAnywayQuestion(findings)));
 }
 
 void Form1::showInformation(const QString& text)
@@ -138,11 +153,9 @@ void Form1::showInformation(const QString& text)
     m_services.messageBoxes->show(this, text, QMessageBox::Information);
 }
 
-void Form1::showFailure(int number, const QString& description)
+void Form1::showFailure(const rm::Failure& failure)
 {
-    m_services.messageBoxes->show(this, QStringLiteral("错误:") + QString::number(number) + QStringLiteral("\r\n")
-                                            + description,
-                                  QMessageBox::NoIcon);
+    m_services.messageBoxes->show(this, QString::fromStdString(rm::failureText(failure, "\r\n")), QMessageBox::NoIcon);
 }
 
 } // namespace rm::ui

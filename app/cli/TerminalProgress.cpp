@@ -27,10 +27,16 @@ void TerminalProgress::setValue(float value)
                << std::flush;
 }
 
-TerminalProgress::~TerminalProgress()
+void TerminalProgress::endLine()
 {
     if (m_enabled && m_drawnPermille >= 0)
         m_terminal << "\n" << std::flush;
+    m_drawnPermille = -1;
+}
+
+TerminalProgress::~TerminalProgress()
+{
+    endLine();
 }
 
 } // namespace rm::cli

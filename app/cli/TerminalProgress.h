@@ -16,6 +16,8 @@ public:
     void setMinimum(float value) override { m_minimum = value; }
     float value() const override { return m_value; }
     void setValue(float value) override;
+    // Ends the bar's line, so that other text can follow on the terminal.
+    void endLine();
 
 private:
     std::ostream& m_terminal;

@@ -14,7 +14,6 @@ public:
     CsvGrid(const std::string& csv, char separator);
 
     const std::string& text(long row, long column) const;
-    long rowCount() const { return static_cast<long>(m_rows.size()); }
 
 private:
     std::vector<std::vector<std::string>> m_rows;

@@ -1,6 +1,7 @@
 #include "engine/libreoffice/DocumentLoader.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/UnoErrors.h"
@@ -91,13 +92,6 @@ bool detectedAsWorkbook(const OfficeConnection& office, const OUString& url)
     return false;
 }
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 std::string readZipEntry(const OfficeConnection& office, const OUString& url, const char* entry)
 {
@@ -132,7 +126,7 @@ std::optional<WorkbookFileInfo> sheetInfoFromFile(const OfficeConnection& office
         head.resize(static_cast<size_t>(in.gcount()));
     }
     if (head.size() == 8 && head.compare(0, 4, "\xD0\xCF\x11\xE0", 4) == 0)
-        return readBinaryWorkbookInfo(readWholeFile(path));
+        return readBinaryWorkbookInfo(readWholeFile(path).value_or(""));
     if (head.size() >= 4 && head.compare(0, 4, "PK\x03\x04", 4) == 0) {
         try {
             const std::string workbook = readZipEntry(office, url, "xl/workbook.xml");

@@ -26,6 +26,11 @@ int resolvedOfficeCount(int asked)
 
 } // namespace
 
+std::string defaultSofficePath()
+{
+    return RM_LO_PROGRAM_DIR "/soffice";
+}
+
 struct LibreOfficeBinding::Impl {
     explicit Impl(OfficeOptions o) : options(std::move(o))
     {
@@ -87,6 +92,11 @@ std::vector<GlobalEntryPoint*> LibreOfficeBinding::sourceReaders(std::size_t sou
         readers.push_back(&m_impl->reader(i));
     }
     return readers;
+}
+
+NumericLocale LibreOfficeBinding::numericLocale()
+{
+    return m_impl->main().session()->numericLocale();
 }
 
 void LibreOfficeBinding::prepare()

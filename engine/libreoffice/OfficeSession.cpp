@@ -5,6 +5,7 @@
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/LockFiles.h"
+#include "engine/libreoffice/OfficeLocaleData.h"
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
@@ -25,7 +26,7 @@ std::string uniquePipeName()
 
 } // namespace
 
-OfficeSession::OfficeSession(const Settings& settings)
+OfficeSession::OfficeSession(const Settings& settings) : m_localeName(settings.localeName)
 {
     localUnoContext();   // fails early, before anything is started, when UNO is unusable
     const std::string pipeName = uniquePipeName();
@@ -78,6 +79,13 @@ const BatchCellWriter* OfficeSession::batchCellWriter()
     if (!m_batchCellWriter)
         m_batchCellWriter = std::make_unique<BatchCellWriter>(connection());
     return m_batchCellWriter->isReady() ? m_batchCellWriter.get() : nullptr;
+}
+
+const NumericLocale& OfficeSession::numericLocale()
+{
+    if (!m_numericLocale)
+        m_numericLocale = call("读取区域设置", [&] { return readNumericLocale(connection(), m_localeName); });
+    return *m_numericLocale;
 }
 
 void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)

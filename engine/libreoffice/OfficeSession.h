@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/NumericLocale.h"
 #include "engine/libreoffice/CallDeadline.h"
 #include "engine/libreoffice/OfficeConnection.h"
 #include "engine/libreoffice/OfficeProcess.h"
@@ -8,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,9 @@ public:
     void setActiveDocument(const std::shared_ptr<CalcDocument>& document) { m_activeDocument = document; }
     std::shared_ptr<CalcDocument> activeDocument() const { return m_activeDocument.lock(); }
 
+    // How this office shows numbers in its locale, read from its locale data on first use.
+    const NumericLocale& numericLocale();
+
     // The office's routine for writing many cells in one call; null when unavailable.
     const BatchCellWriter* batchCellWriter();
 
@@ -66,6 +71,8 @@ private:
     std::vector<std::shared_ptr<CalcDocument>> m_documents;
     std::weak_ptr<CalcDocument> m_activeDocument;
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
+    std::string m_localeName;
+    std::optional<NumericLocale> m_numericLocale;
     std::unique_ptr<CallDeadline> m_callDeadline;   // declared last: its thread ends first
     std::atomic<bool> m_ended{false};
 };

@@ -1,6 +1,7 @@
 #include "engine/memory/MemoryBinding.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 #include "engine/SystemError.h"
 
 #include <algorithm>
@@ -20,12 +21,6 @@
 namespace rm::mem {
 
 namespace {
-
-std::string normalPath(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::absolute(path, error).lexically_normal().string();
-}
 
 struct Document {
     std::string path;
@@ -48,12 +43,10 @@ std::optional<std::string> readRegularFile(const std::string& path)
         return std::nullopt;
     if (!S_ISREG(info.st_mode))
         throw Error(ErrorNumber::NotAWorkbook, "不是电子表格文件：" + path);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes)
         throw Error(ErrorNumber::DocumentLoadFailed, "无法读取文件：" + path);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return bytes;
 }
 
 void writeFile(const std::string& path, const std::string& bytes)
@@ -70,7 +63,7 @@ void writeFile(const std::string& path, const std::string& bytes)
 
 } // namespace
 
-struct MemoryBinding::State {
+struct MemoryState {
     std::vector<Registration> registrations;
     std::map<std::string, WorkbookContent> saved;
     std::vector<std::shared_ptr<Document>> documents;
@@ -92,7 +85,7 @@ struct MemoryBinding::State {
 
     void registerContent(const std::string& path, std::optional<std::string> bytes, WorkbookContent content)
     {
-        const std::string key = normalPath(path);
+        const std::string key = absolutePath(path);
         registrations.erase(std::remove_if(registrations.begin(), registrations.end(),
                                            [&](const Registration& r) { return r.key == key; }),
                             registrations.end());
@@ -107,7 +100,7 @@ struct MemoryBinding::State {
 
     std::shared_ptr<Document> open(const std::string& path, bool readOnly)
     {
-        const std::string key = normalPath(path);
+        const std::string key = absolutePath(path);
         int delay = 0;
         {
             const std::lock_guard<std::mutex> lock(mutex);
@@ -141,7 +134,7 @@ struct MemoryBinding::State {
 
 namespace {
 
-using State = MemoryBinding::State;
+using State = MemoryState;
 
 void requireOpen(const Document& document)
 {
@@ -167,6 +160,12 @@ public:
         return sheet().displayedText(row, column);
     }
 
+    bool cellHasFormula(int row, int column) override
+    {
+        requireOpen(*m_document);
+        return sheet().hasFormula(row, column);
+    }
+
     void setCellValue2(int row, int column, double value) override
     {
         requireOpen(*m_document);
@@ -190,9 +189,9 @@ public:
         m_state->log("saveAs " + path);
         if (m_state->saveFailure)
             throw *m_state->saveFailure;
-        const std::string key = normalPath(path);
+        const std::string key = absolutePath(path);
         for (const auto& other : m_state->documents)
-            if (other != m_document && other->open && normalPath(other->path) == key)
+            if (other != m_document && other->open && absolutePath(other->path) == key)
                 throw Error(ErrorNumber::SaveOntoOpenDocument, "不能覆盖已打开的工作簿：" + path);
         const std::string bytes = m_state->fileTag();
         writeFile(path, bytes);
@@ -229,7 +228,7 @@ public:
     {
         m_state->log("close " + m_document->path);
         const std::lock_guard<std::mutex> lock(m_state->mutex);
-        if (const auto failure = m_state->closeFailures.find(normalPath(m_document->path));
+        if (const auto failure = m_state->closeFailures.find(absolutePath(m_document->path));
             failure != m_state->closeFailures.end())
             throw failure->second;
         m_document->open = false;
@@ -310,7 +309,8 @@ private:
 
 } // namespace
 
-MemoryBinding::MemoryBinding() : m_state(std::make_shared<State>())
+MemoryBinding::MemoryBinding(NumericLocale numericLocale)
+    : m_state(std::make_shared<State>()), m_numericLocale(std::move(numericLocale))
 {
     m_readers.push_back(std::make_unique<MemoryGlobal>(m_state, 0));
 }
@@ -331,7 +331,7 @@ void MemoryBinding::createWorkbookFile(const std::string& path, WorkbookContent 
 
 std::optional<WorkbookContent> MemoryBinding::savedWorkbook(const std::string& path) const
 {
-    const auto found = m_state->saved.find(normalPath(path));
+    const auto found = m_state->saved.find(absolutePath(path));
     if (found == m_state->saved.end())
         return std::nullopt;
     return found->second;
@@ -353,9 +353,9 @@ bool MemoryBinding::lastInstanceVisible() const { return m_state->lastVisible; }
 bool MemoryBinding::lastInstanceDisplayAlerts() const { return m_state->lastAlerts; }
 
 void MemoryBinding::failStart(Error error) { m_state->startFailure = std::move(error); }
-void MemoryBinding::failOpen(const std::string& path, Error error) { m_state->openFailures.insert_or_assign(normalPath(path), std::move(error)); }
+void MemoryBinding::failOpen(const std::string& path, Error error) { m_state->openFailures.insert_or_assign(absolutePath(path), std::move(error)); }
 void MemoryBinding::failSave(Error error) { m_state->saveFailure = std::move(error); }
-void MemoryBinding::failClose(const std::string& path, Error error) { m_state->closeFailures.insert_or_assign(normalPath(path), std::move(error)); }
+void MemoryBinding::failClose(const std::string& path, Error error) { m_state->closeFailures.insert_or_assign(absolutePath(path), std::move(error)); }
 void MemoryBinding::failSetVisible(Error error) { m_state->visibleFailure = std::move(error); }
 
 void MemoryBinding::setReaderCount(int count)
@@ -367,7 +367,7 @@ void MemoryBinding::setReaderCount(int count)
 }
 
 void MemoryBinding::failReaderStart(int index) { m_state->readersThatFail.insert(index); }
-void MemoryBinding::delayOpen(const std::string& path, int milliseconds) { m_state->openDelays[normalPath(path)] = milliseconds; }
+void MemoryBinding::delayOpen(const std::string& path, int milliseconds) { m_state->openDelays[absolutePath(path)] = milliseconds; }
 
 std::vector<std::string> MemoryBinding::sourcesReadBy(int index) const
 {
@@ -399,5 +399,7 @@ std::shared_ptr<SpreadsheetApp> MemoryBinding::createInstance()
 }
 
 GlobalEntryPoint& MemoryBinding::global() { return *m_readers.front(); }
+
+NumericLocale MemoryBinding::numericLocale() { return m_numericLocale; }
 
 } // namespace rm::mem

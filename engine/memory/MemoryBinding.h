@@ -27,9 +27,12 @@
 
 namespace rm::mem {
 
+struct MemoryState;
+
 class MemoryBinding : public SpreadsheetBinding {
 public:
-    MemoryBinding();
+    // Displayed texts are read as numbers in `numericLocale` (en_US by default).
+    explicit MemoryBinding(NumericLocale numericLocale = {});
     ~MemoryBinding() override;
     MemoryBinding(const MemoryBinding&) = delete;
     MemoryBinding& operator=(const MemoryBinding&) = delete;
@@ -81,12 +84,12 @@ public:
     GlobalEntryPoint& global() override;
     std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount) override;
     void prepare() override;
-
-    struct State;
+    NumericLocale numericLocale() override;
 
 private:
-    std::shared_ptr<State> m_state;
+    std::shared_ptr<MemoryState> m_state;
     std::vector<std::unique_ptr<GlobalEntryPoint>> m_readers;   // the first is global()
+    NumericLocale m_numericLocale;
 };
 
 } // namespace rm::mem

@@ -86,7 +86,7 @@ protected:
         RecordingProgress progress;
         RecordingStages stages;
         try {
-            rm::runMerge(binding, folder / "template.xls", sources(), folder / "out.xls", progress, &stages);
+            rm::runMerge(binding, folder / "template.xls", sources(), folder / "out.xls", progress, {}, &stages);
             for (int column = 1; column <= 3; ++column)
                 outcome.sums.push_back(*binding.savedWorkbook(folder / "out.xls")->active().numberAt(1, column));
         } catch (const rm::Error& error) {

@@ -4,6 +4,7 @@
 #include "support/WorkbookMaker.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 #include "engine/libreoffice/OfficeSession.h"
 
@@ -46,7 +47,7 @@ protected:
     std::string makeWorkbook(LibreOfficeBinding& binding, const std::string& name)
     {
         const std::string path = folder + "/" + name;
-        WorkbookMaker maker(*binding.session());
+        WorkbookMaker maker(*rm::lo::BindingTestAccess::session(binding));
         maker.number(0, 1, 1, 3);
         maker.save(path);
         return path;

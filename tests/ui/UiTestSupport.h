@@ -38,11 +38,21 @@ struct ShownMessage {
 };
 
 // Records every message and answers OK at once; can run a check while a message is up.
+// Questions are recorded apart and answered as set beforehand, else with the
+// default button (No).
 class RecordingMessageBoxes : public MessageBoxes {
 public:
     void show(QWidget* owner, const QString& text, QMessageBox::Icon icon) override;
+    bool ask(QWidget* owner, const QString& text) override;
+    void setNextAnswer(bool yes) { m_answers.push_back(yes); }
+
     std::vector<ShownMessage> shown;
     std::function<void(const ShownMessage&)> whileShown;
+    std::vector<QString> questions;
+    std::function<void(const QString&)> whileAsked;
+
+private:
+    std::deque<bool> m_answers;
 };
 
 struct FolderRequest {

@@ -40,6 +40,7 @@ public:
         return m_inner.createInstance();
     }
     rm::GlobalEntryPoint& global() override { return m_inner.global(); }
+    rm::NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     rm::SpreadsheetBinding& m_inner;
@@ -49,6 +50,7 @@ class ThrowingBinding : public rm::SpreadsheetBinding {
 public:
     std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::runtime_error("boom"); }
     rm::GlobalEntryPoint& global() override { throw std::runtime_error("no global"); }
+    rm::NumericLocale numericLocale() override { return {}; }
 };
 
 bool isLocked(Form1& form)
@@ -83,8 +85,10 @@ class MergeCommandTest : public QObject {
     void createTemplateAndSources()
     {
         m_binding->createWorkbookFile(path("t.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "?").text(1, 2, "合计")));
-        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5)));
-        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7)));
+        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5).text(1, 2, "合计")));
+        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7).text(1, 2, "合计")));
+        // Another layout: its label cell reads differently.
+        m_binding->createWorkbookFile(path("moved.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 4).text(1, 2, "项目")));
     }
 
     std::unique_ptr<Form1> readyForm(rm::SpreadsheetBinding& binding)
@@ -307,6 +311,60 @@ private slots:
         form->save_command_Click();
         QCOMPARE(messageTexts(), QStringList{"错误:1099\r\n意外的错误：boom"});
         QVERIFY(isLocked(*form));
+    }
+
+    // --- the check before saving ---------------------------------------------------
+    void findings_ask_first_and_no_saves_nothing_and_returns_to_idle()
+    {
+        auto form = readyForm(*m_binding);
+        form->addToList(path("moved.xls"));
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        bool inputReachedTheQuestion = false;
+        m_desktop->messages->whileAsked = [&](const QString&) {
+            // The question must take clicks although the window is locked.
+            QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
+            inputReachedTheQuestion = !m_desktop->openedUrls.empty() && isLocked(*form);
+        };
+        form->save_command_Click();   // no answer set: the default button, No
+
+        QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
+        QCOMPARE(m_desktop->messages->questions[0],
+                 QStringLiteral("合并前检查发现以下问题，相加的结果可能不对：\n版式与模板不同：") + path("moved.xls") +
+                     QStringLiteral("（1 处标签不同：B1 模板“合计”，此文件“项目”）\n\n仍然保存合并结果吗？"));
+        QVERIFY(inputReachedTheQuestion);
+        QVERIFY(m_desktop->messages->shown.empty());
+        QVERIFY(isIdle(*form));
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->progress().value(), 0.0f);
+        QCOMPARE(form->findChild<QListWidget*>("List1")->count(), 3);
+        QCOMPARE(m_desktop->exitRequests, 0);
+        QVERIFY(!m_binding->savedWorkbook(path("out.xls").toStdString()).has_value());
+        QVERIFY(m_binding->openDocuments().empty());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 4);   // t, s1, s2, moved
+
+        // Fix the list and merge again: no findings, no question.
+        form->findChild<QListWidget*>("List1")->setCurrentRow(2);
+        form->del_command_Click();
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
+        QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+        QCOMPARE(m_desktop->exitRequests, 1);
+    }
+
+    void findings_answered_yes_save_as_usual()
+    {
+        auto form = readyForm(*m_binding);
+        form->addToList(path("moved.xls"));
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        m_desktop->messages->setNextAnswer(true);
+        form->save_command_Click();
+        QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
+        QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+        QCOMPARE(m_desktop->exitRequests, 1);
+        auto saved = m_binding->savedWorkbook(path("out.xls").toStdString());
+        QVERIFY(saved.has_value());
+        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 1)), QStringLiteral("16"));
     }
 
     void the_window_takes_no_input_while_the_merge_runs()

@@ -12,6 +12,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -19,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 using namespace rm::ui;
 using namespace rm::ui::test;
@@ -43,6 +49,20 @@ class WindowOnX11Test : public QObject {
         return pattern.match(info).captured(1).toInt();
     }
 
+    // Answers the next modal message box once it is mapped, recording its text.
+    static void answerBox(QStringList& texts, std::function<void(QMessageBox*)> answer)
+    {
+        QTimer::singleShot(20, [&texts, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) {
+                answerBox(texts, answer);
+                return;
+            }
+            texts << box->text();
+            answer(box);
+        });
+    }
+
     static bool holdsColour(const QImage& image, const QRect& area, Qt::GlobalColor wanted)
     {
         const QColor target(wanted);
@@ -63,6 +83,60 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     }
     void cleanupTestCase() { delete m_settings; }
+
+    // The real question box on X: Enter keeps the default (do not save), and
+    // the window is usable again; a click on Yes saves.
+    void the_question_before_saving_is_answered_both_ways()
+    {
+        using rm::mem::SheetContent;
+        using rm::mem::WorkbookContent;
+        QTemporaryDir dir;
+        const auto file = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+        m_binding.createWorkbookFile(file("模板.xls").toStdString(),
+                                     WorkbookContent(SheetContent().text(1, 1, "销售").text(1, 2, "?")));
+        m_binding.createWorkbookFile(file("一分部.xls").toStdString(),
+                                     WorkbookContent(SheetContent().text(1, 1, "销售").number(1, 2, 5)));
+        m_binding.createWorkbookFile(file("二分部.xls").toStdString(),
+                                     WorkbookContent(SheetContent().text(1, 1, "其中：").number(1, 2, 7)));
+
+        TestDesktop desktop;
+        Form1Services services = desktop.services();
+        services.messageBoxes = std::make_shared<QtMessageBoxes>();
+        Form1 form(m_binding, services);
+        form.findChild<QLineEdit*>("tplpath_text")->setText(file("模板.xls"));
+        form.addToList(file("一分部.xls"));
+        form.addToList(file("二分部.xls"));
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QStringList texts;
+        bool defaultIsNo = false;
+        desktop.dialogs->confirmNext(dir.filePath("out.xls"));
+        answerBox(texts, [&](QMessageBox* box) {
+            defaultIsNo = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        form.save_command_Click();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].contains(QStringLiteral("版式与模板不同：") + file("二分部.xls")), qPrintable(texts[0]));
+        QVERIFY(texts[0].endsWith(QStringLiteral("仍然保存合并结果吗？")));
+        QVERIFY(defaultIsNo);
+        QVERIFY(form.findChild<QPushButton*>("save_command")->isEnabled());
+        QVERIFY(!form.findChild<QLabel*>("Label3")->isVisible());
+        QVERIFY(!m_binding.savedWorkbook(dir.filePath("out.xls").toStdString()));
+        QCOMPARE(desktop.exitRequests, 0);
+
+        desktop.dialogs->confirmNext(dir.filePath("out.xls"));
+        answerBox(texts, [&](QMessageBox* box) {
+            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+            answerBox(texts, [](QMessageBox* done) { QTest::keyClick(done, Qt::Key_Return); });
+        });
+        form.save_command_Click();
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts[2], QStringLiteral("报表合并完成。"));
+        QCOMPARE(m_binding.savedWorkbook(dir.filePath("out.xls").toStdString())->active().numberAt(1, 2), 12);
+        QCOMPARE(desktop.exitRequests, 1);
+    }
 
     void the_window_is_mapped_centred_with_its_size()
     {
