@@ -7,6 +7,7 @@
 // rm::Error.
 
 #include "engine/Progress.h"
+#include "engine/RunProgress.h"
 #include "engine/Spreadsheet.h"
 
 #include <memory>
@@ -16,11 +17,13 @@
 namespace rm {
 
 // Returns the still-hidden application with the output workbook open in it.
+// `stages`, when given, hears of each stage as the run reaches it.
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
-                                         ProgressIndicator& progress);
+                                         ProgressIndicator& progress,
+                                         RunProgress* stages = nullptr);
 
 // The hidden copy of the template next to the output: folder + "." + base
 // name + four random digits + extension. Never replaces an existing entry.

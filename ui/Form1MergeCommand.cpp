@@ -8,6 +8,7 @@
 #include "engine/FileSearch.h"
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
+#include "ui/OffThread.h"
 #include "ui/OutputName.h"
 
 #include <QLabel>
@@ -23,22 +24,25 @@ namespace rm::ui {
 
 namespace {
 
-// For the duration of the run: no user input reaches the program, while the
-// progress bar lets the window repaint.
+// For the duration of the run: the window lives on (repaints, follows the
+// run on the bar) but takes no input except help and the site link.
 class MergeInProgress {
 public:
-    explicit MergeInProgress(ProgressBarAdaptor& progress) : m_progress(progress)
+    MergeInProgress(ProgressBarAdaptor& progress, std::vector<QWidget*> stillUsable, QWidget* window, long sourceCount)
+        : m_blocker(std::move(stillUsable), window), m_progress(progress)
     {
-        m_progress.setRepaintWhileBusy(true);
-        ProgressBarAdaptor::processPendingPaint();   // the locked window and Label3 show now
+        m_progress.beginRun(sourceCount);
     }
-    ~MergeInProgress() { m_progress.setRepaintWhileBusy(false); }
+    ~MergeInProgress() { m_progress.endRun(m_completed); }
     MergeInProgress(const MergeInProgress&) = delete;
     MergeInProgress& operator=(const MergeInProgress&) = delete;
+
+    void completed() { m_completed = true; }
 
 private:
     InputBlocker m_blocker;
     ProgressBarAdaptor& m_progress;
+    bool m_completed = false;
 };
 
 } // namespace
@@ -82,11 +86,17 @@ void Form1::runMergeCommand()
     sources.reserve(List1->count());
     for (int i = 0; i < List1->count(); ++i)
         sources.push_back(List1->item(i)->text().toStdString());
+    const std::string templateFile = templatePath.toStdString();
+    const std::string outputFile = outputPath.toStdString();
 
+    // The binding is used by the worker alone until the run has ended.
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
-        MergeInProgress busy(*m_progress);
-        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress);
+        MergeInProgress busy(*m_progress, {help_command, lblSite}, this, static_cast<long>(sources.size()));
+        runOffThread([&] {
+            app = rm::runMerge(m_binding, templateFile, sources, outputFile, *m_progress, m_progress.get());
+        });
+        busy.completed();
     }
 
     if (!app)

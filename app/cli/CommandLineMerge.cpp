@@ -124,8 +124,9 @@ int runCommandLine(const std::vector<std::string>& arguments,
         return ExitInputMissing;
 
     try {
-        TerminalProgress progress(io.err, io.progressBar);
-        runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress);
+        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request->sourcePaths.size()));
+        runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress, &progress);
+        progress.finish();
     } catch (const Error& error) {
         io.err << "错误:" << error.number() << "\n" << error.description() << "\n";
         return ExitMergeFailed;

@@ -67,12 +67,16 @@ void removeQuietly(const std::filesystem::path& path)
 
 } // namespace
 
+bool isLockedBy(const std::string& profileUrl, const std::string& documentPath)
+{
+    const auto content = contentOf(lockFileOf(documentPath));
+    return content && content->find("," + profileUrl + ";") != std::string::npos;
+}
+
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath)
 {
-    const auto lockFile = lockFileOf(documentPath);
-    const auto content = contentOf(lockFile);
-    if (content && content->find("," + profileUrl + ";") != std::string::npos)
-        removeQuietly(lockFile);
+    if (isLockedBy(profileUrl, documentPath))
+        removeQuietly(lockFileOf(documentPath));
 }
 
 void removeStaleLockFileOfOurs(const std::string& documentPath)
