@@ -243,8 +243,12 @@ def check_failed_merge_then_terminate(args, desktop, env, work, data, template):
             raise Failure("reportmerge ended with %d on SIGTERM" % program.returncode)
         wait_for("the private office to end",
                  lambda: not processes_matching(lambda cmd, environ: office_tmp in cmd and "--headless" in cmd), 60)
-        profiles = [n for n in os.listdir(office_tmp) if n.startswith("reportmerge-office")]
-        if profiles:
+        # The watchdog's cleaner removes the profile once the last office process is gone.
+        try:
+            wait_for("the private office's profile to go",
+                     lambda: not [n for n in os.listdir(office_tmp) if n.startswith("reportmerge-office")], 15)
+        except Failure:
+            profiles = [n for n in os.listdir(office_tmp) if n.startswith("reportmerge-office")]
             raise Failure("the private office left its profile behind: %r" % profiles)
         if os.path.exists(os.path.join(data, "merged2.xls")):
             raise Failure("a failed merge produced an output")
