@@ -32,14 +32,23 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress,
-                                         const MergeChecks& checks)
+                                         const MergeChecks& checks,
+                                         RunProgress* stages)
 {
+    const auto report = [stages](MergeStage stage, long done, long total) {
+        if (stages)
+            stages->stageProgress(stage, done, total);
+    };
+
     const OutputPathParts output = splitOutputPath(outputPath);
     refuseOutputOntoSource(outputPath, sourcePaths);
     const std::string workingCopy = makeWorkingCopy(templatePath, output);
 
+    report(MergeStage::StartingOffice, 0, 0);
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
+    report(MergeStage::StartingOffice, 1, 1);
+    report(MergeStage::OpeningTarget, 0, 0);
     const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
     const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
     const NumericLocale locale = binding.numericLocale();
@@ -50,14 +59,17 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     std::vector<std::shared_ptr<Workbook>> sources;
     std::vector<std::shared_ptr<Worksheet>> sourceSheets;
+    report(MergeStage::ReadingSources, 0, sourceCount);
     for (std::int16_t i = 0; i < sourceCount; ++i) {
         const std::string& path = sourcePaths[static_cast<size_t>(i)];
         sources.push_back(binding.global().openWorkbook(path));
         sourceSheets.push_back(sources.back()->activeSheet());
         if (layoutCheck)
             layoutCheck->checkSource(path, *sourceSheets.back());
+        report(MergeStage::ReadingSources, i + 1, sourceCount);
     }
 
+    report(MergeStage::Summing, 0, 0);
     sumMarkedCells(*targetSheet, sourceSheets, progress, locale, checks.contributions);
 
     if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
@@ -68,11 +80,13 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         return nullptr;
     }
 
+    report(MergeStage::Saving, 0, 0);
     app->setDisplayAlerts(false);
     targetSheet->activate();
     app->setActiveWindowDisplayZeros(false);
     targetSheet->saveAs(outputPath);
 
+    report(MergeStage::Finishing, 0, 0);
     for (const auto& source : sources)
         source->close();
     removeWorkingCopy(workingCopy);

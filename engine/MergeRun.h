@@ -9,6 +9,7 @@
 #include "engine/LayoutFindings.h"
 #include "engine/MarkedCells.h"
 #include "engine/Progress.h"
+#include "engine/RunProgress.h"
 #include "engine/Spreadsheet.h"
 
 #include <functional>
@@ -18,7 +19,7 @@
 
 namespace rm {
 
-// What the caller wants to hear about during a run; both optional.
+// What the caller wants to hear about during a run; all optional.
 struct MergeChecks {
     // With it, each source is checked against the template as it is read
     // (LayoutCheck). When something was found, it is asked once, after the
@@ -31,12 +32,14 @@ struct MergeChecks {
 
 // Returns the still-hidden application with the output workbook open in it;
 // null when confirmSave declined: then every workbook was closed unsaved and
-// the working copy removed.
+// the working copy removed. `stages`, when given, hears of each stage as the
+// run reaches it.
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress,
-                                         const MergeChecks& checks = {});
+                                         const MergeChecks& checks = {},
+                                         RunProgress* stages = nullptr);
 
 } // namespace rm

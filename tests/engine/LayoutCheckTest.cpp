@@ -22,7 +22,7 @@ using Kind = rm::LayoutFinding::Kind;
 
 namespace {
 
-const rm::NumericLocale enUS = rm::builtInNumericLocale("en_US");
+const rm::NumericLocale enUS = rm::NumericLocale{};
 
 // Labels in column A, marks in column B, a total formula under them.
 SheetContent reportLayout()
