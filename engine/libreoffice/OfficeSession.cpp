@@ -9,6 +9,7 @@
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -34,6 +35,9 @@ constexpr auto kBackgroundShutdownWait = std::chrono::seconds(10);
 
 OfficeSession::OfficeSession(const Settings& settings) : m_localeName(settings.localeName)
 {
+    // A write to the pipe of an office that has just died must come back as
+    // an error of that call, not end the program with SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     localUnoContext();   // fails early, before anything is started, when UNO is unusable
     const std::string pipeName = uniquePipeName();
     m_profile = std::make_unique<OfficeProfile>(toOfficeLocaleTag(settings.localeName));
