@@ -28,7 +28,7 @@ void addText(Sha256& digest, const std::string& text)
 
 } // namespace
 
-LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_locale(std::move(locale))
+LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_numbers(locale)
 {
     const long rows = templateSheet.usedRangeRowCount();
     const long columns = templateSheet.usedRangeColumnCount();
@@ -45,7 +45,7 @@ LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_loc
             std::string text = templateSheet.cellText(row, column);
             if (isMarkedText(text))
                 m_marks.push_back(cell);
-            else if (!isBlank(text) && !parseNumericText(text, m_locale))
+            else if (!isBlank(text) && !m_numbers.read(text))
                 m_labels.push_back({cell, std::move(text)});
         }
 }
@@ -55,7 +55,7 @@ void LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceT
     const int index = m_nextSource++;
     if (!m_enabled)
         return;
-    LayoutFinding layout{LayoutFinding::Kind::LayoutDiffers, index, path};
+    LayoutFinding layout = LayoutFinding(LayoutFinding::Kind::LayoutDiffers, index, path);
     bool numberAtMark = false;
     Sha256 digest;
     auto label = m_labels.begin();
@@ -74,7 +74,7 @@ void LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceT
                     layout.firstDifferences.push_back({row, column, label->text, text});
                 ++label;
             } else if (mark != m_marks.end() && *mark == cell) {
-                numberAtMark = numberAtMark || parseNumericText(text, m_locale).has_value();
+                numberAtMark = numberAtMark || m_numbers.read(text).has_value();
                 ++mark;
             }
         }
@@ -84,13 +84,13 @@ void LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceT
     if (numberAtMark) {
         const auto [first, isNew] = m_firstWithDigest.try_emplace(digest.finish(), index, path);
         if (!isNew) {
-            LayoutFinding same{LayoutFinding::Kind::SameContent, index, path};
+            LayoutFinding same = LayoutFinding(LayoutFinding::Kind::SameContent, index, path);
             same.otherIndex = first->second.first;
             same.otherPath = first->second.second;
             m_findings.push_back(std::move(same));
         }
     } else if (!m_marks.empty()) {
-        m_findings.push_back({LayoutFinding::Kind::NothingToAdd, index, path});
+        m_findings.push_back(LayoutFinding(LayoutFinding::Kind::NothingToAdd, index, path));
     }
 }
 

@@ -40,7 +40,7 @@ private:
     };
     static constexpr std::size_t shownDifferences = 3;
 
-    NumericLocale m_locale;
+    NumericReader m_numbers;
     bool m_enabled = false;
     int m_rows = 0;
     int m_columns = 0;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rm {
@@ -21,6 +22,9 @@ struct LayoutFinding {
         SameContent,     // the source shows exactly what an earlier source shows
         NothingToAdd,    // no number at any marked cell
     };
+    LayoutFinding() = default;
+    LayoutFinding(Kind k, int index, std::string path) : kind(k), sourceIndex(index), sourcePath(std::move(path)) {}
+
     Kind kind = Kind::LayoutDiffers;
     int sourceIndex = 0;
     std::string sourcePath;

@@ -27,12 +27,6 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
             throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖要合并的文件：" + outputPath);
 }
 
-void report(RunProgress* stages, MergeStage stage, long done, long total)
-{
-    if (stages)
-        stages->stageProgress(stage, done, total);
-}
-
 } // namespace
 
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
@@ -43,16 +37,21 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const MergeChecks& checks,
                                          RunProgress* stages)
 {
+    const auto report = [stages](MergeStage stage, long done, long total) {
+        if (stages)
+            stages->stageProgress(stage, done, total);
+    };
+
     const OutputPathParts output = splitOutputPath(outputPath);
     refuseOutputOntoSource(outputPath, sourcePaths);
     const std::string workingCopy = makeWorkingCopy(templatePath, output);
 
     const std::vector<GlobalEntryPoint*> readers = binding.sourceReaders(sourcePaths.size());
-    report(stages, MergeStage::StartingOffice, 0, 0);
+    report(MergeStage::StartingOffice, 0, 0);
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
-    report(stages, MergeStage::StartingOffice, 1, 1);
-    report(stages, MergeStage::OpeningTarget, 0, 0);
+    report(MergeStage::StartingOffice, 1, 1);
+    report(MergeStage::OpeningTarget, 0, 0);
     const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
     const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
     const NumericLocale locale = binding.numericLocale();
@@ -63,7 +62,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     // The rectangle is known before any source is read: only it is ever read.
     const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
-    report(stages, MergeStage::ReadingSources, 0, sourceCount);
+    report(MergeStage::ReadingSources, 0, sourceCount);
     const NumericReader numbers(locale);
     MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), checks.contributions != nullptr);
     readSourcesInOrder(readers, sourcePaths, rectangle.rows, rectangle.sourceColumns(),
@@ -71,10 +70,10 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                            sums.fold(texts, numbers);
                            if (layoutCheck)
                                layoutCheck->checkSource(sourcePaths[index], texts);
-                           report(stages, MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
+                           report(MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
                        });
 
-    report(stages, MergeStage::Summing, 0, 0);
+    report(MergeStage::Summing, 0, 0);
     sumMarkedCells(*targetSheet, rectangle, sums, progress, checks.contributions);
 
     if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
@@ -83,13 +82,13 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         return nullptr;
     }
 
-    report(stages, MergeStage::Saving, 0, 0);
+    report(MergeStage::Saving, 0, 0);
     app->setDisplayAlerts(false);
     targetSheet->activate();
     app->setActiveWindowDisplayZeros(false);
     targetSheet->saveAs(outputPath);
 
-    report(stages, MergeStage::Finishing, 0, 0);
+    report(MergeStage::Finishing, 0, 0);
     removeWorkingCopy(workingCopy);
     return app;
 }

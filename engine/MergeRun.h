@@ -21,7 +21,7 @@
 
 namespace rm {
 
-// What the caller wants to hear about during a run; both optional.
+// What the caller wants to hear about during a run; all optional.
 struct MergeChecks {
     // With it, each source is checked against the template as it is read
     // (LayoutCheck). When something was found, it is asked once, after the
@@ -34,8 +34,8 @@ struct MergeChecks {
 
 // Returns the still-hidden application with the output workbook open in it;
 // null when confirmSave declined: then every workbook was closed unsaved and
-// the working copy removed. `stages` (optional) hears of each stage of the
-// run, on the calling thread.
+// the working copy removed. `stages`, when given, hears of each stage as the
+// run reaches it.
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,

@@ -8,6 +8,7 @@
 #include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
+#include "ui/OffThread.h"
 #include "ui/OutputName.h"
 
 #include <QLabel>
@@ -23,35 +24,41 @@ namespace rm::ui {
 
 namespace {
 
-// For the duration of the run: no user input reaches the program, while the
-// progress bar lets the window repaint. A question to the user lifts the
-// block while it is up.
+// For the duration of the run: the window lives on (repaints, follows the
+// run on the bar) but takes no input except help and the site link. A
+// question to the user lifts the block while it is up.
 class MergeInProgress {
 public:
-    explicit MergeInProgress(ProgressBarAdaptor& progress) : m_progress(progress)
+    MergeInProgress(ProgressBarAdaptor& progress, std::vector<QWidget*> stillUsable, QWidget* window, long sourceCount)
+        : m_stillUsable(std::move(stillUsable)), m_window(window), m_progress(progress)
     {
-        m_blocker.emplace();
-        m_progress.setRepaintWhileBusy(true);
-        ProgressBarAdaptor::processPendingPaint();   // the locked window and Label3 show now
+        m_blocker.emplace(m_stillUsable, m_window);
+        m_progress.beginRun(sourceCount);
     }
-    ~MergeInProgress() { m_progress.setRepaintWhileBusy(false); }
+    ~MergeInProgress() { m_progress.endRun(m_completed); }
     MergeInProgress(const MergeInProgress&) = delete;
     MergeInProgress& operator=(const MergeInProgress&) = delete;
 
+    // On the window's thread.
     template <typename Question>
     bool askUser(Question question)
     {
         m_blocker.reset();
         struct Reblock {
-            std::optional<InputBlocker>& blocker;
-            ~Reblock() { blocker.emplace(); }
-        } reblock{m_blocker};
+            MergeInProgress& busy;
+            ~Reblock() { busy.m_blocker.emplace(busy.m_stillUsable, busy.m_window); }
+        } reblock{*this};
         return question();
     }
 
+    void completed() { m_completed = true; }
+
 private:
+    std::vector<QWidget*> m_stillUsable;
+    QWidget* m_window;
     std::optional<InputBlocker> m_blocker;
     ProgressBarAdaptor& m_progress;
+    bool m_completed = false;
 };
 
 } // namespace
@@ -86,15 +93,27 @@ void Form1::runMergeCommand()
 
     lockWindow();
 
+    const std::string templateFile = templatePath.toStdString();
+    const std::string outputFile = outputPath.toStdString();
+
+    // The binding is used by the worker alone until the run has ended.
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
-        MergeInProgress busy(*m_progress);
+        MergeInProgress busy(*m_progress, {help_command, lblSite}, this, static_cast<long>(sources.size()));
         rm::MergeChecks checks;
+        // Asked on the worker's thread; the question itself is put on the window's.
         checks.confirmSave = [this, &busy](const rm::LayoutFindings& findings) {
-            return busy.askUser([&] { return askSaveDespite(findings); });
+            bool answer = false;
+            QMetaObject::invokeMethod(
+                this, [&] { answer = busy.askUser([&] { return askSaveDespite(findings); }); },
+                Qt::BlockingQueuedConnection);
+            return answer;
         };
-        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress,
-                           checks);
+        runOffThread([&] {
+            app = rm::runMerge(m_binding, templateFile, sources, outputFile, *m_progress, checks, m_progress.get());
+        });
+        if (app)
+            busy.completed();
     }
 
     if (!app) {

@@ -2,6 +2,7 @@
 
 #include "app/cli/ContributionReport.h"
 #include "app/cli/TerminalProgress.h"
+#include "engine/FileIdentity.h"
 #include "engine/FileSystem.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
@@ -54,12 +55,6 @@ std::optional<Request> parse(const std::vector<std::string>& arguments)
     if (report)
         request.reportPath = absolutePath(*report);
     return request;
-}
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return a == b || std::filesystem::equivalent(a, b, error);
 }
 
 // The report is written last: it must never replace an input or the output.
@@ -164,7 +159,7 @@ int runCommandLine(const std::vector<std::string>& arguments,
 
     bool saved = false;
     const auto failure = failureOf([&] {
-        TerminalProgress progress(io.err, io.progressBar);
+        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request->sourcePaths.size()));
         ContributionTable contributions;
         MergeChecks checks;
         checks.confirmSave = [&](const LayoutFindings& findings) {
@@ -175,8 +170,10 @@ int runCommandLine(const std::vector<std::string>& arguments,
         };
         if (!request->reportPath.empty())
             checks.contributions = &contributions;
-        saved = runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress, checks)
-                != nullptr;
+        saved = runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress, checks,
+                         &progress) != nullptr;
+        if (saved)
+            progress.finish();
         if (!request->reportPath.empty())
             writeContributionReport(request->reportPath, request->sourcePaths, contributions);
     });

@@ -53,12 +53,16 @@ void removeQuietly(const std::filesystem::path& path)
 
 } // namespace
 
+bool isLockedBy(const std::string& profileUrl, const std::string& documentPath)
+{
+    const auto content = readWholeFile(lockFileOf(documentPath));
+    return content && content->find("," + profileUrl + ";") != std::string::npos;
+}
+
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath)
 {
-    const auto lockFile = lockFileOf(documentPath);
-    const auto content = readWholeFile(lockFile);
-    if (content && content->find("," + profileUrl + ";") != std::string::npos)
-        removeQuietly(lockFile);
+    if (isLockedBy(profileUrl, documentPath))
+        removeQuietly(lockFileOf(documentPath));
 }
 
 void removeStaleLockFileOfOurs(const std::string& documentPath)

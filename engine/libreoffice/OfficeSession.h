@@ -8,9 +8,12 @@
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rm::lo {
@@ -20,7 +23,9 @@ class CalcDocument;
 
 // One running private office: its profile, its process, the connection, and
 // the documents we have open in it. shutdown() closes those documents without
-// saving, terminates the office, waits for it and kills what is left.
+// saving, terminates the office, waits for it and kills what is left;
+// shutdownInBackground() does the same in a thread of its own, which the
+// destructor (and shutdown) wait for, bounded.
 class OfficeSession {
 public:
     struct Settings {
@@ -61,9 +66,17 @@ public:
     const BatchCellWriter* batchCellWriter();
 
     void shutdown();
+    // Returns at once; the session counts as ended from now on.
+    void shutdownInBackground();
+
+    // Waits up to `timeoutMs` until this office holds no lock file on
+    // `documentPath` (".~lock.NAME#"); true when it holds none.
+    bool waitUntilUnlocked(const std::string& documentPath, int timeoutMs) const;
 
 private:
     [[noreturn]] void rethrowChecked(const std::string& what);
+    void endOffice();
+    void waitForBackgroundShutdown();
 
     std::unique_ptr<OfficeProfile> m_profile;
     std::unique_ptr<OfficeProcess> m_process;
@@ -73,8 +86,12 @@ private:
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
     std::string m_localeName;
     std::optional<NumericLocale> m_numericLocale;
-    std::unique_ptr<CallDeadline> m_callDeadline;   // declared last: its thread ends first
+    std::unique_ptr<CallDeadline> m_callDeadline;   // after the process: its thread ends first
     std::atomic<bool> m_ended{false};
+    std::mutex m_backgroundMutex;
+    std::condition_variable m_backgroundEnded;
+    bool m_backgroundDone = false;
+    std::thread m_background;   // declared last: ends first
 };
 
 template <class Call>

@@ -9,6 +9,7 @@
 #include "support/WorkbookMaker.h"
 
 #include "engine/MergeRun.h"
+#include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/UnoText.h"
@@ -232,13 +233,13 @@ TEST_P(LocaleSums, mergesToTheSameSums)
     const std::string& locale = GetParam().locale;
     std::string tag = locale;
     tag[2] = '-';
-    const std::string systemLocale = officeSystemLocale(*m_binding->session());
+    const std::string systemLocale = officeSystemLocale(*rm::lo::BindingTestAccess::session(*m_binding));
     if (GetParam().generated)
         EXPECT_EQ(systemLocale, tag) << "the office did not take the generated system locale";
     else
         EXPECT_EQ(systemLocale, "en-US") << "without the system locale the office runs in C.UTF-8";
 
-    makeOwnCurrencySource(*m_binding->session(), path("own.xls"));
+    makeOwnCurrencySource(*rm::lo::BindingTestAccess::session(*m_binding), path("own.xls"));
     const auto shownA = m_binding->global().openWorkbook(*s_folder / "a.xls")->activeSheet();
     const auto shownOwn = m_binding->global().openWorkbook(path("own.xls"))->activeSheet();
     const std::string grouped = shownA->cellText(kFirstRow + 2, 2);
