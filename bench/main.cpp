@@ -152,10 +152,13 @@ bool readInt(const char* text, int& value)
 int main(int argc, char* argv[])
 {
     int rows = 0, columns = 0, sources = 0, repeats = 1, offices = 0;
-    bool perCell = false;
+    bool perCell = false, mergeOnly = false;
     std::vector<std::string> rest(argv + 1, argv + argc);
     for (auto it = rest.begin(); it != rest.end();) {
-        if (*it == "--no-per-cell" || *it == "--per-cell") {
+        if (*it == "--merge-only") {
+            mergeOnly = true;
+            it = rest.erase(it);
+        } else if (*it == "--no-per-cell" || *it == "--per-cell") {
             perCell = *it == "--per-cell";
             it = rest.erase(it);
         } else if (*it == "--offices" && it + 1 != rest.end() && readInt((it + 1)->c_str(), offices)) {
@@ -168,7 +171,8 @@ int main(int argc, char* argv[])
     }
     if (rest.size() != 3 || !readInt(rest[0].c_str(), rows) || !readInt(rest[1].c_str(), columns) ||
         !readInt(rest[2].c_str(), sources)) {
-        std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n";
+        std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n"
+                     "       [--merge-only: only the merge with the pool, for very many sources]\n";
         return 2;
     }
 
@@ -189,6 +193,17 @@ int main(int argc, char* argv[])
                     "sum", "save", "close", "shutdown", "peakMiB");
         double floorTotal = 0, mergeTotal = 0, oneTotal = 0, mergeSum = 0;
         int run = 0, used = 0;
+        if (mergeOnly) {
+            const std::string output = folder + "/merge.xls";
+            const Measurement merge = measureMerge(files, output, false, offices, &used);
+            printRow(("merge x" + std::to_string(used)).c_str(), merge);
+            checkSums(output, rows, columns, sources);
+            std::printf("load average after: ");
+            std::fflush(stdout);
+            std::system("cut -d' ' -f1-3 /proc/loadavg");
+            std::filesystem::remove_all(folder);
+            return 0;
+        }
         for (int i = 0; i < repeats; ++i) {
             const Measurement floor = measureFloor(files, folder + "/floor-" + std::to_string(++run) + ".xls");
             printRow("floor", floor);

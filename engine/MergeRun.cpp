@@ -46,7 +46,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     refuseOutputOntoSource(outputPath, sourcePaths);
     const std::string workingCopy = makeWorkingCopy(templatePath, output);
 
-    const std::vector<GlobalEntryPoint*> readers = binding.sourceReaders(sourcePaths.size());
+    std::vector<GlobalEntryPoint*> readers = binding.sourceReaders(sourcePaths.size());
     report(MergeStage::StartingOffice, 0, 0);
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
@@ -62,6 +62,8 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     // The rectangle is known before any source is read: only it is ever read.
     const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
+    if (readers.empty())
+        readers.push_back(&binding.global());
     report(MergeStage::ReadingSources, 0, sourceCount);
     const NumericReader numbers(locale);
     MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), checks.contributions != nullptr);

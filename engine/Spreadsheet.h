@@ -107,12 +107,13 @@ public:
 
     // Entry points that read `sourceCount` sources side by side: each has an
     // office of its own and may be used from a thread of its own while the
-    // others are in use. The first is global(). Asked before createInstance(),
-    // so that further offices can start while the first does. Default: global() alone.
+    // others are in use; the first is global(). Asked before createInstance(),
+    // so that further offices can start while the first does. Empty (the
+    // default): global() alone reads.
     virtual std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount)
     {
         (void)sourceCount;
-        return {&global()};
+        return {};
     }
     // Starts the office in the background, so that a later createInstance()
     // need not wait for it. A failed start is reported by createInstance().

@@ -28,6 +28,15 @@ std::shared_ptr<OfficeSession> OfficeSlot::start()
     }
 }
 
+std::pair<std::shared_ptr<OfficeSession>, std::exception_ptr> OfficeSlot::attemptStart()
+{
+    try {
+        return {start(), nullptr};
+    } catch (...) {
+        return {nullptr, std::current_exception()};
+    }
+}
+
 void OfficeSlot::startInBackground()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -38,13 +47,7 @@ void OfficeSlot::startInBackground()
     m_session.reset();
     m_starting = true;
     m_starter = std::thread([this] {
-        std::shared_ptr<OfficeSession> started;
-        std::exception_ptr failure;
-        try {
-            started = start();
-        } catch (...) {
-            failure = std::current_exception();
-        }
+        auto [started, failure] = attemptStart();
         const std::lock_guard<std::mutex> guard(m_mutex);
         m_session = std::move(started);
         m_failure = failure;
@@ -67,13 +70,7 @@ std::shared_ptr<OfficeSession> OfficeSlot::session()
     m_session.reset();
     m_starting = true;
     lock.unlock();
-    std::shared_ptr<OfficeSession> started;
-    std::exception_ptr failure;
-    try {
-        started = start();
-    } catch (...) {
-        failure = std::current_exception();
-    }
+    auto [started, failure] = attemptStart();
     lock.lock();
     m_starting = false;
     m_startEnded.notify_all();

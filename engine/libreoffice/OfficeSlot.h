@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace rm::lo {
 
@@ -39,6 +40,8 @@ public:
 
 private:
     std::shared_ptr<OfficeSession> start();
+    // start(), its failure caught.
+    std::pair<std::shared_ptr<OfficeSession>, std::exception_ptr> attemptStart();
 
     OfficeSession::Settings m_settings;
     std::atomic<bool> m_cancelled{false};
