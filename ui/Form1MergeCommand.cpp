@@ -9,6 +9,7 @@
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
 #include "ui/OutputName.h"
+#include "ui/WindowTexts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -70,7 +71,7 @@ void Form1::runMergeCommand()
         return;
 
     m_cd1.setFileName(defaultOutputName(m_services.localNow()));
-    m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*.xls"));
+    m_cd1.setFilter(saveWorkbookFilter);
     m_cd1.setFlags(SharedFileDialog::OverwritePrompt);
     if (!m_cd1.showSave(this))
         return;
