@@ -1,6 +1,7 @@
 #include "engine/FileSearch.h"
 
 #include <algorithm>
+#include <iterator>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -12,11 +13,6 @@ std::string fileNameOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isHiddenName(const std::string& name)
-{
-    return name.empty() || name[0] == '.' || name.rfind("~$", 0) == 0;
 }
 
 bool isRegularFile(const std::string& path)
@@ -32,13 +28,19 @@ unsigned char lower(char c)
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-bool endsWithXls(const std::string& name)
+bool endsWithIgnoringCase(const std::string& name, const std::string& suffix)
 {
-    static const std::string suffix = ".xls";
     if (name.size() < suffix.size())
         return false;
     return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
                       [](char a, char b) { return static_cast<unsigned char>(a) == lower(b); });
+}
+
+bool hasWorkbookExtension(const std::string& name)
+{
+    static const std::string extensions[] = {".xls", ".xlsx", ".ods"};
+    return std::any_of(std::begin(extensions), std::end(extensions),
+                       [&](const std::string& extension) { return endsWithIgnoringCase(name, extension); });
 }
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
@@ -51,6 +53,11 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
 }
 
 } // namespace
+
+bool isHiddenName(const std::string& name)
+{
+    return name.empty() || name[0] == '.' || name.rfind("~$", 0) == 0;
+}
 
 bool isOrdinaryFile(const std::string& path)
 {
@@ -66,7 +73,7 @@ std::vector<std::string> listWorkbookNames(const std::string& folder)
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (const dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
-        if (!isHiddenName(name) && endsWithXls(name) && isRegularFile(prefix + name))
+        if (!isHiddenName(name) && hasWorkbookExtension(name) && isRegularFile(prefix + name))
             names.push_back(name);
     }
     closedir(directory);

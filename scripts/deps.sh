@@ -4,7 +4,7 @@
 REPORTMERGE_PACKAGES=(
   build-essential cmake pkg-config dpkg-dev file zlib1g-dev procps coreutils
   googletest libgtest-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libreoffice-calc libreoffice-dev
   fonts-wqy-microhei
   xvfb xauth x11-utils xdotool imagemagick libx11-dev
