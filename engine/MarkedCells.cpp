@@ -80,6 +80,8 @@ void sumMarkedCells(Worksheet& targetSheet,
 
     if (rowCount < 1 || columnCount < 1)
         return;
+    for (const auto& source : sourceSheets)
+        source->limitReadsTo(rowCount, columnCount);
     for (std::int16_t row = 1;; row = incrementInt16(row)) {
         scanRow(targetSheet, row, columnCount, sourceSheets, progress, locale);
         if (row == rowCount)

@@ -17,7 +17,9 @@ class CalcDocument;
 // A worksheet of a document in our office.
 //
 // Texts are read in bulk unless per-cell reads were asked for: the first read
-// exports the whole sheet's displayed texts at once. That copy stays exact
+// exports the whole sheet's displayed texts at once, or, when the sheet
+// reaches beyond the rectangle given to limitReadsTo, reads that rectangle's
+// texts in one call (so no read grows with what a file claims to hold). That copy stays exact
 // because a read-only source never changes; on an editable sheet only the
 // cells we write change, plus formula cells after any write, so those two
 // kinds are always read live from the office. A sheet with conditional
@@ -34,6 +36,7 @@ public:
     long usedRangeColumnCount() override;
     std::string cellText(int row, int column) override;
     void setCellValue2(int row, int column, double value) override;
+    void limitReadsTo(long rows, long columns) override;
     void activate() override;
     void saveAs(const std::string& path) override;
 
@@ -47,9 +50,14 @@ private:
         long rows;
         long columns;
     };
+    struct Extent {
+        long rows;
+        long columns;
+    };
     UsedArea usedArea();
     void takeSnapshot();
     bool readsLive(int row, int column) const;
+    CsvGrid readTexts();
     bool gathersWrites();
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 
@@ -57,6 +65,7 @@ private:
     css::uno::Reference<css::sheet::XSpreadsheet> m_sheet;
     bool m_perCellReads;
     std::optional<CsvGrid> m_snapshot;
+    std::optional<Extent> m_readLimit;
     std::unordered_set<long long> m_liveCells;   // formula cells and cells we wrote
     std::optional<bool> m_gathersWrites;
     std::vector<sal_Int32> m_pendingRows;

@@ -2,6 +2,7 @@
 
 #include "engine/ErrorNumbers.h"
 #include "engine/UserLocale.h"
+#include "engine/libreoffice/BatchCellReader.h"
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/LockFiles.h"
@@ -78,6 +79,13 @@ const BatchCellWriter* OfficeSession::batchCellWriter()
     return m_batchCellWriter->isReady() ? m_batchCellWriter.get() : nullptr;
 }
 
+const BatchCellReader* OfficeSession::batchCellReader()
+{
+    if (!m_batchCellReader)
+        m_batchCellReader = std::make_unique<BatchCellReader>(connection());
+    return m_batchCellReader->isReady() ? m_batchCellReader.get() : nullptr;
+}
+
 void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)
 {
     m_documents.push_back(document);
@@ -110,6 +118,7 @@ void OfficeSession::shutdown()
         }
         m_documents.clear();
         m_batchCellWriter.reset();
+        m_batchCellReader.reset();
         if (alive && m_connection) {
             try {
                 m_connection->desktop()->terminate();

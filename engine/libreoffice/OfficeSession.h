@@ -12,6 +12,7 @@
 
 namespace rm::lo {
 
+class BatchCellReader;
 class BatchCellWriter;
 class CalcDocument;
 
@@ -51,6 +52,8 @@ public:
 
     // The office's routine for writing many cells in one call; null when unavailable.
     const BatchCellWriter* batchCellWriter();
+    // The office's routine for reading a rectangle's texts in one call; null when unavailable.
+    const BatchCellReader* batchCellReader();
 
     void shutdown();
 
@@ -63,6 +66,7 @@ private:
     std::vector<std::shared_ptr<CalcDocument>> m_documents;
     std::weak_ptr<CalcDocument> m_activeDocument;
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
+    std::unique_ptr<BatchCellReader> m_batchCellReader;
     std::unique_ptr<CallDeadline> m_callDeadline;   // declared last: its thread ends first
     bool m_ended = false;
 };

@@ -3,7 +3,10 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cctype>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <stdexcept>
 
 namespace rm::lo::test {
@@ -117,6 +120,58 @@ void writeChartSheetWorkbook(const std::string& path, int activeTab)
          header + "<chartsheet xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\">"
                   "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews></chartsheet>"},
     });
+}
+
+void writeOneSheetWorkbook(const std::string& path, const std::string& sheetXml)
+{
+    const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const std::string ct = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+    writeZip(path, {
+        {"[Content_Types].xml",
+         header + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                  "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                  "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                  "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" + ct + "sheet.main+xml\"/>"
+                  "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" + ct + "worksheet+xml\"/>"
+                  "</Types>"},
+        {"_rels/.rels",
+         header + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                  "<Relationship Id=\"rId1\" Type=\"" + rel + "/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                  "</Relationships>"},
+        {"xl/workbook.xml",
+         header + "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\">"
+                  "<sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         header + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                  "<Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                  "</Relationships>"},
+        {"xl/worksheets/sheet1.xml", sheetXml},
+    });
+}
+
+std::string worksheetXml(const std::vector<std::pair<std::string, double>>& cells, const std::string& dimension)
+{
+    // Rows in ascending order, as the format requires.
+    std::map<long, std::string> rows;
+    for (const auto& [reference, value] : cells) {
+        size_t digits = 0;
+        while (digits < reference.size() && std::isalpha(static_cast<unsigned char>(reference[digits])))
+            ++digits;
+        std::ostringstream cell;
+        cell.precision(17);
+        cell << "<c r=\"" << reference << "\"><v>" << value << "</v></c>";
+        rows[std::stol(reference.substr(digits))] += cell.str();
+    }
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    if (!dimension.empty())
+        xml += "<dimension ref=\"" + dimension + "\"/>";
+    xml += "<sheetData>";
+    for (const auto& [row, content] : rows)
+        xml += "<row r=\"" + std::to_string(row) + "\">" + content + "</row>";
+    return xml + "</sheetData></worksheet>";
 }
 
 } // namespace rm::lo::test
