@@ -1,6 +1,7 @@
 #include "engine/FileSearch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -55,6 +56,26 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
 bool isOrdinaryFile(const std::string& path)
 {
     return !isHiddenName(fileNameOf(path)) && isRegularFile(path);
+}
+
+bool isPathTooLong(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) != 0 && errno == ENAMETOOLONG;
+}
+
+namespace {
+const char kPathLimits[] = "（整个路径最多 4096 字节，其中每一级名称最多 255 字节）";
+}
+
+std::string templatePathTooLongText()
+{
+    return std::string("模板文件的路径太长，系统无法处理") + kPathLimits + "，请把模板移到路径较短的位置后重新选择。";
+}
+
+std::string sourcePathTooLongText(const std::string& path)
+{
+    return path + " 的路径太长，系统无法处理" + kPathLimits + "，请把它移到路径较短的位置。";
 }
 
 std::vector<std::string> listWorkbookNames(const std::string& folder)

@@ -13,6 +13,15 @@ namespace rm {
 // name does not start with "." nor with "~$" (an office owner/lock file).
 bool isOrdinaryFile(const std::string& path);
 
+// True when the system cannot handle the path at all (ENAMETOOLONG: the whole
+// path is 4,096 bytes or more, or one of its names passes 255 bytes), so that
+// "not found" would be the wrong thing to say about it.
+bool isPathTooLong(const std::string& path);
+
+// What the checks say about such a path: of the template, and of a source.
+std::string templatePathTooLongText();
+std::string sourcePathTooLongText(const std::string& path);
+
 // Names (not paths) of the ordinary files in `folder` whose names end in
 // ".xls", compared case-insensitively; sorted by name, case-insensitively.
 // A folder that cannot be read gives an empty list.

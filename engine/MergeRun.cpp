@@ -33,6 +33,20 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
             throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖要合并的文件：" + outputPath);
 }
 
+// The target is opened from the hidden working copy; what goes wrong there is
+// the template's fault, and the user knows the template's name only.
+[[noreturn]] void rethrowNamingTheTemplate(const Error& error, const std::string& workingCopy,
+                                           const std::string& templatePath)
+{
+    std::string description = error.description();
+    const std::string absoluteCopy = std::filesystem::absolute(workingCopy).lexically_normal().string();
+    for (const std::string& name : {absoluteCopy, workingCopy}) {
+        for (auto at = description.find(name); at != std::string::npos; at = description.find(name, at))
+            description.replace(at, name.size(), templatePath);
+    }
+    throw Error(error.number(), "模板文件有问题：" + description);
+}
+
 } // namespace
 
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
@@ -47,8 +61,16 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
 
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
-    const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
-    const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
+    std::shared_ptr<Workbook> target;
+    std::shared_ptr<Worksheet> targetSheet;
+    try {
+        target = app->openWorkbook(workingCopy);
+        targetSheet = target->activeSheet();
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeConnectionLost)
+            throw;
+        rethrowNamingTheTemplate(error, workingCopy, templatePath);
+    }
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     std::vector<std::shared_ptr<Workbook>> sources;

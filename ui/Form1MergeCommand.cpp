@@ -60,6 +60,10 @@ void Form1::save_command_Click()
 void Form1::runMergeCommand()
 {
     const QString templatePath = tplpath_text->text();
+    if (!templatePath.isEmpty() && rm::isPathTooLong(templatePath.toStdString())) {
+        showInformation(QString::fromStdString(rm::templatePathTooLongText()));
+        return;
+    }
     if (!templateIsValid(templatePath)) {
         showInformation(QStringLiteral("模板文件未找到，请重新选择模板文件。"));
         return;
@@ -118,6 +122,10 @@ bool Form1::sourcesAreValid()
     }
     for (int i = 0; i < List1->count(); ++i) {
         const QString entry = List1->item(i)->text();
+        if (rm::isPathTooLong(entry.toStdString())) {
+            showInformation(QString::fromStdString(rm::sourcePathTooLongText(entry.toStdString())));
+            return false;
+        }
         if (!rm::isOrdinaryFile(entry.toStdString())) {
             showInformation(QStringLiteral("请检查") + entry + QStringLiteral("是否存在。"));
             return false;

@@ -60,6 +60,10 @@ std::optional<Request> parse(const std::vector<std::string>& arguments)
 // The window's checks and messages: template first, then the list, first missing entry only.
 bool inputsPresent(const Request& request, std::ostream& err)
 {
+    if (!request.templatePath.empty() && isPathTooLong(request.templatePath)) {
+        err << templatePathTooLongText() << "\n";
+        return false;
+    }
     if (request.templatePath.empty() || !isOrdinaryFile(request.templatePath)) {
         err << "模板文件未找到，请重新选择模板文件。\n";
         return false;
@@ -69,7 +73,10 @@ bool inputsPresent(const Request& request, std::ostream& err)
         return false;
     }
     for (const auto& source : request.sourcePaths)
-        if (!isOrdinaryFile(source)) {
+        if (isPathTooLong(source)) {
+            err << sourcePathTooLongText(source) << "\n";
+            return false;
+        } else if (!isOrdinaryFile(source)) {
             err << "请检查" << source << "是否存在。\n";
             return false;
         }

@@ -157,7 +157,14 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     const OfficeConnection& office = session->connection();
     const OUString url = fileUrlOf(path);
 
-    const bool workbook = session->call("检测文件类型", [&] { return detectedAsWorkbook(office, url); });
+    bool workbook = false;
+    try {
+        workbook = session->call("检测文件类型", [&] { return detectedAsWorkbook(office, url); });
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeConnectionLost)
+            throw;
+        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "LibreOffice 无法识别该文件的类型。\n" + error.description());
+    }
     if (!workbook)
         throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
     refuseDamagedPackage(*session, file, path, url);

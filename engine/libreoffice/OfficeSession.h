@@ -36,6 +36,8 @@ public:
     const OfficeConnection& connection() const;
     bool ended() const { return m_ended; }
     pid_t processGroup() const { return m_process ? m_process->groupId() : 0; }
+    // The user installation URL that this office's lock files name.
+    std::string profileUrl() const { return m_profile ? m_profile->installationUrl() : std::string(); }
 
     // Runs office calls; any failure becomes an rm::Error, and one that comes
     // from an office that is gone is reported as OfficeConnectionLost.
