@@ -195,6 +195,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
         return own;
     });
     m_lockablePaths.push_back(target);
+    office->noteLockablePath(target);
     try {
         office->call("保存工作簿", [&] {
             uno::Reference<frame::XStorable> storable(model(), uno::UNO_QUERY_THROW);

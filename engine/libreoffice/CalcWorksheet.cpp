@@ -205,7 +205,8 @@ CsvGrid CalcWorksheet::readTexts()
         }
     }
     uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
-    return exportSheetTexts(m_document->model(), addressable->getRangeAddress().Sheet);
+    return exportSheetTexts(m_document->model(), addressable->getRangeAddress().Sheet,
+                            m_document->session()->temporaryFolder());
 }
 
 bool CalcWorksheet::gathersWrites()

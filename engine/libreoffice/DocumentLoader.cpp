@@ -171,6 +171,9 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     if (!file.stillAt(path))
         throw fileOpenError(ErrorNumber::NotAWorkbook, path, "文件在打开时被替换了，现在不是原来的普通文件。");
 
+    // The office locks a workbook opened for editing as soon as the load starts.
+    if (!readOnly)
+        session->noteLockablePath(path);
     uno::Reference<lang::XComponent> component;
     try {
         component = session->call("打开工作簿", [&] {

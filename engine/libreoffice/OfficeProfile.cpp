@@ -50,6 +50,7 @@ OfficeProfile::OfficeProfile(const std::string& localeTag)
     m_directory = buffer.data();
     try {
         writeLocaleSettings(m_directory, localeTag);
+        std::filesystem::create_directory(temporaryFolder());
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove_all(m_directory, ignored);

@@ -6,6 +6,7 @@
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/LockFiles.h"
+#include "engine/libreoffice/OfficeRegistry.h"
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
@@ -35,11 +36,13 @@ OfficeSession::OfficeSession(const Settings& settings)
                                  settings.localeName, m_profile->directory() + "/office.log",
                                  m_profile->directory()};
     m_process = std::make_unique<OfficeProcess>(launch);
+    registerOffice(this, m_process->groupId(), m_profile->installationUrl(), [this] { m_process->stop(); });
     m_callDeadline = std::make_unique<CallDeadline>(settings.callTimeoutMs, [this] { m_process->stop(); });
     try {
         m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs,
                                                           [this] { return m_process->running(); });
     } catch (...) {
+        unregisterOffice(this);
         m_process->kill();
         throw;
     }
@@ -84,6 +87,16 @@ const BatchCellReader* OfficeSession::batchCellReader()
     if (!m_batchCellReader)
         m_batchCellReader = std::make_unique<BatchCellReader>(connection());
     return m_batchCellReader->isReady() ? m_batchCellReader.get() : nullptr;
+}
+
+void OfficeSession::noteLockablePath(const std::string& path)
+{
+    lo::noteLockablePath(this, path);
+}
+
+std::string OfficeSession::temporaryFolder() const
+{
+    return m_profile ? m_profile->temporaryFolder() : std::string();
 }
 
 void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)
@@ -138,6 +151,7 @@ void OfficeSession::shutdown()
     if (m_profile)
         for (const auto& path : lockablePaths)
             removeLockFileLeftBy(m_profile->installationUrl(), path);
+    unregisterOffice(this);
     m_process.reset();
     m_profile.reset();
 }

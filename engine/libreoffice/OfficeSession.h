@@ -44,6 +44,12 @@ public:
     template <class Call>
     auto call(const std::string& what, Call&& call) -> decltype(call());
 
+    // A path the office may lock for one of our documents: its lock file is
+    // removed even when the program ends on a signal (OfficeRegistry.h).
+    void noteLockablePath(const std::string& path);
+    // A folder for our own temporary files, removed with the office's profile.
+    std::string temporaryFolder() const;
+
     void adopt(const std::shared_ptr<CalcDocument>& document);
     void forget(const CalcDocument* document);
     const std::vector<std::shared_ptr<CalcDocument>>& documents() const { return m_documents; }
