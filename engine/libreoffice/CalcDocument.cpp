@@ -207,7 +207,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
         // A failed save leaves the office's lock on the target behind.
-        removeLockFileLeftBy(office->profileUrl(), target);
+        removeLockFileOfFailedSave(office->profileUrl(), target);
         throw saveError(target, error.description());
     }
     m_path = target;
