@@ -51,8 +51,14 @@ std::vector<T> arrayOf(const uno::Any& value)
     if (value >>= typed)
         return std::vector<T>(typed.begin(), typed.end());
     uno::Sequence<uno::Any> items;
-    if (!(value >>= items))
+    uno::Sequence<uno::Sequence<uno::Any>> nested;   // an array of []any arrays
+    if (value >>= nested) {
+        items.realloc(nested.getLength());
+        for (sal_Int32 i = 0; i < nested.getLength(); ++i)
+            items[i] <<= nested[i];
+    } else if (!(value >>= items)) {
         throw uno::RuntimeException("the office's cell reader returned " + value.getValueTypeName());
+    }
     std::vector<T> result(static_cast<size_t>(items.getLength()));
     for (sal_Int32 i = 0; i < items.getLength(); ++i)
         if (!(items[i] >>= result[static_cast<size_t>(i)]))

@@ -50,7 +50,7 @@ OfficeProfile::OfficeProfile(const std::string& localeTag)
     m_directory = buffer.data();
     try {
         writeLocaleSettings(m_directory, localeTag);
-        std::filesystem::create_directory(temporaryFolder());
+        std::filesystem::create_directory(officeTemporaryFolder());
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove_all(m_directory, ignored);

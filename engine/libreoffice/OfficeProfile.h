@@ -17,7 +17,7 @@ public:
 
     const std::string& directory() const { return m_directory; }
     // "<directory>/tmp": the office's TMPDIR and ours for files of its documents.
-    std::string temporaryFolder() const { return m_directory + "/tmp"; }
+    std::string officeTemporaryFolder() const { return m_directory + "/tmp"; }
     // The -env:UserInstallation value.
     std::string installationUrl() const;
 

@@ -96,7 +96,7 @@ void OfficeSession::noteLockablePath(const std::string& path)
 
 std::string OfficeSession::temporaryFolder() const
 {
-    return m_profile ? m_profile->temporaryFolder() : std::string();
+    return m_profile ? m_profile->officeTemporaryFolder() : std::string();
 }
 
 void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)
