@@ -28,6 +28,7 @@ public:
     TimedBinding(SpreadsheetBinding& inner, StageTimes& times) : m_inner(inner), m_times(times) {}
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     SpreadsheetBinding& m_inner;

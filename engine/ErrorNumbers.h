@@ -13,6 +13,7 @@ constexpr int WorkingCopyNamesExhausted = 1002;
 constexpr int WorkingCopyFailed = 1003;      // the template could not be copied
 constexpr int WorkingCopyRemoveFailed = 1004;
 constexpr int OutputIsInput = 1005;          // the output would replace a source
+constexpr int ReportWriteFailed = 1006;      // the command line's --report file could not be written
 
 // Anything unforeseen (out of memory, a library failure that carries no number)
 constexpr int UnexpectedFailure = 1099;

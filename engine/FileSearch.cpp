@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -13,11 +14,6 @@ std::string fileNameOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isHiddenName(const std::string& name)
-{
-    return name.empty() || name[0] == '.' || name.rfind("~$", 0) == 0;
 }
 
 bool isRegularFile(const std::string& path)
@@ -33,13 +29,19 @@ unsigned char lower(char c)
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-bool endsWithXls(const std::string& name)
+bool endsWithIgnoringCase(const std::string& name, const std::string& suffix)
 {
-    static const std::string suffix = ".xls";
     if (name.size() < suffix.size())
         return false;
     return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
                       [](char a, char b) { return static_cast<unsigned char>(a) == lower(b); });
+}
+
+bool hasWorkbookExtension(const std::string& name)
+{
+    static const std::string extensions[] = {".xls", ".xlsx", ".ods"};
+    return std::any_of(std::begin(extensions), std::end(extensions),
+                       [&](const std::string& extension) { return endsWithIgnoringCase(name, extension); });
 }
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
@@ -53,6 +55,11 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
 
 } // namespace
 
+bool isHiddenName(const std::string& name)
+{
+    return name.empty() || name[0] == '.' || name.rfind("~$", 0) == 0;
+}
+
 bool isOrdinaryFile(const std::string& path)
 {
     return !isHiddenName(fileNameOf(path)) && isRegularFile(path);
@@ -64,20 +71,6 @@ bool isPathTooLong(const std::string& path)
     return stat(path.c_str(), &info) != 0 && errno == ENAMETOOLONG;
 }
 
-namespace {
-const char kPathLimits[] = "（整个路径最多 4096 字节，其中每一级名称最多 255 字节）";
-}
-
-std::string templatePathTooLongText()
-{
-    return std::string("模板文件的路径太长，系统无法处理") + kPathLimits + "，请把模板移到路径较短的位置后重新选择。";
-}
-
-std::string sourcePathTooLongText(const std::string& path)
-{
-    return path + " 的路径太长，系统无法处理" + kPathLimits + "，请把它移到路径较短的位置。";
-}
-
 std::vector<std::string> listWorkbookNames(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -87,7 +80,7 @@ std::vector<std::string> listWorkbookNames(const std::string& folder)
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (const dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
-        if (!isHiddenName(name) && endsWithXls(name) && isRegularFile(prefix + name))
+        if (!isHiddenName(name) && hasWorkbookExtension(name) && isRegularFile(prefix + name))
             names.push_back(name);
     }
     closedir(directory);

@@ -12,18 +12,36 @@ namespace {
 
 const char kFullWidthQuestionMark[] = "\xEF\xBC\x9F"; // U+FF1F
 
+// `summands`, when given, receives each source's number (NaN for none).
 double sumOfSources(const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, int row, int column,
-                    const NumericLocale& locale)
+                    const NumericReader& numbers, std::vector<double>* summands)
 {
     double sum = 0;
     for (const auto& source : sourceSheets) {
-        if (const auto number = parseNumericText(source->cells(row, column).text(), locale)) {
+        const auto number = numbers.read(source->cells(row, column).text());
+        if (summands)
+            summands->push_back(number ? *number : std::numeric_limits<double>::quiet_NaN());
+        if (number) {
             sum += *number;
             if (!std::isfinite(sum))
                 throwOverflow();
         }
     }
     return sum;
+}
+
+void sumInto(const Range& cell, int row, int column, const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
+             const NumericReader& numbers, ContributionTable* contributions)
+{
+    if (!contributions) {
+        cell.setValue2(sumOfSources(sourceSheets, row, column, numbers, nullptr));
+        return;
+    }
+    MarkedCellContributions recorded{row, column, {}, 0};
+    recorded.bySource.reserve(sourceSheets.size());
+    recorded.sum = sumOfSources(sourceSheets, row, column, numbers, &recorded.bySource);
+    cell.setValue2(recorded.sum);
+    contributions->push_back(std::move(recorded));
 }
 
 void advance(ProgressIndicator& progress)
@@ -37,12 +55,12 @@ void advance(ProgressIndicator& progress)
 // The 16-bit column index passes 32767 only when the row is wider: overflow.
 void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
              const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, ProgressIndicator& progress,
-             const NumericLocale& locale)
+             const NumericReader& numbers, ContributionTable* contributions)
 {
     for (std::int16_t column = 1;; column = incrementInt16(column)) {
         const Range cell = targetSheet.cells(row, column);
         if (isMarkedText(cell.text()))
-            cell.setValue2(sumOfSources(sourceSheets, row, column, locale));
+            sumInto(cell, row, column, sourceSheets, numbers, contributions);
         advance(progress);
         if (column == columnCount)
             break;
@@ -58,15 +76,9 @@ bool isMarkedText(const std::string& utf8)
 
 void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
-                    ProgressIndicator& progress)
-{
-    sumMarkedCells(targetSheet, sourceSheets, progress, userNumericLocale());
-}
-
-void sumMarkedCells(Worksheet& targetSheet,
-                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress,
-                    const NumericLocale& locale)
+                    const NumericLocale& locale,
+                    ContributionTable* contributions)
 {
     const std::int16_t rowCount = narrowToInt16(targetSheet.usedRangeRowCount());
     const long columnCountRead = targetSheet.usedRangeColumnCount();
@@ -82,8 +94,9 @@ void sumMarkedCells(Worksheet& targetSheet,
         return;
     for (const auto& source : sourceSheets)
         source->limitReadsTo(rowCount, columnCount);
+    const NumericReader numbers(locale);
     for (std::int16_t row = 1;; row = incrementInt16(row)) {
-        scanRow(targetSheet, row, columnCount, sourceSheets, progress, locale);
+        scanRow(targetSheet, row, columnCount, sourceSheets, progress, numbers, contributions);
         if (row == rowCount)
             break;
     }

@@ -14,6 +14,16 @@
 
 namespace rm {
 
+// What each source added to one marked cell during a summation.
+struct MarkedCellContributions {
+    int row = 0;
+    int column = 0;
+    std::vector<double> bySource;   // in list order; NaN: the source added nothing
+    double sum = 0;
+};
+// In scan order.
+using ContributionTable = std::vector<MarkedCellContributions>;
+
 // True when the text holds "?" or the full-width "？" (U+FF1F).
 bool isMarkedText(const std::string& utf8);
 
@@ -21,15 +31,12 @@ bool isMarkedText(const std::string& utf8);
 // from the sheet's first cell, row by row. Each cell is judged on the text it
 // shows when the scan reaches it; the progress value grows by 1 per cell.
 // Sources are read within that rectangle only (Worksheet::limitReadsTo).
-// Numbers are read in the user's regional settings.
-void sumMarkedCells(Worksheet& targetSheet,
-                    const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
-                    ProgressIndicator& progress);
-
-// The same with the numbers read in `locale`.
+// Numbers are read in `locale`, the one the texts were formatted in; with
+// `contributions`, every marked cell's summands are appended to it.
 void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress,
-                    const NumericLocale& locale);
+                    const NumericLocale& locale,
+                    ContributionTable* contributions = nullptr);
 
 } // namespace rm

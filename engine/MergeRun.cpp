@@ -3,25 +3,18 @@
 #include "engine/Checked16.h"
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/FileIdentity.h"
+#include "engine/FileSystem.h"
+#include "engine/LayoutCheck.h"
 #include "engine/MarkedCells.h"
 #include "engine/OutputPath.h"
 #include "engine/WorkingCopy.h"
 
-#include <filesystem>
-#include <system_error>
+#include <optional>
 
 namespace rm {
 
 namespace {
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::equivalent(a, b, error))
-        return true;
-    return fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal();
-}
 
 // Saving over a source would destroy an input that the merge still reads.
 // Replacing the template is the user's confirmed choice: the run never opens
@@ -39,7 +32,7 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
                                            const std::string& templatePath)
 {
     std::string description = error.description();
-    const std::string absoluteCopy = std::filesystem::absolute(workingCopy).lexically_normal().string();
+    const std::string absoluteCopy = absolutePath(workingCopy);
     for (const std::string& name : {absoluteCopy, workingCopy}) {
         for (auto at = description.find(name); at != std::string::npos; at = description.find(name, at))
             description.replace(at, name.size(), templatePath);
@@ -53,14 +46,24 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
-                                         ProgressIndicator& progress)
+                                         ProgressIndicator& progress,
+                                         const MergeChecks& checks,
+                                         RunProgress* stages)
 {
-    splitOutputPath(outputPath);
-    refuseOutputOntoSource(outputPath, sourcePaths);
-    const std::string workingCopy = makeWorkingCopy(templatePath, outputPath);
+    const auto report = [stages](MergeStage stage, long done, long total) {
+        if (stages)
+            stages->stageProgress(stage, done, total);
+    };
 
+    const OutputPathParts output = splitOutputPath(outputPath);
+    refuseOutputOntoSource(outputPath, sourcePaths);
+    const std::string workingCopy = makeWorkingCopy(templatePath, output);
+
+    report(MergeStage::StartingOffice, 0, 0);
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
+    report(MergeStage::StartingOffice, 1, 1);
+    report(MergeStage::OpeningTarget, 0, 0);
     std::shared_ptr<Workbook> target;
     std::shared_ptr<Worksheet> targetSheet;
     try {
@@ -71,22 +74,42 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
             throw;
         rethrowNamingTheTemplate(error, workingCopy, templatePath);
     }
+    const NumericLocale locale = binding.numericLocale();
+    std::optional<LayoutCheck> layoutCheck;
+    if (checks.confirmSave)
+        layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     std::vector<std::shared_ptr<Workbook>> sources;
     std::vector<std::shared_ptr<Worksheet>> sourceSheets;
+    report(MergeStage::ReadingSources, 0, sourceCount);
     for (std::int16_t i = 0; i < sourceCount; ++i) {
-        sources.push_back(binding.global().openWorkbook(sourcePaths[static_cast<size_t>(i)]));
+        const std::string& path = sourcePaths[static_cast<size_t>(i)];
+        sources.push_back(binding.global().openWorkbook(path));
         sourceSheets.push_back(sources.back()->activeSheet());
+        if (layoutCheck)
+            layoutCheck->checkSource(path, *sourceSheets.back());
+        report(MergeStage::ReadingSources, i + 1, sourceCount);
     }
 
-    sumMarkedCells(*targetSheet, sourceSheets, progress);
+    report(MergeStage::Summing, 0, 0);
+    sumMarkedCells(*targetSheet, sourceSheets, progress, locale, checks.contributions);
 
+    if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
+        for (const auto& source : sources)
+            source->close();
+        target->close();
+        removeWorkingCopy(workingCopy);
+        return nullptr;
+    }
+
+    report(MergeStage::Saving, 0, 0);
     app->setDisplayAlerts(false);
     targetSheet->activate();
     app->setActiveWindowDisplayZeros(false);
     targetSheet->saveAs(outputPath);
 
+    report(MergeStage::Finishing, 0, 0);
     for (const auto& source : sources)
         source->close();
     removeWorkingCopy(workingCopy);

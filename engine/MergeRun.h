@@ -6,24 +6,40 @@
 // It catches nothing and undoes nothing: any failure reaches the caller as
 // rm::Error.
 
+#include "engine/LayoutFindings.h"
+#include "engine/MarkedCells.h"
 #include "engine/Progress.h"
+#include "engine/RunProgress.h"
 #include "engine/Spreadsheet.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace rm {
 
-// Returns the still-hidden application with the output workbook open in it.
+// What the caller wants to hear about during a run; all optional.
+struct MergeChecks {
+    // With it, each source is checked against the template as it is read
+    // (LayoutCheck). When something was found, it is asked once, after the
+    // sums and before anything is saved; false: nothing is saved. Called on
+    // the run's thread; a caller on another thread marshals it itself.
+    std::function<bool(const LayoutFindings&)> confirmSave;
+    // Filled during the summation with every marked cell's summands.
+    ContributionTable* contributions = nullptr;
+};
+
+// Returns the still-hidden application with the output workbook open in it;
+// null when confirmSave declined: then every workbook was closed unsaved and
+// the working copy removed. `stages`, when given, hears of each stage as the
+// run reaches it.
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& templatePath,
                                          const std::vector<std::string>& sourcePaths,
                                          const std::string& outputPath,
-                                         ProgressIndicator& progress);
-
-// The hidden copy of the template next to the output: folder + "." + base
-// name + four random digits + extension. Never replaces an existing entry.
-std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath);
+                                         ProgressIndicator& progress,
+                                         const MergeChecks& checks = {},
+                                         RunProgress* stages = nullptr);
 
 } // namespace rm

@@ -7,6 +7,8 @@
 // Handles are shared_ptrs. Dropping a handle closes nothing. Every failure is
 // thrown as rm::Error. Texts and paths are UTF-8; rows and columns count from 1.
 
+#include "engine/NumericLocale.h"
+
 #include <memory>
 #include <string>
 
@@ -20,8 +22,6 @@ public:
     Range(Worksheet& sheet, int row, int column) : m_sheet(&sheet), m_row(row), m_column(column) {}
     std::string text() const;              // the displayed text, as the office shows it
     void setValue2(double value) const;    // the cell holds that number from now on
-    int row() const { return m_row; }
-    int column() const { return m_column; }
 
 private:
     Worksheet* m_sheet;
@@ -39,6 +39,8 @@ public:
 
     Range cells(int row, int column) { return Range(*this, row, column); }
     virtual std::string cellText(int row, int column) = 0;
+    // True when the cell holds a formula: its text may change after any write.
+    virtual bool cellHasFormula(int row, int column) = 0;
     virtual void setCellValue2(int row, int column, double value) = 0;
     // Cells beyond rows 1..rows and columns 1..columns will hardly be read:
     // a binding that reads in bulk reads no further (each cell beyond is read
@@ -86,12 +88,17 @@ public:
 };
 
 // What the merge run needs of a binding: start an instance, reach the global
-// entry point (obtained on first use and held until the process ends).
+// entry point (obtained on first use and held until the process ends), and
+// learn how the application shows numbers.
 class SpreadsheetBinding {
 public:
     virtual ~SpreadsheetBinding() = default;
     virtual std::shared_ptr<SpreadsheetApp> createInstance() = 0;
     virtual GlobalEntryPoint& global() = 0;
+    // The separators and currency symbols the application formats the
+    // displayed texts with, in its current locale: the numeric test reads
+    // the texts with them. Asked after the workbooks are open.
+    virtual NumericLocale numericLocale() = 0;
 };
 
 } // namespace rm

@@ -2,14 +2,13 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
-#include "engine/MergeRun.h"
-#include "engine/OutputPath.h"
 #include "engine/SystemError.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <fcntl.h>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,9 +132,9 @@ int workingCopySuffix(float r)
     return suffix < 1000 ? 1000 : (suffix > 9999 ? 9999 : suffix);
 }
 
-std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath, const UnitDraw& draw)
+std::string makeWorkingCopy(const std::string& templatePath, const OutputPathParts& parts, const UnitDraw& draw)
 {
-    const OutputPathParts parts = splitOutputPath(outputPath);
+    const std::string outputPath = parts.folder + parts.baseName + parts.extension;   // for messages
     const size_t fixedBytes = 1 + 4 + parts.extension.size();   // ".", the digits, the extension
     const std::string baseName = fixedBytes < kMaxWorkingCopyNameBytes
                                      ? utf8Prefix(parts.baseName, kMaxWorkingCopyNameBytes - fixedBytes)
@@ -166,10 +165,19 @@ std::string makeWorkingCopy(const std::string& templatePath, const std::string& 
                 "无法为工作副本找到未被占用的文件名：" + stem + "NNNN" + parts.extension);
 }
 
+std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath, const UnitDraw& draw)
+{
+    return makeWorkingCopy(templatePath, splitOutputPath(outputPath), draw);
+}
+
+std::string makeWorkingCopy(const std::string& templatePath, const OutputPathParts& output)
+{
+    return makeWorkingCopy(templatePath, output, clockSeededUnitDraw());
+}
+
 std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath)
 {
-    splitOutputPath(outputPath);
-    return makeWorkingCopy(templatePath, outputPath, clockSeededUnitDraw());
+    return makeWorkingCopy(templatePath, splitOutputPath(outputPath));
 }
 
 void removeWorkingCopy(const std::string& workingCopyPath)

@@ -1,8 +1,9 @@
 #pragma once
 
 // The hidden working copy of the template, made beside the output and
-// removed after a successful merge. makeWorkingCopy(template, output) in
-// MergeRun.h uses these with a clock-seeded generator.
+// removed after a successful merge.
+
+#include "engine/OutputPath.h"
 
 #include <functional>
 #include <string>
@@ -26,7 +27,11 @@ constexpr int kMaxWorkingCopyDraws = 100000;
 // drawn again while any entry
 // of that name exists; the template is copied there without ever replacing
 // an existing file. Returns the working copy's path.
+std::string makeWorkingCopy(const std::string& templatePath, const OutputPathParts& output, const UnitDraw& draw);
 std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath, const UnitDraw& draw);
+// The same with a clock-seeded generator.
+std::string makeWorkingCopy(const std::string& templatePath, const OutputPathParts& output);
+std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath);
 
 // Deletes the working copy; WorkingCopyRemoveFailed when that fails.
 void removeWorkingCopy(const std::string& workingCopyPath);

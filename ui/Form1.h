@@ -5,6 +5,8 @@
 #include "ui/SharedFileDialog.h"
 #include "ui/TemplateSetting.h"
 
+#include "engine/LayoutFindings.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/Spreadsheet.h"
 
 #include <QSet>
@@ -13,6 +15,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -26,8 +30,9 @@ namespace rm::ui {
 class LineControl;
 
 // The program's one window: template field and chooser, source list, merge
-// command with progress, help and the maker's link. Controls carry the names
-// of the design (object names too; control arrays as "Label4_0", "Label4_1").
+// command with progress, help and the maker's link. Each control's member and
+// object name is the same ("Label3"); control arrays are numbered members
+// with object names "Label4_0", "Label4_1".
 class Form1 : public QWidget {
 public:
     static constexpr int maximumListEntries = 32767;
@@ -70,11 +75,13 @@ private:
     void setLinkColour(const QColor& colour);
     void showTemplatePath(const QString& path);
     void runMergeCommand();
-    bool templateIsValid(const QString& templatePath);
-    bool sourcesAreValid();
+    std::vector<std::string> sourcePaths() const;
     void lockWindow();
+    void unlockWindow();
+    void setCommandsEnabled(bool enabled);
+    bool askSaveDespite(const rm::LayoutFindings& findings);
     void showInformation(const QString& text);
-    void showFailure(int number, const QString& description);
+    void showFailure(const rm::Failure& failure);
 
     rm::SpreadsheetBinding& m_binding;
     Form1Services m_services;

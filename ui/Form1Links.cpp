@@ -2,6 +2,7 @@
 
 #include "ui/Form1.h"
 
+#include "ui/TextColour.h"
 #include "ui/WindowTexts.h"
 
 #include <QLabel>
@@ -33,9 +34,7 @@ void Form1::Form_MouseMove()
 
 void Form1::setLinkColour(const QColor& colour)
 {
-    QPalette palette = lblSite->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    lblSite->setPalette(palette);
+    setTextColour(lblSite, colour);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)

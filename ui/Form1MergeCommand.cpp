@@ -5,17 +5,19 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
-#include "engine/FileSearch.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 #include "ui/InputBlocker.h"
+#include "ui/OffThread.h"
 #include "ui/OutputName.h"
+#include "ui/WindowTexts.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
-#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,58 +25,68 @@ namespace rm::ui {
 
 namespace {
 
-// For the duration of the run: no user input reaches the program, while the
-// progress bar lets the window repaint.
+// For the duration of the run: the window lives on (repaints, follows the
+// run on the bar) but takes no input except help and the site link. A
+// question to the user lifts the block while it is up.
 class MergeInProgress {
 public:
-    explicit MergeInProgress(ProgressBarAdaptor& progress) : m_progress(progress)
+    MergeInProgress(ProgressBarAdaptor& progress, std::vector<QWidget*> stillUsable, QWidget* window, long sourceCount)
+        : m_stillUsable(std::move(stillUsable)), m_window(window), m_progress(progress)
     {
-        m_progress.setRepaintWhileBusy(true);
-        ProgressBarAdaptor::processPendingPaint();   // the locked window and Label3 show now
+        m_blocker.emplace(m_stillUsable, m_window);
+        m_progress.beginRun(sourceCount);
     }
-    ~MergeInProgress() { m_progress.setRepaintWhileBusy(false); }
+    ~MergeInProgress() { m_progress.endRun(m_completed); }
     MergeInProgress(const MergeInProgress&) = delete;
     MergeInProgress& operator=(const MergeInProgress&) = delete;
 
+    // On the window's thread.
+    template <typename Question>
+    bool askUser(Question question)
+    {
+        m_blocker.reset();
+        struct Reblock {
+            MergeInProgress& busy;
+            ~Reblock() { busy.m_blocker.emplace(busy.m_stillUsable, busy.m_window); }
+        } reblock{*this};
+        return question();
+    }
+
+    void completed() { m_completed = true; }
+
 private:
-    InputBlocker m_blocker;
+    std::vector<QWidget*> m_stillUsable;
+    QWidget* m_window;
+    std::optional<InputBlocker> m_blocker;
     ProgressBarAdaptor& m_progress;
+    bool m_completed = false;
 };
 
 } // namespace
 
 void Form1::save_command_Click()
 {
-    try {
-        runMergeCommand();
-    } catch (const rm::Error& error) {
-        showFailure(error.number(), QString::fromStdString(error.description()));
-    } catch (const std::exception& error) {
-        showFailure(rm::ErrorNumber::UnexpectedFailure,
-                    QStringLiteral("意外的错误：") + QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        showFailure(rm::ErrorNumber::UnexpectedFailure, QStringLiteral("意外的错误。"));
-    }
+    if (const auto failure = rm::failureOf([this] { runMergeCommand(); }))
+        showFailure(*failure);
 }
 
 void Form1::runMergeCommand()
 {
     const QString templatePath = tplpath_text->text();
-    if (!templatePath.isEmpty() && rm::isPathTooLong(templatePath.toStdString())) {
-        showInformation(QString::fromStdString(rm::templatePathTooLongText()));
-        return;
-    }
-    if (!templateIsValid(templatePath)) {
-        showInformation(QStringLiteral("模板文件未找到，请重新选择模板文件。"));
+    if (const auto message = rm::templateCheckMessage(templatePath.toStdString())) {
+        showInformation(QString::fromStdString(*message));
         return;
     }
     m_setting.write(templatePath);
 
-    if (!sourcesAreValid())
+    const std::vector<std::string> sources = sourcePaths();
+    if (const auto message = rm::sourcesCheckMessage(sources)) {
+        showInformation(QString::fromStdString(*message));
         return;
+    }
 
     m_cd1.setFileName(defaultOutputName(m_services.localNow()));
-    m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*.xls"));
+    m_cd1.setFilter(saveWorkbookFilter);
     m_cd1.setFlags(SharedFileDialog::OverwritePrompt);
     if (!m_cd1.showSave(this))
         return;
@@ -82,19 +94,34 @@ void Form1::runMergeCommand()
 
     lockWindow();
 
-    std::vector<std::string> sources;
-    sources.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        sources.push_back(List1->item(i)->text().toStdString());
+    const std::string templateFile = templatePath.toStdString();
+    const std::string outputFile = outputPath.toStdString();
 
+    // The binding is used by the worker alone until the run has ended.
     std::shared_ptr<rm::SpreadsheetApp> app;
     {
-        MergeInProgress busy(*m_progress);
-        app = rm::runMerge(m_binding, templatePath.toStdString(), sources, outputPath.toStdString(), *m_progress);
+        MergeInProgress busy(*m_progress, {help_command, lblSite}, this, static_cast<long>(sources.size()));
+        rm::MergeChecks checks;
+        // Asked on the worker's thread; the question itself is put on the window's.
+        checks.confirmSave = [this, &busy](const rm::LayoutFindings& findings) {
+            bool answer = false;
+            QMetaObject::invokeMethod(
+                this, [&] { answer = busy.askUser([&] { return askSaveDespite(findings); }); },
+                Qt::BlockingQueuedConnection);
+            return answer;
+        };
+        runOffThread([&] {
+            app = rm::runMerge(m_binding, templateFile, sources, outputFile, *m_progress, checks, m_progress.get());
+        });
+        if (app)
+            busy.completed();
     }
 
-    if (!app)
-        throw rm::Error(rm::ErrorNumber::UnexpectedFailure, "意外的错误：合并没有交回电子表格程序。");
+    if (!app) {
+        // Declined at the check's question: nothing was saved; the list can be fixed and merged again.
+        unlockWindow();
+        return;
+    }
 
     showInformation(QStringLiteral("报表合并完成。"));
     hide();
@@ -109,36 +136,36 @@ void Form1::runMergeCommand()
     m_services.exitProgram();
 }
 
-bool Form1::templateIsValid(const QString& templatePath)
+std::vector<std::string> Form1::sourcePaths() const
 {
-    return !templatePath.isEmpty() && rm::isOrdinaryFile(templatePath.toStdString());
-}
-
-bool Form1::sourcesAreValid()
-{
-    if (List1->count() == 0) {
-        showInformation(QStringLiteral("请添加相应的合并文件。"));
-        return false;
-    }
-    for (int i = 0; i < List1->count(); ++i) {
-        const QString entry = List1->item(i)->text();
-        if (rm::isPathTooLong(entry.toStdString())) {
-            showInformation(QString::fromStdString(rm::sourcePathTooLongText(entry.toStdString())));
-            return false;
-        }
-        if (!rm::isOrdinaryFile(entry.toStdString())) {
-            showInformation(QStringLiteral("请检查") + entry + QStringLiteral("是否存在。"));
-            return false;
-        }
-    }
-    return true;
+    std::vector<std::string> sources;
+    sources.reserve(static_cast<size_t>(List1->count()));
+    for (int i = 0; i < List1->count(); ++i)
+        sources.push_back(List1->item(i)->text().toStdString());
+    return sources;
 }
 
 void Form1::lockWindow()
 {
+    setCommandsEnabled(false);
+}
+
+void Form1::unlockWindow()
+{
+    setCommandsEnabled(true);
+    m_progress->setValue(0.0f);
+}
+
+void Form1::setCommandsEnabled(bool enabled)
+{
     for (QPushButton* button : {add_command, addFloder_command, del_command, open_command, save_command})
-        button->setEnabled(false);
-    Label3->setVisible(true);
+        button->setEnabled(enabled);
+    Label3->setVisible(!enabled);
+}
+
+bool Form1::askSaveDespite(const rm::LayoutFindings& findings)
+{
+    return m_services.messageBoxes->ask(this, QString::fromStdString(rm::saveAnywayQuestion(findings)));
 }
 
 void Form1::showInformation(const QString& text)
@@ -146,11 +173,9 @@ void Form1::showInformation(const QString& text)
     m_services.messageBoxes->show(this, text, QMessageBox::Information);
 }
 
-void Form1::showFailure(int number, const QString& description)
+void Form1::showFailure(const rm::Failure& failure)
 {
-    m_services.messageBoxes->show(this, QStringLiteral("错误:") + QString::number(number) + QStringLiteral("\r\n")
-                                            + description,
-                                  QMessageBox::NoIcon);
+    m_services.messageBoxes->show(this, QString::fromStdString(rm::failureText(failure, "\r\n")), QMessageBox::NoIcon);
 }
 
 } // namespace rm::ui

@@ -5,7 +5,8 @@
 
 namespace rm::ui {
 
-InputBlocker::InputBlocker()
+InputBlocker::InputBlocker(std::vector<QWidget*> stillUsable, QWidget* hoverSurface)
+    : m_stillUsable(stillUsable.begin(), stillUsable.end()), m_hoverSurface(hoverSurface)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -51,9 +52,27 @@ bool InputBlocker::isUserInput(QEvent::Type type)
     }
 }
 
+bool InputBlocker::passes(QObject* receiver, QEvent::Type type) const
+{
+    if (type == QEvent::Close || type == QEvent::Quit)
+        return false;
+    // A window hands its input on to the widget concerned, which is judged then.
+    if (receiver->isWindowType())
+        return true;
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget)
+        return false;
+    if (type == QEvent::MouseMove && widget == m_hoverSurface)
+        return true;
+    for (const QPointer<QWidget>& usable : m_stillUsable)
+        if (usable && (widget == usable || usable->isAncestorOf(widget)))
+            return true;
+    return false;
+}
+
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (isUserInput(event->type())) {
+    if (isUserInput(event->type()) && !passes(watched, event->type())) {
         event->ignore();
         return true;
     }

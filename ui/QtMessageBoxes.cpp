@@ -12,6 +12,21 @@ std::unique_ptr<QMessageBox> QtMessageBoxes::makeBox(QWidget* owner, const QStri
     return box;
 }
 
+std::unique_ptr<QMessageBox> QtMessageBoxes::makeQuestion(QWidget* owner, const QString& text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, applicationTitle, text,
+                                             QMessageBox::Yes | QMessageBox::No, owner);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    return box;
+}
+
+bool QtMessageBoxes::ask(QWidget* owner, const QString& text)
+{
+    return makeQuestion(owner, text)->exec() == QMessageBox::Yes;
+}
+
 void QtMessageBoxes::show(QWidget* owner, const QString& text, QMessageBox::Icon icon)
 {
     // Shown for a hidden owner too (the completion message precedes hiding).

@@ -1,12 +1,12 @@
 #include "app/cli/CommandLineMerge.h"
 
+#include "app/cli/ContributionReport.h"
 #include "app/cli/TerminalProgress.h"
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
-#include "engine/FileSearch.h"
+#include "engine/FileIdentity.h"
+#include "engine/FileSystem.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -18,69 +18,66 @@ struct Request {
     std::string templatePath;
     std::string outputPath;
     std::vector<std::string> sourcePaths;
+    bool strict = false;         // findings of the check refuse the save
+    std::string reportPath;      // empty: no report
 };
-
-std::string absolutePath(const std::string& path)
-{
-    if (path.empty() || path.front() == '/')
-        return path;
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    if (error)
-        return path;
-    // Keep a trailing "/" (an output without a file name must stay recognisable).
-    std::string text = absolute.string();
-    if (path.back() == '/' && (text.empty() || text.back() != '/'))
-        text += '/';
-    return text;
-}
 
 // Nothing when the arguments are unusable; the caller prints the usage.
 std::optional<Request> parse(const std::vector<std::string>& arguments)
 {
+    const std::string reportPrefix = "--report=";
     std::vector<std::string> positional;
+    bool strict = false;
+    std::optional<std::string> report;
     bool optionsEnded = false;
-    for (const auto& argument : arguments) {
-        if (!optionsEnded && argument == "--") {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() <= 1 || argument.front() != '-') {
+            positional.push_back(argument);
+        } else if (argument == "--") {
             optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && argument.size() > 1 && argument.front() == '-')
+        } else if (argument == "--strict") {
+            strict = true;
+        } else if (argument == "--report" && i + 1 < arguments.size()) {
+            report = arguments[++i];
+        } else if (argument.rfind(reportPrefix, 0) == 0) {
+            report = argument.substr(reportPrefix.size());
+        } else {
             return std::nullopt;
-        positional.push_back(argument);
+        }
     }
-    if (positional.size() < 2)
+    if (positional.size() < 2 || (report && report->empty()))
         return std::nullopt;
-    Request request{absolutePath(positional[0]), absolutePath(positional[1]), {}};
+    Request request{absolutePath(positional[0]), absolutePath(positional[1]), {}, strict, {}};
     for (size_t i = 2; i < positional.size(); ++i)
         request.sourcePaths.push_back(absolutePath(positional[i]));
+    if (report)
+        request.reportPath = absolutePath(*report);
     return request;
+}
+
+// The report is written last: it must never replace an input or the output.
+bool reportPathIsFree(const Request& request, std::ostream& err)
+{
+    if (request.reportPath.empty())
+        return true;
+    bool taken = sameFile(request.reportPath, request.templatePath) || sameFile(request.reportPath, request.outputPath);
+    for (const auto& source : request.sourcePaths)
+        taken = taken || sameFile(request.reportPath, source);
+    if (taken)
+        err << "报告文件不能是模板、输出文件或要合并的文件：" << request.reportPath << "\n";
+    return !taken;
 }
 
 // The window's checks and messages: template first, then the list, first missing entry only.
 bool inputsPresent(const Request& request, std::ostream& err)
 {
-    if (!request.templatePath.empty() && isPathTooLong(request.templatePath)) {
-        err << templatePathTooLongText() << "\n";
-        return false;
-    }
-    if (request.templatePath.empty() || !isOrdinaryFile(request.templatePath)) {
-        err << "模板文件未找到，请重新选择模板文件。\n";
-        return false;
-    }
-    if (request.sourcePaths.empty()) {
-        err << "请添加相应的合并文件。\n";
-        return false;
-    }
-    for (const auto& source : request.sourcePaths)
-        if (isPathTooLong(source)) {
-            err << sourcePathTooLongText(source) << "\n";
-            return false;
-        } else if (!isOrdinaryFile(source)) {
-            err << "请检查" << source << "是否存在。\n";
-            return false;
-        }
-    return true;
+    std::optional<std::string> message = templateCheckMessage(request.templatePath);
+    if (!message)
+        message = sourcesCheckMessage(request.sourcePaths);
+    if (message)
+        err << *message << "\n";
+    return !message;
 }
 
 bool wantsHelp(const std::vector<std::string>& arguments)
@@ -98,8 +95,8 @@ bool wantsHelp(const std::vector<std::string>& arguments)
 
 std::string usageText()
 {
-    return "用法: reportmerge-cli 模板文件 输出文件 合并文件...\n"
-           "Usage: reportmerge-cli TEMPLATE OUTPUT SOURCE...\n"
+    return "用法: reportmerge-cli [--strict] [--report 报告.csv] 模板文件 输出文件 合并文件...\n"
+           "Usage: reportmerge-cli [--strict] [--report FILE.csv] TEMPLATE OUTPUT SOURCE...\n"
            "\n"
            "把每个合并文件活动工作表中与模板标有“?”的单元格相同位置的数字相加，\n"
            "写入模板的副本，并保存为输出文件。模板和合并文件不会被修改。\n"
@@ -107,10 +104,20 @@ std::string usageText()
            "the numbers shown at the same cell of each source's active sheet, and saves\n"
            "the result as OUTPUT. The template and the sources are never modified.\n"
            "\n"
-           "  -h, --help   show this text\n"
+           "保存前检查每个合并文件：版式与模板不同、与另一个文件内容相同、没有可相加的数字，\n"
+           "发现的问题写到标准错误输出。\n"
+           "Before saving, every source is checked (layout differs from the template, same\n"
+           "content as another source, nothing to add); findings go to stderr.\n"
            "\n"
-           "Exit status: 0 merged; 1 the merge failed (\"错误:\" number, then the\n"
-           "description); 2 wrong arguments; 3 the template or a source is missing.\n";
+           "  --strict           do not save when the check finds anything (exit status 4)\n"
+           "  --report FILE.csv  write, for every marked cell, what each source added and\n"
+           "                     the sum (UTF-8 CSV with a byte-order mark)\n"
+           "  -h, --help         show this text\n"
+           "\n"
+           "Exit status: 0 merged (also with findings, without --strict); 1 the merge\n"
+           "failed (\"错误:\" number, then the description); 2 wrong arguments; 3 the\n"
+           "template or a source is missing; 4 --strict and the check found something\n"
+           "(nothing saved).\n";
 }
 
 int runCommandLine(const std::vector<std::string>& arguments,
@@ -129,20 +136,36 @@ int runCommandLine(const std::vector<std::string>& arguments,
     }
     if (!inputsPresent(*request, io.err))
         return ExitInputMissing;
+    if (!reportPathIsFree(*request, io.err))
+        return ExitUsage;
 
-    try {
-        TerminalProgress progress(io.err, io.progressBar);
-        runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress);
-    } catch (const Error& error) {
-        io.err << "错误:" << error.number() << "\n" << error.description() << "\n";
+    bool saved = false;
+    const auto failure = failureOf([&] {
+        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request->sourcePaths.size()));
+        ContributionTable contributions;
+        MergeChecks checks;
+        checks.confirmSave = [&](const LayoutFindings& findings) {
+            progress.endLine();
+            for (const auto& finding : findings)
+                io.err << describeFinding(finding) << "\n";
+            return !request->strict;
+        };
+        if (!request->reportPath.empty())
+            checks.contributions = &contributions;
+        saved = runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress, checks,
+                         &progress) != nullptr;
+        if (saved)
+            progress.finish();
+        if (!request->reportPath.empty())
+            writeContributionReport(request->reportPath, request->sourcePaths, contributions);
+    });
+    if (failure) {
+        io.err << failureText(*failure, "\n") << "\n";
         return ExitMergeFailed;
-    } catch (const std::exception& failure) {
-        io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误：" << failure.what() << "\n";
-        return ExitMergeFailed;
-    } catch (...) {
-        // Not even a std::exception (a library's own type): still one message, never a crash.
-        io.err << "错误:" << ErrorNumber::UnexpectedFailure << "\n意外的错误。\n";
-        return ExitMergeFailed;
+    }
+    if (!saved) {
+        io.err << notSavedBecauseOfFindings() << "\n";
+        return ExitFindings;
     }
     if (finishOutput)
         finishOutput();

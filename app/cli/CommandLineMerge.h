@@ -18,6 +18,7 @@ enum ExitCode : int {
     ExitMergeFailed = 1,   // "错误:" + number + newline + description
     ExitUsage = 2,         // wrong arguments
     ExitInputMissing = 3,  // the template or a source failed its check
+    ExitFindings = 4,      // --strict, and the check before saving found something: nothing saved
 };
 
 struct CommandLineIo {

@@ -1,36 +1,96 @@
 #include "app/cli/TerminalProgress.h"
 
-#include <algorithm>
 #include <ostream>
 #include <string>
 
 namespace rm::cli {
 
 namespace {
+
 const int kBarWidth = 40;
+
+std::string stageLabel(MergeStage stage, long done, long total)
+{
+    switch (stage) {
+    case MergeStage::StartingOffice:
+        return "启动 LibreOffice";
+    case MergeStage::OpeningTarget:
+        return "打开模板副本";
+    case MergeStage::ReadingSources:
+        return "读取合并文件 " + std::to_string(done) + "/" + std::to_string(total);
+    case MergeStage::Summing:
+        return "求和";
+    case MergeStage::Saving:
+        return "保存";
+    case MergeStage::Finishing:
+        return "关闭合并文件";
+    }
+    return {};
+}
+
+} // namespace
+
+void TerminalProgress::setMaximum(float value)
+{
+    m_maximum = value;
+    m_stages.summation(m_minimum, m_maximum, m_value);
+}
+
+void TerminalProgress::setMinimum(float value)
+{
+    m_minimum = value;
+    m_stages.summation(m_minimum, m_maximum, m_value);
 }
 
 void TerminalProgress::setValue(float value)
 {
     m_value = value;
+    m_stages.summation(m_minimum, m_maximum, m_value);
+    draw();
+}
+
+void TerminalProgress::stageProgress(MergeStage stage, long done, long total)
+{
+    m_stages.stageProgress(stage, done, total);
+    m_label = stageLabel(stage, done, total);
+    draw();
+}
+
+void TerminalProgress::finish()
+{
+    m_stages.finish();
+    m_label = "完成";
+    draw();
+}
+
+void TerminalProgress::draw()
+{
     if (!m_enabled)
         return;
-    const float span = m_maximum - m_minimum;
-    const double fraction = span > 0 ? std::clamp(static_cast<double>(value - m_minimum) / span, 0.0, 1.0) : 1.0;
+    const double fraction = m_stages.fraction();
     const int permille = static_cast<int>(fraction * 1000);
-    if (permille == m_drawnPermille)
+    if (permille == m_drawnPermille && m_label == m_drawnLabel)
         return;
+    // Blanks after a shorter label wipe what a longer one left.
+    const size_t blanks = m_drawnLabel.size() > m_label.size() ? m_drawnLabel.size() - m_label.size() : 0;
     m_drawnPermille = permille;
+    m_drawnLabel = m_label;
     const int filled = static_cast<int>(fraction * kBarWidth);
     m_terminal << "\r[" << std::string(static_cast<size_t>(filled), '#')
-               << std::string(static_cast<size_t>(kBarWidth - filled), ' ') << "] " << permille / 10 << "%"
-               << std::flush;
+               << std::string(static_cast<size_t>(kBarWidth - filled), ' ') << "] " << permille / 10 << "% "
+               << m_label << std::string(blanks, ' ') << std::flush;
+}
+
+void TerminalProgress::endLine()
+{
+    if (m_enabled && m_drawnPermille >= 0)
+        m_terminal << "\n" << std::flush;
+    m_drawnPermille = -1;
 }
 
 TerminalProgress::~TerminalProgress()
 {
-    if (m_enabled && m_drawnPermille >= 0)
-        m_terminal << "\n" << std::flush;
+    endLine();
 }
 
 } // namespace rm::cli

@@ -1,6 +1,6 @@
 #include "app/cli/CommandLineMerge.h"
 #include "app/cli/TerminationCleanup.h"
-#include "engine/Error.h"
+#include "engine/MergeFrontEnd.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
 #include <iostream>
@@ -13,11 +13,14 @@ int main(int argc, char* argv[])
     rm::lo::LibreOfficeBinding office;
     const auto closeOutputAndOffice = [&office]() { office.shutdown(); };
     const bool terminal = isatty(STDERR_FILENO) == 1;
-    try {
-        return rm::cli::runCommandLine(arguments, office, closeOutputAndOffice, {std::cout, std::cerr, terminal});
-    } catch (const rm::Error& error) {
-        // Only the office's shutdown after the merge can get here.
-        std::cerr << "错误:" << error.number() << "\n" << error.description() << "\n";
+    int status = rm::cli::ExitMergeFailed;
+    // Only the office's shutdown after the merge can fail here.
+    const auto failure = rm::failureOf([&] {
+        status = rm::cli::runCommandLine(arguments, office, closeOutputAndOffice, {std::cout, std::cerr, terminal});
+    });
+    if (failure) {
+        std::cerr << rm::failureText(*failure, "\n") << "\n";
         return rm::cli::ExitMergeFailed;
     }
+    return status;
 }

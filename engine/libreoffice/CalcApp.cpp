@@ -8,6 +8,17 @@
 
 namespace rm::lo {
 
+namespace {
+
+constexpr int kUnlockWaitMs = 5000;
+
+struct EndsInBackground {
+    OfficeSession& session;
+    ~EndsInBackground() { session.shutdownInBackground(); }
+};
+
+} // namespace
+
 CalcApp::CalcApp(std::shared_ptr<OfficeSession> session, bool perCellReads, Opener opener)
     : m_session(std::move(session)), m_perCellReads(perCellReads), m_opener(std::move(opener))
 {
@@ -39,7 +50,12 @@ void CalcApp::setVisible(bool visible)
         throw Error(ErrorNumber::HandOverFailed, "工作簿 " + document->path() + " 有尚未保存的修改，无法交给用户。");
     const std::string path = document->path();
     document->close();
-    m_session->shutdown();
+    // The user's application may open the file once our office has let go of
+    // it; the office itself ends in the background meanwhile. A lock that
+    // outlives the close goes with the office (shutdown removes it).
+    if (!m_session->waitUntilUnlocked(path, kUnlockWaitMs))
+        m_session->shutdown();
+    const EndsInBackground endsAnyway{*m_session};
     try {
         m_opener(path);
     } catch (const Error&) {

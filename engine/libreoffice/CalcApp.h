@@ -18,7 +18,8 @@ public:
     CalcApp(std::shared_ptr<OfficeSession> session, bool perCellReads, Opener opener);
 
     // true hands the active (saved) workbook over to the user: it is closed
-    // here, the private office is shut down, and the file is opened by `opener`.
+    // here, the file is opened by `opener` as soon as the office has dropped
+    // its lock on it, and the private office is shut down in the background.
     void setVisible(bool visible) override;
     bool visible() const override { return m_visible; }
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;

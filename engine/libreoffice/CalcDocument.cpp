@@ -2,6 +2,7 @@
 #include "engine/libreoffice/LockFiles.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcWorksheet.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/SaveFilter.h"
@@ -140,7 +141,7 @@ void CalcDocument::close()
         throw Error(ErrorNumber::CloseFailed, "无法关闭工作簿 " + m_path + "：" + error.description());
     }
     m_model.clear();
-    m_activeSheet.reset();
+    m_activeSheet.reset();   // a closed document's sheet, its copy of the texts and unsent writes go too
     office->forget(this);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Spreadsheet.h"
-#include "engine/libreoffice/FileIdentity.h"
+#include "engine/FileIdentity.h"
 
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>

@@ -21,6 +21,7 @@
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
@@ -102,14 +103,22 @@ bool hasConditionalFormats(const uno::Reference<sheet::XSpreadsheet>& sheet)
 
 CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcDocument> document, uno::Reference<sheet::XSpreadsheet> sheet,
                              bool perCellReads)
-    : m_document(std::move(document)), m_sheet(std::move(sheet)), m_perCellReads(perCellReads)
+    : m_document(document), m_documentPath(document->path()), m_sheet(std::move(sheet)), m_perCellReads(perCellReads)
 {
+}
+
+std::shared_ptr<CalcDocument> CalcWorksheet::document() const
+{
+    auto document = m_document.lock();
+    if (!document)
+        throw Error(ErrorNumber::OfficeCallFailed, "工作簿 " + m_documentPath + " 已经关闭。");
+    return document;
 }
 
 CalcWorksheet::UsedArea CalcWorksheet::usedArea()
 {
     flushWrites();
-    return m_document->session()->call("读取已用区域", [&] {
+    return document()->session()->call("读取已用区域", [&] {
         const table::CellRangeAddress area = usedAreaOf(m_sheet);
         return UsedArea{long(area.EndRow) - area.StartRow + 1, long(area.EndColumn) - area.StartColumn + 1};
     });
@@ -130,7 +139,7 @@ std::string CalcWorksheet::liveCellText(int row, int column)
     checkPosition(row, column);
     flushWrites();
     try {
-        return m_document->session()->call("读取单元格", [&] {
+        return document()->session()->call("读取单元格", [&] {
             uno::Reference<text::XText> text(m_sheet->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
             return toUtf8(text->getString());
         });
@@ -152,32 +161,64 @@ std::string CalcWorksheet::cellText(int row, int column)
 
 bool CalcWorksheet::readsLive(int row, int column) const
 {
-    return m_liveCells.count(key(row, column)) != 0;
+    const long long cell = key(row, column);
+    return m_writtenCells.count(cell) != 0 || (m_formulaCells && m_formulaCells->count(cell) != 0);
+}
+
+bool CalcWorksheet::collectFormulaCells()
+{
+    uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
+    const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
+    long long count = 0;
+    for (const auto& range : formulas)
+        count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
+    if (count > MaxTrackedFormulaCells)
+        return false;
+    std::unordered_set<long long> cells;
+    for (const auto& range : formulas)
+        for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
+            for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c)
+                cells.insert(key(r + 1, c + 1));
+    for (const long long written : m_writtenCells)
+        cells.erase(written);
+    m_formulaCells = std::move(cells);
+    return true;
+}
+
+bool CalcWorksheet::cellHasFormula(int row, int column)
+{
+    checkPosition(row, column);
+    if (!m_formulaCells) {
+        flushWrites();
+        const bool collected = document()->session()->call("读取公式单元格", [&] { return collectFormulaCells(); });
+        if (!collected) {
+            // Too many to keep: ask for this one cell.
+            try {
+                return document()->session()->call("读取单元格", [&] {
+                    return m_sheet->getCellByPosition(column - 1, row - 1)->getType() == table::CellContentType_FORMULA;
+                });
+            } catch (const Error& error) {
+                rethrowAsCellAccess(error, "无法读取" + cellName(row, column));
+            }
+        }
+    }
+    return m_formulaCells->count(key(row, column)) != 0;
 }
 
 void CalcWorksheet::takeSnapshot()
 {
     flushWrites();
-    const bool editable = !m_document->readOnly();
-    m_document->session()->call("读取工作表内容", [&] {
+    const bool editable = !document()->readOnly();
+    document()->session()->call("读取工作表内容", [&] {
         if (editable) {
             if (hasConditionalFormats(m_sheet)) {
                 m_perCellReads = true;
                 return;
             }
-            uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
-            const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
-            long long count = 0;
-            for (const auto& range : formulas)
-                count += (long long)(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
-            if (count > MaxTrackedFormulaCells) {
+            if (!m_formulaCells && !collectFormulaCells()) {
                 m_perCellReads = true;
                 return;
             }
-            for (const auto& range : formulas)
-                for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
-                    for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c)
-                        m_liveCells.insert(key(r + 1, c + 1));
         }
         m_snapshot = readTexts();
     });
@@ -196,7 +237,7 @@ CsvGrid CalcWorksheet::readTexts()
     if (m_readLimit) {
         const table::CellRangeAddress used = usedAreaOf(m_sheet);
         if (long(used.EndRow) + 1 > m_readLimit->rows || long(used.EndColumn) + 1 > m_readLimit->columns) {
-            const BatchCellReader* reader = m_document->session()->batchCellReader();
+            const BatchCellReader* reader = document()->session()->batchCellReader();
             if (!reader) {
                 m_perCellReads = true;
                 return CsvGrid();
@@ -205,8 +246,8 @@ CsvGrid CalcWorksheet::readTexts()
         }
     }
     uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
-    return exportSheetTexts(m_document->model(), addressable->getRangeAddress().Sheet,
-                            m_document->session()->temporaryFolder());
+    return exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet,
+                            document()->session()->temporaryFolder());
 }
 
 bool CalcWorksheet::gathersWrites()
@@ -214,10 +255,10 @@ bool CalcWorksheet::gathersWrites()
     if (!m_gathersWrites) {
         // Only with bulk reads, and not where the office might refuse a write
         // (a protected sheet): a refusal must come at the write that caused it.
-        m_gathersWrites = !m_perCellReads && m_document->session()->call("准备写入", [&] {
+        m_gathersWrites = !m_perCellReads && document()->session()->call("准备写入", [&] {
             uno::Reference<util::XProtectable> protectable(m_sheet, uno::UNO_QUERY);
             return !(protectable.is() && protectable->isProtected()) &&
-                   m_document->session()->batchCellWriter() != nullptr;
+                   document()->session()->batchCellWriter() != nullptr;
         });
     }
     return *m_gathersWrites && !m_perCellReads;
@@ -230,17 +271,24 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
         m_pendingRows.push_back(row - 1);
         m_pendingColumns.push_back(column - 1);
         m_pendingValues.push_back(value);
-        m_liveCells.insert(key(row, column));
+        markWritten(row, column);
         return;
     }
     try {
-        m_document->session()->call("写入单元格", [&] {
+        document()->session()->call("写入单元格", [&] {
             m_sheet->getCellByPosition(column - 1, row - 1)->setValue(value);
         });
     } catch (const Error& error) {
         rethrowAsCellAccess(error, "无法写入" + cellName(row, column));
     }
-    m_liveCells.insert(key(row, column));
+    markWritten(row, column);
+}
+
+void CalcWorksheet::markWritten(int row, int column)
+{
+    m_writtenCells.insert(key(row, column));
+    if (m_formulaCells)
+        m_formulaCells->erase(key(row, column));   // a written value replaces a formula
 }
 
 void CalcWorksheet::flushWrites()
@@ -253,10 +301,10 @@ void CalcWorksheet::flushWrites()
     rows.swap(m_pendingRows);
     columns.swap(m_pendingColumns);
     values.swap(m_pendingValues);
-    auto office = m_document->session();
+    auto office = document()->session();
     try {
         office->call("写入单元格", [&] {
-            const HeldRecalculation held(m_document->model());
+            const HeldRecalculation held(document()->model());
             office->batchCellWriter()->write(m_sheet, rows, columns, values);
         });
     } catch (const Error& error) {
@@ -267,12 +315,12 @@ void CalcWorksheet::flushWrites()
 void CalcWorksheet::activate()
 {
     flushWrites();
-    m_document->activate(m_sheet);
+    document()->activate(m_sheet);
 }
 
 void CalcWorksheet::saveAs(const std::string& path)
 {
-    m_document->saveAs(path);   // flushes this sheet's writes first
+    document()->saveAs(path);   // flushes this sheet's writes first
 }
 
 } // namespace rm::lo

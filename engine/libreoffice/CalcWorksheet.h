@@ -35,6 +35,7 @@ public:
     long usedRangeRowCount() override;
     long usedRangeColumnCount() override;
     std::string cellText(int row, int column) override;
+    bool cellHasFormula(int row, int column) override;
     void setCellValue2(int row, int column, double value) override;
     void limitReadsTo(long rows, long columns) override;
     void activate() override;
@@ -58,15 +59,24 @@ private:
     void takeSnapshot();
     bool readsLive(int row, int column) const;
     CsvGrid readTexts();
+    // The sheet's formula cells in one query; false (and nothing kept) when there are too many.
+    bool collectFormulaCells();
     bool gathersWrites();
+    void markWritten(int row, int column);
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 
-    std::shared_ptr<CalcDocument> m_document;
+    // The document owns its active sheet; the sheet only refers back to it.
+    std::shared_ptr<CalcDocument> document() const;
+
+    std::weak_ptr<CalcDocument> m_document;
+    std::string m_documentPath;   // for the error once the document is gone
     css::uno::Reference<css::sheet::XSpreadsheet> m_sheet;
     bool m_perCellReads;
     std::optional<CsvGrid> m_snapshot;
     std::optional<Extent> m_readLimit;
-    std::unordered_set<long long> m_liveCells;   // formula cells and cells we wrote
+    // Read live: formula cells (known once collected) and cells we wrote.
+    std::optional<std::unordered_set<long long>> m_formulaCells;
+    std::unordered_set<long long> m_writtenCells;
     std::optional<bool> m_gathersWrites;
     std::vector<sal_Int32> m_pendingRows;
     std::vector<sal_Int32> m_pendingColumns;

@@ -15,7 +15,6 @@ public:
     explicit CsvGrid(std::vector<std::vector<std::string>> rows) : m_rows(std::move(rows)) {}
 
     const std::string& text(long row, long column) const;
-    long rowCount() const { return static_cast<long>(m_rows.size()); }
 
 private:
     std::vector<std::vector<std::string>> m_rows;

@@ -1,6 +1,7 @@
 #include "engine/libreoffice/DocumentLoader.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/PackageCheck.h"
 #include "engine/libreoffice/RegularFile.h"

@@ -7,6 +7,11 @@
 
 namespace rm::lo {
 
+std::string defaultSofficePath()
+{
+    return RM_LO_PROGRAM_DIR "/soffice";
+}
+
 struct LibreOfficeBinding::Impl {
     explicit Impl(OfficeOptions o) : options(std::move(o))
     {
@@ -57,6 +62,11 @@ GlobalEntryPoint& LibreOfficeBinding::global()
                                                       m_impl->options.perCellReads);
     }
     return *m_impl->global;
+}
+
+NumericLocale LibreOfficeBinding::numericLocale()
+{
+    return m_impl->currentSession()->numericLocale();
 }
 
 void LibreOfficeBinding::shutdown()

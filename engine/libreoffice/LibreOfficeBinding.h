@@ -14,10 +14,14 @@
 namespace rm::lo {
 
 class OfficeSession;
+struct BindingTestAccess;
+
+// The installed office's `soffice` launcher script.
+std::string defaultSofficePath();
 
 struct OfficeOptions {
     // The office's `soffice` launcher script.
-    std::string sofficePath = "/usr/lib/libreoffice/program/soffice";
+    std::string sofficePath = defaultSofficePath();
     // How long the office may take to accept connections before it counts as failed.
     int startTimeoutMs = 60000;
     // How long one call may wait for the office's answer; past it the office
@@ -42,6 +46,8 @@ public:
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    // From the running office's locale data (the office is started when none runs).
+    NumericLocale numericLocale() override;
 
     // Closes every document of ours without saving and ends the private office.
     // Safe to call more than once; the destructor calls it.
@@ -51,12 +57,12 @@ public:
     // process belongs to it), 0 while none runs (tests and benchmarks).
     long officeProcessId() const;
 
-    // The running office (started when needed), for this binding's own tests and tools.
+private:
+    friend struct BindingTestAccess;
+    // The running office, started when needed.
     std::shared_ptr<OfficeSession> session();
 
     struct Impl;
-
-private:
     std::unique_ptr<Impl> m_impl;
 };
 

@@ -1,8 +1,11 @@
 #include "engine/libreoffice/LockFiles.h"
 
+#include "engine/FileSystem.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <osl/file.hxx>
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace rm::lo {
@@ -17,18 +20,10 @@ std::filesystem::path lockFileOf(const std::string& documentPath)
     return document.parent_path() / (".~lock." + document.filename().string() + "#");
 }
 
-std::optional<std::string> contentOf(const std::filesystem::path& lockFile)
-{
-    std::ifstream in(lockFile, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The profile URL a lock file names: "user name,login,host,date,profile URL;".
 std::optional<std::string> profileNamedBy(const std::filesystem::path& lockFile)
 {
-    auto read = contentOf(lockFile);
+    auto read = readWholeFile(lockFile);
     if (!read)
         return std::nullopt;
     std::string& content = *read;
@@ -44,19 +39,10 @@ std::optional<std::string> profileNamedBy(const std::filesystem::path& lockFile)
 
 std::string pathOfFileUrl(const std::string& url)
 {
-    const std::string scheme = "file://";
-    if (url.rfind(scheme, 0) != 0)
+    OUString path;
+    if (osl::FileBase::getSystemPathFromFileURL(toOUString(url), path) != osl::FileBase::E_None)
         return {};
-    std::string path;
-    for (size_t i = scheme.size(); i < url.size(); ++i) {
-        if (url[i] == '%' && i + 2 < url.size()) {
-            path += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            path += url[i];
-        }
-    }
-    return path;
+    return toUtf8(path);
 }
 
 void removeQuietly(const std::filesystem::path& path)
@@ -67,18 +53,22 @@ void removeQuietly(const std::filesystem::path& path)
 
 } // namespace
 
+bool isLockedBy(const std::string& profileUrl, const std::string& documentPath)
+{
+    const auto content = readWholeFile(lockFileOf(documentPath));
+    return content && content->find("," + profileUrl + ";") != std::string::npos;
+}
+
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath)
 {
-    const auto lockFile = lockFileOf(documentPath);
-    const auto content = contentOf(lockFile);
-    if (content && content->find("," + profileUrl + ";") != std::string::npos)
-        removeQuietly(lockFile);
+    if (isLockedBy(profileUrl, documentPath))
+        removeQuietly(lockFileOf(documentPath));
 }
 
 void removeLockFileOfFailedSave(const std::string& profileUrl, const std::string& documentPath)
 {
     const auto lockFile = lockFileOf(documentPath);
-    const auto content = contentOf(lockFile);
+    const auto content = readWholeFile(lockFile);
     if (content && (content->empty() || content->find("," + profileUrl + ";") != std::string::npos))
         removeQuietly(lockFile);
 }
@@ -86,7 +76,7 @@ void removeLockFileOfFailedSave(const std::string& profileUrl, const std::string
 void removeStaleLockFileOfOurs(const std::string& documentPath)
 {
     const auto lockFile = lockFileOf(documentPath);
-    if (const auto content = contentOf(lockFile); content && content->empty()) {
+    if (const auto content = readWholeFile(lockFile); content && content->empty()) {
         removeQuietly(lockFile);
         return;
     }

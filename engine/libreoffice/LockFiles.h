@@ -8,6 +8,9 @@ namespace rm::lo {
 // beside it, ".~lock.NAME#", which names the office's user profile. An office
 // that is killed leaves it behind, and every later save onto that name fails.
 
+// Whether the lock file of `documentPath` exists and names `profileUrl`.
+bool isLockedBy(const std::string& profileUrl, const std::string& documentPath);
+
 // Removes the lock file of `documentPath` when it names `profileUrl`.
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath);
 

@@ -25,7 +25,7 @@ uno::Reference<uno::XComponentContext> localUnoContext()
     static uno::Reference<uno::XComponentContext> context;
     static std::string failure;
     std::call_once(once, [] {
-        setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:/usr/lib/libreoffice/program/fundamentalrc", 0);
+        setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" RM_LO_PROGRAM_DIR "/fundamentalrc", 0);
         try {
             context = cppu::defaultBootstrap_InitialComponentContext();
         } catch (const uno::Exception& e) {

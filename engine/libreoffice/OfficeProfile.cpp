@@ -2,10 +2,10 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
+#include "engine/libreoffice/UnoText.h"
 
-#include <cctype>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -14,12 +14,6 @@
 namespace rm::lo {
 
 namespace {
-
-std::string temporaryFolder()
-{
-    const char* tmp = std::getenv("TMPDIR");
-    return (tmp && *tmp) ? tmp : "/tmp";
-}
 
 void writeLocaleSettings(const std::string& directory, const std::string& localeTag)
 {
@@ -76,18 +70,7 @@ OfficeProfile::~OfficeProfile()
 
 std::string OfficeProfile::installationUrl() const
 {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (unsigned char c : m_directory) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
+    return toUtf8(fileUrlOf(m_directory));
 }
 
 } // namespace rm::lo

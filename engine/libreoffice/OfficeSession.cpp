@@ -6,11 +6,15 @@
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/LockFiles.h"
+#include "engine/libreoffice/OfficeLocaleData.h"
 #include "engine/libreoffice/OfficeRegistry.h"
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
+#include <csignal>
+#include <chrono>
 #include <random>
+#include <thread>
 #include <unistd.h>
 
 namespace rm::lo {
@@ -25,10 +29,17 @@ std::string uniquePipeName()
            std::to_string(random());
 }
 
+// How long the program's end waits for a shutdown going on in the
+// background before the office is killed.
+constexpr auto kBackgroundShutdownWait = std::chrono::seconds(10);
+
 } // namespace
 
-OfficeSession::OfficeSession(const Settings& settings)
+OfficeSession::OfficeSession(const Settings& settings) : m_localeName(settings.localeName)
 {
+    // A write to the pipe of an office that has just died must come back as
+    // an error of that call, not end the program with SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     localUnoContext();   // fails early, before anything is started, when UNO is unusable
     const std::string pipeName = uniquePipeName();
     m_profile = std::make_unique<OfficeProfile>(toOfficeLocaleTag(settings.localeName));
@@ -99,6 +110,13 @@ std::string OfficeSession::temporaryFolder() const
     return m_profile ? m_profile->officeTemporaryFolder() : std::string();
 }
 
+const NumericLocale& OfficeSession::numericLocale()
+{
+    if (!m_numericLocale)
+        m_numericLocale = call("读取区域设置", [&] { return readNumericLocale(connection(), m_localeName); });
+    return *m_numericLocale;
+}
+
 void OfficeSession::adopt(const std::shared_ptr<CalcDocument>& document)
 {
     m_documents.push_back(document);
@@ -116,9 +134,60 @@ void OfficeSession::forget(const CalcDocument* document)
 
 void OfficeSession::shutdown()
 {
+    if (!m_ended) {
+        m_ended = true;
+        endOffice();
+    }
+    waitForBackgroundShutdown();
+    unregisterOffice(this);
+    m_process.reset();
+    m_profile.reset();
+}
+
+void OfficeSession::shutdownInBackground()
+{
     if (m_ended)
         return;
     m_ended = true;
+    m_background = std::thread([this] {
+        endOffice();
+        const std::lock_guard<std::mutex> lock(m_backgroundMutex);
+        m_backgroundDone = true;
+        m_backgroundEnded.notify_all();
+    });
+}
+
+void OfficeSession::waitForBackgroundShutdown()
+{
+    if (!m_background.joinable())
+        return;
+    {
+        std::unique_lock<std::mutex> lock(m_backgroundMutex);
+        if (!m_backgroundEnded.wait_for(lock, kBackgroundShutdownWait, [this] { return m_backgroundDone; }) &&
+            m_process)
+            m_process->stop();   // the blocked office call returns once the office is gone
+    }
+    m_background.join();
+}
+
+bool OfficeSession::waitUntilUnlocked(const std::string& documentPath, int timeoutMs) const
+{
+    if (!m_profile)
+        return true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (isLockedBy(m_profile->installationUrl(), documentPath)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// Runs once, on the calling thread or in the background; touches nothing the
+// owner's thread still uses once m_ended is set (the process and the profile
+// stay until shutdown() or the destructor).
+void OfficeSession::endOffice()
+{
     const bool alive = m_process && m_process->running();
     std::vector<std::string> lockablePaths;
     {
@@ -151,9 +220,6 @@ void OfficeSession::shutdown()
     if (m_profile)
         for (const auto& path : lockablePaths)
             removeLockFileLeftBy(m_profile->installationUrl(), path);
-    unregisterOffice(this);
-    m_process.reset();
-    m_profile.reset();
 }
 
 } // namespace rm::lo

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "engine/NumericLocale.h"
 #include "engine/libreoffice/CallDeadline.h"
 #include "engine/libreoffice/OfficeConnection.h"
 #include "engine/libreoffice/OfficeProcess.h"
 #include "engine/libreoffice/OfficeProfile.h"
 #include "engine/libreoffice/UnoErrors.h"
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rm::lo {
@@ -18,7 +23,9 @@ class CalcDocument;
 
 // One running private office: its profile, its process, the connection, and
 // the documents we have open in it. shutdown() closes those documents without
-// saving, terminates the office, waits for it and kills what is left.
+// saving, terminates the office, waits for it and kills what is left;
+// shutdownInBackground() does the same in a thread of its own, which the
+// destructor (and shutdown) wait for, bounded.
 class OfficeSession {
 public:
     struct Settings {
@@ -58,15 +65,26 @@ public:
     void setActiveDocument(const std::shared_ptr<CalcDocument>& document) { m_activeDocument = document; }
     std::shared_ptr<CalcDocument> activeDocument() const { return m_activeDocument.lock(); }
 
+    // How this office shows numbers in its locale, read from its locale data on first use.
+    const NumericLocale& numericLocale();
+
     // The office's routine for writing many cells in one call; null when unavailable.
     const BatchCellWriter* batchCellWriter();
     // The office's routine for reading a rectangle's texts in one call; null when unavailable.
     const BatchCellReader* batchCellReader();
 
     void shutdown();
+    // Returns at once; the session counts as ended from now on.
+    void shutdownInBackground();
+
+    // Waits up to `timeoutMs` until this office holds no lock file on
+    // `documentPath` (".~lock.NAME#"); true when it holds none.
+    bool waitUntilUnlocked(const std::string& documentPath, int timeoutMs) const;
 
 private:
     [[noreturn]] void rethrowChecked(const std::string& what);
+    void endOffice();
+    void waitForBackgroundShutdown();
 
     std::unique_ptr<OfficeProfile> m_profile;
     std::unique_ptr<OfficeProcess> m_process;
@@ -75,8 +93,14 @@ private:
     std::weak_ptr<CalcDocument> m_activeDocument;
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
     std::unique_ptr<BatchCellReader> m_batchCellReader;
-    std::unique_ptr<CallDeadline> m_callDeadline;   // declared last: its thread ends first
+    std::string m_localeName;
+    std::optional<NumericLocale> m_numericLocale;
+    std::unique_ptr<CallDeadline> m_callDeadline;   // after the process: its thread ends first
     bool m_ended = false;
+    std::mutex m_backgroundMutex;
+    std::condition_variable m_backgroundEnded;
+    bool m_backgroundDone = false;
+    std::thread m_background;   // declared last: ends first
 };
 
 template <class Call>

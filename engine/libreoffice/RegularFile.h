@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Error.h"
-#include "engine/libreoffice/FileIdentity.h"
+#include "engine/FileIdentity.h"
 
 #include <string>
 

@@ -1,13 +1,13 @@
 #include "engine/libreoffice/SheetTextExport.h"
 
+#include "engine/FileSystem.h"
+
 #include "engine/libreoffice/UnoProperties.h"
 #include "engine/libreoffice/UnoText.h"
 
 #include <com/sun/star/frame/XStorable.hpp>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 using namespace css;
@@ -49,12 +49,8 @@ public:
     std::string content() const
     {
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path, error)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::ostringstream bytes;
-            bytes << in.rdbuf();
-            return bytes.str();
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(m_path, error))
+            return readWholeFile(entry.path()).value_or("");
         throw uno::RuntimeException("the sheet's texts were not exported");
     }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-// Every UNO exception leaves the binding as an rm::Error. Wrap each group of
-// office calls in officeCall(): a lost bridge becomes OfficeConnectionLost,
-// anything else OfficeCallFailed with the office's own message.
+// Every UNO exception leaves the binding as an rm::Error: a lost bridge
+// becomes OfficeConnectionLost, anything else OfficeCallFailed with the
+// office's own message. Calls on a running office go through
+// OfficeSession::call(); officeCall() is for the connection being made.
 
 #include "engine/Error.h"
 

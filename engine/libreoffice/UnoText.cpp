@@ -1,8 +1,9 @@
 #include "engine/libreoffice/UnoText.h"
 
+#include "engine/FileSystem.h"
+
 #include <osl/file.hxx>
 
-#include <filesystem>
 
 namespace rm::lo {
 
@@ -15,13 +16,6 @@ std::string toUtf8(const OUString& text)
 {
     const OString bytes = OUStringToOString(text, RTL_TEXTENCODING_UTF8);
     return std::string(bytes.getStr(), static_cast<size_t>(bytes.getLength()));
-}
-
-std::string absolutePath(const std::string& path)
-{
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-    return absolute.empty() ? path : absolute.lexically_normal().string();
 }
 
 OUString fileUrlOf(const std::string& path)

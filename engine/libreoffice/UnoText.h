@@ -16,7 +16,5 @@ std::string toUtf8(const OUString& text);
 
 // An absolute path (relative ones are taken from the current folder) as a file:// URL.
 OUString fileUrlOf(const std::string& path);
-// The absolute form of `path`, without resolving links.
-std::string absolutePath(const std::string& path);
 
 } // namespace rm::lo

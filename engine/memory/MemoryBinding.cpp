@@ -1,6 +1,7 @@
 #include "engine/memory/MemoryBinding.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/FileSystem.h"
 #include "engine/SystemError.h"
 
 #include <algorithm>
@@ -16,12 +17,6 @@
 namespace rm::mem {
 
 namespace {
-
-std::string normalPath(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::absolute(path, error).lexically_normal().string();
-}
 
 struct Document {
     std::string path;
@@ -44,12 +39,10 @@ std::optional<std::string> readRegularFile(const std::string& path)
         return std::nullopt;
     if (!S_ISREG(info.st_mode))
         throw Error(ErrorNumber::NotAWorkbook, "不是电子表格文件：" + path);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes)
         throw Error(ErrorNumber::DocumentLoadFailed, "无法读取文件：" + path);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return bytes;
 }
 
 void writeFile(const std::string& path, const std::string& bytes)
@@ -66,7 +59,7 @@ void writeFile(const std::string& path, const std::string& bytes)
 
 } // namespace
 
-struct MemoryBinding::State {
+struct MemoryState {
     std::vector<Registration> registrations;
     std::map<std::string, WorkbookContent> saved;
     std::vector<std::shared_ptr<Document>> documents;
@@ -82,7 +75,7 @@ struct MemoryBinding::State {
 
     void registerContent(const std::string& path, std::optional<std::string> bytes, WorkbookContent content)
     {
-        const std::string key = normalPath(path);
+        const std::string key = absolutePath(path);
         registrations.erase(std::remove_if(registrations.begin(), registrations.end(),
                                            [&](const Registration& r) { return r.key == key; }),
                             registrations.end());
@@ -92,7 +85,7 @@ struct MemoryBinding::State {
     std::shared_ptr<Document> open(const std::string& path, bool readOnly)
     {
         events.push_back((readOnly ? "open-readonly " : "open ") + path);
-        const std::string key = normalPath(path);
+        const std::string key = absolutePath(path);
         if (const auto failure = openFailures.find(key); failure != openFailures.end())
             throw failure->second;
 
@@ -116,7 +109,7 @@ struct MemoryBinding::State {
 
 namespace {
 
-using State = MemoryBinding::State;
+using State = MemoryState;
 
 void requireOpen(const Document& document)
 {
@@ -142,6 +135,12 @@ public:
         return sheet().displayedText(row, column);
     }
 
+    bool cellHasFormula(int row, int column) override
+    {
+        requireOpen(*m_document);
+        return sheet().hasFormula(row, column);
+    }
+
     void setCellValue2(int row, int column, double value) override
     {
         requireOpen(*m_document);
@@ -165,9 +164,9 @@ public:
         m_state->events.push_back("saveAs " + path);
         if (m_state->saveFailure)
             throw *m_state->saveFailure;
-        const std::string key = normalPath(path);
+        const std::string key = absolutePath(path);
         for (const auto& other : m_state->documents)
-            if (other != m_document && other->open && normalPath(other->path) == key)
+            if (other != m_document && other->open && absolutePath(other->path) == key)
                 throw Error(ErrorNumber::SaveOntoOpenDocument, "不能覆盖已打开的工作簿：" + path);
         const std::string bytes = m_state->fileTag();
         writeFile(path, bytes);
@@ -203,7 +202,7 @@ public:
     void close() override
     {
         m_state->events.push_back("close " + m_document->path);
-        if (const auto failure = m_state->closeFailures.find(normalPath(m_document->path));
+        if (const auto failure = m_state->closeFailures.find(absolutePath(m_document->path));
             failure != m_state->closeFailures.end())
             throw failure->second;
         m_document->open = false;
@@ -273,8 +272,11 @@ private:
 
 } // namespace
 
-MemoryBinding::MemoryBinding()
-    : m_state(std::make_shared<State>()), m_global(std::make_unique<MemoryGlobal>(m_state)) {}
+MemoryBinding::MemoryBinding(NumericLocale numericLocale)
+    : m_state(std::make_shared<State>()), m_global(std::make_unique<MemoryGlobal>(m_state)),
+      m_numericLocale(std::move(numericLocale))
+{
+}
 
 MemoryBinding::~MemoryBinding() = default;
 
@@ -292,7 +294,7 @@ void MemoryBinding::createWorkbookFile(const std::string& path, WorkbookContent 
 
 std::optional<WorkbookContent> MemoryBinding::savedWorkbook(const std::string& path) const
 {
-    const auto found = m_state->saved.find(normalPath(path));
+    const auto found = m_state->saved.find(absolutePath(path));
     if (found == m_state->saved.end())
         return std::nullopt;
     return found->second;
@@ -314,9 +316,9 @@ bool MemoryBinding::lastInstanceVisible() const { return m_state->lastVisible; }
 bool MemoryBinding::lastInstanceDisplayAlerts() const { return m_state->lastAlerts; }
 
 void MemoryBinding::failStart(Error error) { m_state->startFailure = std::move(error); }
-void MemoryBinding::failOpen(const std::string& path, Error error) { m_state->openFailures.insert_or_assign(normalPath(path), std::move(error)); }
+void MemoryBinding::failOpen(const std::string& path, Error error) { m_state->openFailures.insert_or_assign(absolutePath(path), std::move(error)); }
 void MemoryBinding::failSave(Error error) { m_state->saveFailure = std::move(error); }
-void MemoryBinding::failClose(const std::string& path, Error error) { m_state->closeFailures.insert_or_assign(normalPath(path), std::move(error)); }
+void MemoryBinding::failClose(const std::string& path, Error error) { m_state->closeFailures.insert_or_assign(absolutePath(path), std::move(error)); }
 void MemoryBinding::failSetVisible(Error error) { m_state->visibleFailure = std::move(error); }
 
 std::shared_ptr<SpreadsheetApp> MemoryBinding::createInstance()
@@ -331,5 +333,7 @@ std::shared_ptr<SpreadsheetApp> MemoryBinding::createInstance()
 }
 
 GlobalEntryPoint& MemoryBinding::global() { return *m_global; }
+
+NumericLocale MemoryBinding::numericLocale() { return m_numericLocale; }
 
 } // namespace rm::mem

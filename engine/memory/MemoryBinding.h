@@ -27,9 +27,12 @@
 
 namespace rm::mem {
 
+struct MemoryState;
+
 class MemoryBinding : public SpreadsheetBinding {
 public:
-    MemoryBinding();
+    // Displayed texts are read as numbers in `numericLocale` (en_US by default).
+    explicit MemoryBinding(NumericLocale numericLocale = {});
     ~MemoryBinding() override;
     MemoryBinding(const MemoryBinding&) = delete;
     MemoryBinding& operator=(const MemoryBinding&) = delete;
@@ -66,12 +69,12 @@ public:
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
-
-    struct State;
+    NumericLocale numericLocale() override;
 
 private:
-    std::shared_ptr<State> m_state;
+    std::shared_ptr<MemoryState> m_state;
     std::unique_ptr<GlobalEntryPoint> m_global;
+    NumericLocale m_numericLocale;
 };
 
 } // namespace rm::mem

@@ -20,6 +20,7 @@ public:
     long usedRangeRowCount() override { return m_content.usedRowCount(); }
     long usedRangeColumnCount() override { return m_content.usedColumnCount(); }
     std::string cellText(int row, int column) override;
+    bool cellHasFormula(int row, int column) override { return m_content.hasFormula(row, column); }
     void setCellValue2(int row, int column, double value) override;
     void activate() override {}
     // A sheet without a workbook cannot be saved: OfficeCallFailed.

@@ -92,6 +92,7 @@ TEST_F(CommandLineTest, UnexpectedFailuresAreReportedNotCrashed)
     struct Broken : rm::SpreadsheetBinding {
         std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::bad_alloc(); }
         rm::GlobalEntryPoint& global() override { throw std::logic_error("unused"); }
+        rm::NumericLocale numericLocale() override { return {}; }
     } broken;
     const int code = rm::cli::runCommandLine({folder / "template.xls", folder / "o.xls", folder / "s1.xls"}, broken,
                                              nullptr, {out, err, false});
@@ -118,4 +119,52 @@ TEST_F(CommandLineTest, ProgressBarOnlyWhenAsked)
     run({folder / "template.xls", folder / "out2.xls", folder / "s1.xls"}, true);
     EXPECT_NE(err.str().find("100%"), std::string::npos);
     EXPECT_EQ(err.str().back(), '\n');
+}
+
+TEST_F(CommandLineTest, FindingsAreToldAndStrictRefusesToSave)
+{
+    // s3 repeats s1: a finding.
+    binding.createWorkbookFile(folder / "s3.xls", WorkbookContent(SheetContent().number(1, 1, 2)));
+    const std::vector<std::string> inputs{folder / "template.xls", folder / "out.xls", folder / "s1.xls",
+                                          folder / "s2.xls", folder / "s3.xls"};
+    const std::string finding = "与 " + (folder / "s1.xls") + " 内容相同：" + (folder / "s3.xls") + "\n";
+
+    std::vector<std::string> strict = inputs;
+    strict.insert(strict.begin(), "--strict");
+    EXPECT_EQ(run(strict), rm::cli::ExitFindings);
+    EXPECT_EQ(err.str(), finding + "因发现以上问题，合并结果没有保存。\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(binding.savedWorkbook(folder / "out.xls"));
+    EXPECT_TRUE(binding.openDocuments().empty());
+    EXPECT_EQ(finished, 0);
+
+    EXPECT_EQ(run(inputs), rm::cli::ExitSuccess);
+    EXPECT_EQ(err.str(), finding);
+    EXPECT_EQ(binding.savedWorkbook(folder / "out.xls")->active().numberAt(1, 1), 7);
+    EXPECT_EQ(finished, 1);
+}
+
+TEST_F(CommandLineTest, ReportListsEverySourcesContribution)
+{
+    binding.createWorkbookFile(folder / "t2.xls",
+                               WorkbookContent(SheetContent().text(1, 1, "?").text(1, 2, "x").text(2, 2, "?")));
+    binding.createWorkbookFile(folder / "a,\"b\".xls", WorkbookContent(SheetContent().number(1, 1, 0.1).number(2, 2, -3)));
+    const std::string report = folder / "report.csv";
+    EXPECT_EQ(run({"--report", report, folder / "t2.xls", folder / "out.xls", folder / "s1.xls", folder / "a,\"b\".xls"}),
+              0) << err.str();
+    EXPECT_EQ(readBytes(report), "\xEF\xBB\xBF单元格," + (folder / "s1.xls") + ",\"" + folder.path() +
+                                     "/a,\"\"b\"\".xls\",合计\r\n"
+                                     "A1,2,0.1,2.1\r\n"
+                                     "B2,,-3,-3\r\n");
+
+    // The report never replaces an input; a report without a name is a usage error.
+    const std::string source = readBytes(folder / "s1.xls");
+    EXPECT_EQ(run({"--report=" + (folder / "s1.xls"), folder / "t2.xls", folder / "o2.xls", folder / "s1.xls"}),
+              rm::cli::ExitUsage);
+    EXPECT_EQ(readBytes(folder / "s1.xls"), source);
+    EXPECT_EQ(run({folder / "t2.xls", folder / "o3.xls", folder / "s1.xls", "--report"}), rm::cli::ExitUsage);
+
+    EXPECT_EQ(run({"--report", folder / "missing/r.csv", folder / "t2.xls", folder / "o4.xls", folder / "s1.xls"}),
+              rm::cli::ExitMergeFailed);
+    EXPECT_NE(err.str().find("\n错误:1006\n无法写入报告文件："), std::string::npos) << err.str();
 }

@@ -16,7 +16,7 @@ using rm::mem::SheetContent;
 
 namespace {
 
-const rm::NumericLocale enUS = rm::builtInNumericLocale("en_US");
+const rm::NumericLocale enUS;
 
 using Sheets = std::vector<std::shared_ptr<rm::Worksheet>>;
 
@@ -269,6 +269,7 @@ public:
     long usedRangeRowCount() override { return m_rows; }
     long usedRangeColumnCount() override { return m_columns; }
     std::string cellText(int, int) override { return {}; }
+    bool cellHasFormula(int, int) override { return false; }
     void setCellValue2(int, int, double) override {}
     void activate() override {}
     void saveAs(const std::string&) override {}

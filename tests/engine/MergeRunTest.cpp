@@ -19,6 +19,18 @@ namespace Number = rm::ErrorNumber;
 
 namespace {
 
+// The stages a run reports, as "stage done/total".
+class RecordingStages : public rm::RunProgress {
+public:
+    void stageProgress(rm::MergeStage stage, long done, long total) override
+    {
+        static const char* const names[] = {"start", "target", "read", "sum", "save", "finish"};
+        calls.push_back(std::string(names[static_cast<int>(stage)]) + " " + std::to_string(done) + "/" +
+                        std::to_string(total));
+    }
+    std::vector<std::string> calls;
+};
+
 // A template with marks and a total, two sources, all as files in one folder.
 class MergeRunTest : public ::testing::Test {
 protected:
@@ -49,7 +61,7 @@ protected:
 
     std::shared_ptr<rm::SpreadsheetApp> run(const std::string& out, std::vector<std::string> sourceList)
     {
-        return rm::runMerge(binding, templatePath(), sourceList, out, progress);
+        return rm::runMerge(binding, templatePath(), sourceList, out, progress, {}, &stages);
     }
 
     int failingRun(const std::string& out, std::vector<std::string> sourceList)
@@ -85,6 +97,7 @@ protected:
     TempFolder folder;
     MemoryBinding binding;
     RecordingProgress progress;
+    RecordingStages stages;
     std::vector<std::string> inputsBefore;
 };
 
@@ -122,6 +135,24 @@ TEST_F(MergeRunTest, StepsInTheRunsOrder)
         "start", "visible 0", "open " + copy, "open-readonly " + source(1), "open-readonly " + source(2),
         "alerts 0", "activate " + copy, "zeros 0", "saveAs " + output(), "close " + source(1), "close " + source(2)};
     EXPECT_EQ(binding.events(), expected);
+}
+
+TEST_F(MergeRunTest, StagesAreReportedAsTheRunReachesThem)
+{
+    run(output(), sources());
+    const std::vector<std::string> expected = {"start 0/0", "start 1/1", "target 0/0", "read 0/2", "read 1/2",
+                                               "read 2/2",  "sum 0/0",   "save 0/0",   "finish 0/0"};
+    EXPECT_EQ(stages.calls, expected);
+
+    // A failing source ends the reports where the run stopped.
+    stages.calls.clear();
+    binding.failOpen(source(2), rm::Error(Number::DocumentLoadFailed, "locked"));
+    EXPECT_EQ(failingRun(folder / "other.xls", sources()), Number::DocumentLoadFailed);
+    ASSERT_FALSE(stages.calls.empty());
+    EXPECT_EQ(stages.calls.back(), "read 1/2");
+
+    // Without a listener the run is silent and the same.
+    EXPECT_NE(rm::runMerge(binding, templatePath(), {source(1)}, folder / "third.xls", progress), nullptr);
 }
 
 TEST_F(MergeRunTest, WorkingCopyIsHiddenWhileTheRunLasts)

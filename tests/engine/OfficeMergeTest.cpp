@@ -30,11 +30,21 @@ const char* kTemplate = R"json({"active": 1, "sheets": [
     "A5": "Total", "B5": {"formula": "SUM(B2:B4)", "format": "0.00"},
     "C2": "kept"}}]})json";
 
+// A filled copy of the template's layout.
 std::string sourceJson(const std::string& b2, const std::string& b3, const std::string& b4)
 {
-    return R"({"sheets": [{"name": "Data", "cells": {"A1": "Item", "B2": )" + b2 + R"(, "B3": )" + b3 +
-           R"(, "B4": )" + b4 + "}}]}";
+    return R"({"sheets": [{"name": "Data", "cells": {"A1": "Item", "B1": "Amount", "A2": "apples", "A3": "pears",
+      "A4": "plums", "A5": "Total", "C2": "kept", "B2": )" +
+           b2 + R"(, "B3": )" + b3 + R"(, "B4": )" + b4 + "}}]}";
 }
+
+// The layout with a row inserted above "apples": every amount sits one row lower.
+const char* kInsertedRow = R"json({"sheets": [{"name": "Data", "cells": {
+    "A1": "Item", "B1": "Amount", "A2": "fruit:",
+    "A3": "apples", "B3": 100, "C3": "kept",
+    "A4": "pears", "B4": 200,
+    "A5": "plums", "B5": 300,
+    "A6": "Total", "B6": {"formula": "SUM(B3:B5)"}}}]})json";
 
 // Finds hidden working copies while the summation runs.
 class WatchingProgress : public RecordingProgress {
@@ -203,6 +213,44 @@ TEST_F(OfficeMergeTest, CommandLineMerges)
     result = runCommand(cli + " --help");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("Usage"), std::string::npos);
+    EXPECT_EQ(inputs(), before);
+}
+
+TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
+{
+    makeXls(folder / "moved.xls", kInsertedRow);
+    const std::vector<std::string> list{folder / "s1.xls", folder / "moved.xls", folder / "s2.xls"};
+    std::vector<rm::LayoutFindings> asked;
+    rm::MergeChecks checks;
+    checks.confirmSave = [&](const rm::LayoutFindings& findings) {
+        asked.push_back(findings);
+        return false;
+    };
+    EXPECT_EQ(rm::runMerge(testOffice(), folder / "template.xls", list, folder / "declined.xls", progress, checks),
+              nullptr);
+    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_EQ(asked[0].size(), 1u);
+    EXPECT_EQ(rm::describeFinding(asked[0][0]),
+              "版式与模板不同：" + (folder / "moved.xls") +
+                  "（5 处标签不同：A2 模板“apples”，此文件“fruit:”；C2 模板“kept”，此文件为空；"
+                  "A3 模板“pears”，此文件“apples”；…）");
+    EXPECT_FALSE(std::filesystem::exists(folder / "declined.xls"));
+    EXPECT_TRUE(hiddenCopies(R"(\.declined[0-9]{4}\.xls)").empty());
+    EXPECT_TRUE(hiddenCopies(R"(\.~lock\..*)").empty());
+
+    // The same office merges again; saved when the answer is yes.
+    checks.confirmSave = [&](const rm::LayoutFindings&) { return true; };
+    ASSERT_TRUE(rm::runMerge(testOffice(), folder / "template.xls", list, folder / "kept.xls", progress, checks));
+    EXPECT_EQ(readXls(folder / "kept.xls").cell("Report!B2"), "n:3.5");   // 1.5 + nothing + 2
+    EXPECT_EQ(readXls(folder / "kept.xls").cell("Report!B3"), "n:110.0"); // 10 + 100 + words
+
+    const std::string cli = shellQuote(RM_CLI);
+    CommandResult result = runCommand(cli + " --strict " + shellQuote(folder / "template.xls") + " " +
+                                      shellQuote(folder / "strict.xls") + " " + shellQuote(folder / "s1.xls") + " " +
+                                      shellQuote(folder / "moved.xls"));
+    EXPECT_EQ(result.exitCode, 4);
+    EXPECT_EQ(result.err, rm::describeFinding(asked[0][0]) + "\n因发现以上问题，合并结果没有保存。\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "strict.xls"));
     EXPECT_EQ(inputs(), before);
 }
 

@@ -10,6 +10,7 @@
 #include "support/ZipWriter.h"
 
 #include "TempFolder.h"
+#include "engine/libreoffice/BindingTestAccess.h"
 #include "XlsFiles.h"
 
 #include "app/cli/CommandLineMerge.h"
@@ -77,7 +78,7 @@ TEST_F(Inputs, aSourceRemovedOrReplacedByAFolderAfterTheCheck)
 TEST_F(Inputs, unreadableSourcesEndTheMergeWithTheirOwnError)
 {
     {
-        lo::test::WorkbookMaker maker(*sharedOffice().session());
+        lo::test::WorkbookMaker maker(*lo::BindingTestAccess::session(sharedOffice()));
         maker.number(0, 2, 2, 5);
         maker.save(folder / "secret.xls", "geheim");
     }

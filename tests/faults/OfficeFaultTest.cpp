@@ -121,8 +121,9 @@ protected:
             return;
         }
         EXPECT_EQ(outcome.number, Number::OfficeConnectionLost) << outcome.description;
-        if (delayMs == 0)
+        if (delayMs == 0) {
             EXPECT_FALSE(std::filesystem::exists(folder / "out.xls"));
+        }
     }
 
     TempFolder folder;

@@ -45,8 +45,9 @@ TEST_F(DisplayedText, showsFormattedNumbersErrorsAndTextsInEveryFormat)
         auto sheet = open(extension);
         EXPECT_EQ(sheet->cells(1, 1).text(), "1.24");
         EXPECT_EQ(sheet->cells(2, 1).text(), "#DIV/0!");
-        if (std::string(extension) != ".xls")   // .xls cannot keep an unknown function: it shows #N/A
+        if (std::string(extension) != ".xls") {   // .xls cannot keep an unknown function: it shows #N/A
             EXPECT_EQ(sheet->cells(3, 1).text(), "#NAME?");
+        }
         EXPECT_EQ(sheet->cells(4, 1).text(), " (1,234.50)");
         EXPECT_EQ(sheet->cells(5, 1).text(), "12.34%");
         EXPECT_EQ(sheet->cells(6, 1).text(), "  text with blanks  ");

@@ -18,7 +18,6 @@ namespace {
 TEST(CsvGrid, unquotesFieldsWithSeparatorsQuotesAndLineBreaks)
 {
     const CsvGrid grid("1.24\t\"a\tb\"\t\"say \"\"hi\"\"\"\n\"two\nlines\"\t\t\"  x  \"\n", '\t');
-    EXPECT_EQ(grid.rowCount(), 2);
     EXPECT_EQ(grid.text(1, 1), "1.24");
     EXPECT_EQ(grid.text(1, 2), "a\tb");
     EXPECT_EQ(grid.text(1, 3), "say \"hi\"");

@@ -8,13 +8,13 @@
 
 namespace rm::ui::test {
 
-std::optional<QString> ScriptedFileDialogs::present(QWidget* owner, const FileDialogRequest& request)
+QStringList ScriptedFileDialogs::present(QWidget* owner, const FileDialogRequest& request)
 {
     requests.push_back(request);
     owners.push_back(owner);
     if (m_answers.empty())
-        return std::nullopt;
-    std::optional<QString> answer = m_answers.front();
+        return {};
+    QStringList answer = m_answers.front();
     m_answers.pop_front();
     return answer;
 }
@@ -24,6 +24,18 @@ void RecordingMessageBoxes::show(QWidget*, const QString& text, QMessageBox::Ico
     shown.push_back({text, icon});
     if (whileShown)
         whileShown(shown.back());
+}
+
+bool RecordingMessageBoxes::ask(QWidget*, const QString& text)
+{
+    questions.push_back(text);
+    if (whileAsked)
+        whileAsked(text);
+    if (m_answers.empty())
+        return false;
+    const bool answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
 }
 
 Form1Services TestDesktop::services()

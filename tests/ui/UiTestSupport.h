@@ -21,15 +21,17 @@ namespace rm::ui::test {
 // Answers file dialogs from a script and records how each was opened.
 class ScriptedFileDialogs : public FileDialogPresenter {
 public:
-    void confirmNext(const QString& path) { m_answers.push_back(path); }
-    void cancelNext() { m_answers.push_back(std::nullopt); }
-    std::optional<QString> present(QWidget* owner, const FileDialogRequest& request) override;
+    void confirmNext(const QString& path) { m_answers.push_back(QStringList{path}); }
+    // Several files chosen at once, in this order.
+    void confirmNext(const QStringList& paths) { m_answers.push_back(paths); }
+    void cancelNext() { m_answers.push_back(QStringList()); }
+    QStringList present(QWidget* owner, const FileDialogRequest& request) override;
 
     std::vector<FileDialogRequest> requests;
     std::vector<QWidget*> owners;
 
 private:
-    std::deque<std::optional<QString>> m_answers;
+    std::deque<QStringList> m_answers;
 };
 
 struct ShownMessage {
@@ -38,11 +40,21 @@ struct ShownMessage {
 };
 
 // Records every message and answers OK at once; can run a check while a message is up.
+// Questions are recorded apart and answered as set beforehand, else with the
+// default button (No).
 class RecordingMessageBoxes : public MessageBoxes {
 public:
     void show(QWidget* owner, const QString& text, QMessageBox::Icon icon) override;
+    bool ask(QWidget* owner, const QString& text) override;
+    void setNextAnswer(bool yes) { m_answers.push_back(yes); }
+
     std::vector<ShownMessage> shown;
     std::function<void(const ShownMessage&)> whileShown;
+    std::vector<QString> questions;
+    std::function<void(const QString&)> whileAsked;
+
+private:
+    std::deque<bool> m_answers;
 };
 
 struct FolderRequest {

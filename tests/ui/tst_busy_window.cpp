@@ -14,8 +14,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <thread>
+#include <vector>
 
 using namespace rm::ui;
 
@@ -71,7 +77,7 @@ private slots:
         QCOMPARE(progress.value(), 0.25f);
     }
 
-    void shows_the_value_between_minimum_and_maximum()
+    void alone_the_summation_fills_the_bar_which_never_goes_back()
     {
         QProgressBar bar;
         ProgressBarAdaptor progress(&bar);
@@ -80,33 +86,74 @@ private slots:
         progress.setMinimum(0.0f);
         progress.setValue(1.0f);
         QCOMPARE(bar.value(), ProgressBarAdaptor::barSteps / 4);
-        progress.setValue(4.0f);
-        QCOMPARE(bar.value(), bar.maximum());
+        progress.setValue(-3.0f);
+        progress.setValue(std::numeric_limits<float>::quiet_NaN());
+        progress.setMaximum(std::numeric_limits<float>::infinity());
+        QCOMPARE(bar.value(), ProgressBarAdaptor::barSteps / 4);
+        QVERIFY(std::isnan(progress.value()));
+        progress.setMaximum(4.0f);
         progress.setValue(9.0f);                      // past the maximum: full, not beyond
         QCOMPARE(bar.value(), bar.maximum());
-        progress.setValue(-3.0f);
-        QCOMPARE(bar.value(), 0);
-        progress.setValue(std::numeric_limits<float>::quiet_NaN());
-        QCOMPARE(bar.value(), 0);
-        progress.setMaximum(0.0f);                    // an empty range shows empty
-        progress.setValue(0.0f);
-        QCOMPARE(bar.value(), 0);
-        progress.setMaximum(std::numeric_limits<float>::infinity());
-        progress.setValue(1.0f);
-        QCOMPARE(bar.value(), 0);
     }
 
-    void lets_the_window_repaint_only_while_busy()
+    void a_run_from_another_thread_moves_the_bar_forward_on_its_own_thread()
     {
         QProgressBar bar;
         ProgressBarAdaptor progress(&bar);
-        EventCounter counter;
-        QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
-        progress.setValue(1.0f);
-        QCOMPARE(counter.received, 0);                // idle: never yields
-        progress.setRepaintWhileBusy(true);
-        progress.setValue(2.0f);                      // the first update while busy processes events
-        QCOMPARE(counter.received, 1);
+        progress.beginRun(3);
+        std::vector<int> seen;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout, [&] { seen.push_back(bar.value()); });
+        sampler.start(5);
+        std::atomic<bool> done{false};
+        std::thread run([&] {
+            using rm::MergeStage;
+            const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
+            progress.stageProgress(MergeStage::StartingOffice, 0, 0);
+            pause();
+            progress.stageProgress(MergeStage::StartingOffice, 1, 1);
+            progress.stageProgress(MergeStage::OpeningTarget, 0, 0);
+            for (long i = 0; i <= 3; ++i) {
+                progress.stageProgress(MergeStage::ReadingSources, i, 3);
+                pause();
+            }
+            progress.stageProgress(MergeStage::Summing, 0, 0);
+            progress.setMaximum(6.0f);
+            progress.setMinimum(0.0f);
+            progress.setValue(0.0f);
+            for (int cell = 0; cell < 6; ++cell) {
+                progress.setValue(progress.value() + 1.0f);
+                pause();
+            }
+            progress.stageProgress(MergeStage::Saving, 0, 0);
+            pause();
+            progress.stageProgress(MergeStage::Finishing, 0, 0);
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), 20000);
+        run.join();
+        QTest::qWait(100);
+        sampler.stop();
+        QCOMPARE(progress.maximum(), 6.0f);           // the summation's values as written
+        QCOMPARE(progress.value(), 6.0f);
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+        QVERIFY(std::set<int>(seen.begin(), seen.end()).size() > 10);
+        QVERIFY(bar.value() > 0 && bar.value() < bar.maximum());
+        progress.endRun(true);
+        QCOMPARE(bar.value(), bar.maximum());
+    }
+
+    void a_failed_run_leaves_the_bar_where_it_stood()
+    {
+        QProgressBar bar;
+        ProgressBarAdaptor progress(&bar);
+        progress.beginRun(2);
+        progress.stageProgress(rm::MergeStage::ReadingSources, 1, 2);
+        const int reached = bar.value();
+        QVERIFY(reached > 0);
+        progress.endRun(false);
+        QTest::qWait(100);
+        QCOMPARE(bar.value(), reached);
     }
 
     // --- InputBlocker --------------------------------------------------------
@@ -116,18 +163,25 @@ private slots:
         auto* button = new QPushButton(QStringLiteral("x"), &window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* help = new QPushButton(QStringLiteral("help"), &window);
+        help->move(0, 40);
         QSignalSpy clicks(button, &QPushButton::clicked);
+        QSignalSpy helpClicks(help, &QPushButton::clicked);
         EventCounter counter;
         {
-            InputBlocker blocker;
+            InputBlocker blocker({help});
             QTest::mouseClick(button, Qt::LeftButton);
             button->setFocus();
             QTest::keyClick(button, Qt::Key_Space);
+            QTest::mouseClick(help, Qt::LeftButton);
+            help->setFocus();
+            QTest::keyClick(help, Qt::Key_Space);
             QVERIFY(!window.close());
             QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
             QCoreApplication::processEvents();
         }
         QCOMPARE(clicks.count(), 0);
+        QCOMPARE(helpClicks.count(), 2);
         QVERIFY(window.isVisible());
         QCOMPARE(counter.received, 1);
         QTest::mouseClick(button, Qt::LeftButton);

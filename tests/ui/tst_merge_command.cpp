@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <stdexcept>
@@ -40,6 +41,7 @@ public:
         return m_inner.createInstance();
     }
     rm::GlobalEntryPoint& global() override { return m_inner.global(); }
+    rm::NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     rm::SpreadsheetBinding& m_inner;
@@ -49,6 +51,7 @@ class ThrowingBinding : public rm::SpreadsheetBinding {
 public:
     std::shared_ptr<rm::SpreadsheetApp> createInstance() override { throw std::runtime_error("boom"); }
     rm::GlobalEntryPoint& global() override { throw std::runtime_error("no global"); }
+    rm::NumericLocale numericLocale() override { return {}; }
 };
 
 bool isLocked(Form1& form)
@@ -83,8 +86,10 @@ class MergeCommandTest : public QObject {
     void createTemplateAndSources()
     {
         m_binding->createWorkbookFile(path("t.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "?").text(1, 2, "合计")));
-        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5)));
-        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7)));
+        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5).text(1, 2, "合计")));
+        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7).text(1, 2, "合计")));
+        // Another layout: its label cell reads differently.
+        m_binding->createWorkbookFile(path("moved.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 4).text(1, 2, "项目")));
     }
 
     std::unique_ptr<Form1> readyForm(rm::SpreadsheetBinding& binding)
@@ -204,7 +209,9 @@ private slots:
         const FileDialogRequest& request = m_desktop->dialogs->requests.at(0);
         QCOMPARE(request.mode, FileDialogRequest::Mode::Save);
         QCOMPARE(request.fileName, QStringLiteral("合并后报表-20260303-000001.xls"));
-        QCOMPARE(request.nameFilters, QStringList{"Excel File(.xls) (*.xls)"});
+        // The first line, the one the dialog opens with, has the dot.
+        QCOMPARE(request.nameFilters, (QStringList{"Excel File(.xls) (*.xls)",
+                                                   "所有表格文件 (*.xls *.xlsx *.ods) (*.xls *.xlsx *.ods)"}));
         QVERIFY(request.confirmOverwrite);
         QCOMPARE(form->cd1().flags(), 2u);
         QCOMPARE(storedTemplate().toString(), path("t.xls"));
@@ -309,34 +316,111 @@ private slots:
         QVERIFY(isLocked(*form));
     }
 
-    void the_window_takes_no_input_while_the_merge_runs()
+    // --- the check before saving ---------------------------------------------------
+    void findings_ask_first_and_no_saves_nothing_and_returns_to_idle()
+    {
+        auto form = readyForm(*m_binding);
+        form->addToList(path("moved.xls"));
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        bool inputReachedTheQuestion = false;
+        m_desktop->messages->whileAsked = [&](const QString&) {
+            // The question must take clicks although the window is locked.
+            QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
+            inputReachedTheQuestion = !m_desktop->openedUrls.empty() && isLocked(*form);
+        };
+        form->save_command_Click();   // no answer set: the default button, No
+
+        QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
+        QCOMPARE(m_desktop->messages->questions[0],
+                 QStringLiteral("合并前检查发现以下问题，相加的结果可能不对：\n版式与模板不同：") + path("moved.xls") +
+                     QStringLiteral("（1 处标签不同：B1 模板“合计”，此文件“项目”）\n\n仍然保存合并结果吗？"));
+        QVERIFY(inputReachedTheQuestion);
+        QVERIFY(m_desktop->messages->shown.empty());
+        QVERIFY(isIdle(*form));
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->progress().value(), 0.0f);
+        QCOMPARE(form->findChild<QListWidget*>("List1")->count(), 3);
+        QCOMPARE(m_desktop->exitRequests, 0);
+        QVERIFY(!m_binding->savedWorkbook(path("out.xls").toStdString()).has_value());
+        QVERIFY(m_binding->openDocuments().empty());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 4);   // t, s1, s2, moved
+
+        // Fix the list and merge again: no findings, no question.
+        form->findChild<QListWidget*>("List1")->setCurrentRow(2);
+        form->del_command_Click();
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
+        QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+        QCOMPARE(m_desktop->exitRequests, 1);
+    }
+
+    void findings_answered_yes_save_as_usual()
+    {
+        auto form = readyForm(*m_binding);
+        form->addToList(path("moved.xls"));
+        m_desktop->dialogs->confirmNext(path("out.xls"));
+        m_desktop->messages->setNextAnswer(true);
+        form->save_command_Click();
+        QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
+        QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+        QCOMPARE(m_desktop->exitRequests, 1);
+        auto saved = m_binding->savedWorkbook(path("out.xls").toStdString());
+        QVERIFY(saved.has_value());
+        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 1)), QStringLiteral("16"));
+    }
+
+    void the_window_lives_on_but_takes_only_help_and_the_link_while_the_merge_runs()
     {
         HookedBinding hooked(*m_binding);
         auto form = readyForm(hooked);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto* list = form->findChild<QListWidget*>("List1");
+        auto* link = form->findChild<QLabel*>("lblSite");
+        bool offTheWindowThread = false;
         bool lockedWhileRunning = false;
         bool closedWhileRunning = true;
+        int rowAfterClick = -1;
+        size_t urlsWhileRunning = 0;
+        QColor hoveredLink;
         hooked.onStart = [&] {
-            lockedWhileRunning = isLocked(*form);
-            QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
-            QTest::keyClick(form.get(), Qt::Key_Space);
-            QMouseEvent move(QEvent::MouseMove, QPointF(485, 27), form->mapToGlobal(QPointF(485, 27)), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(form->findChild<QLabel*>("lblSite"), &move);
-            closedWhileRunning = form->close();
+            offTheWindowThread = QThread::currentThread() != form->thread();
+            // The run waits here while the window's own thread takes the input.
+            QMetaObject::invokeMethod(
+                form.get(),
+                [&] {
+                    lockedWhileRunning = isLocked(*form);
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+                    rowAfterClick = list->currentRow();
+                    QTest::keyClick(form.get(), Qt::Key_Space);
+                    QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
+                    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), link->mapToGlobal(QPointF(5, 5)), Qt::NoButton,
+                                     Qt::NoButton, Qt::NoModifier);
+                    QApplication::sendEvent(link, &move);
+                    hoveredLink = link->palette().color(QPalette::WindowText);
+                    QTest::mouseClick(link, Qt::LeftButton);
+                    urlsWhileRunning = m_desktop->openedUrls.size();
+                    closedWhileRunning = form->close();
+                    QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+                    QCoreApplication::processEvents();
+                },
+                Qt::BlockingQueuedConnection);
         };
         m_desktop->dialogs->confirmNext(path("out.xls"));
         form->save_command_Click();
+        QVERIFY(offTheWindowThread);
         QVERIFY(lockedWhileRunning);
+        QCOMPARE(rowAfterClick, 1);
         QVERIFY(!closedWhileRunning);
-        QVERIFY(m_desktop->openedUrls.empty());
-        QCOMPARE(form->findChild<QLabel*>("lblSite")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(urlsWhileRunning, size_t(2));
+        QCOMPARE(hoveredLink, QColor(255, 0, 0));
         QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
+        QCOMPARE(m_desktop->exitRequests, 1);
 
-        // Afterwards input reaches the window again.
+        // Afterwards input reaches the whole window again.
         form->show();
-        QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
-        QCOMPARE(m_desktop->openedUrls.size(), size_t(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(list->currentRow(), 0);
     }
 };
 

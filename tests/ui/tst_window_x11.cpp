@@ -1,7 +1,9 @@
 // The real window on a real (virtual) X server: mapped, the right size,
-// Chinese glyphs available, and a screenshot left in the build folder.
+// Chinese glyphs available, and a screenshot left in the build folder; and
+// alive while a long merge runs (pings, repaints, close refused, help works).
 
 #include "UiTestSupport.h"
+#include "X11Probe.h"
 #include "XvfbServer.h"
 
 #include "engine/memory/MemoryBinding.h"
@@ -12,16 +14,77 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <set>
+#include <thread>
 
 using namespace rm::ui;
 using namespace rm::ui::test;
+
+namespace {
+
+// The in-memory spreadsheet, slow like an office: each source takes a while,
+// and the last one waits until `release` is set (bounded), so the run lasts
+// as long as the test needs it.
+class SlowBinding : public rm::SpreadsheetBinding, private rm::GlobalEntryPoint {
+public:
+    explicit SlowBinding(rm::SpreadsheetBinding& inner, int sources) : m_inner(inner), m_sources(sources) {}
+    std::function<void()> onFirstSource;
+    std::atomic<bool> release{false};
+
+    std::shared_ptr<rm::SpreadsheetApp> createInstance() override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return m_inner.createInstance();
+    }
+    rm::GlobalEntryPoint& global() override { return *this; }
+    rm::NumericLocale numericLocale() override { return m_inner.numericLocale(); }
+
+private:
+    std::shared_ptr<rm::Workbook> openWorkbook(const std::string& path) override
+    {
+        if (m_opened++ == 0 && onFirstSource)
+            onFirstSource();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        if (m_opened == m_sources)
+            for (int i = 0; i < 600 && !release; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return m_inner.global().openWorkbook(path);
+    }
+
+    rm::SpreadsheetBinding& m_inner;
+    int m_sources;
+    int m_opened = 0;
+};
+
+struct WhileRunning {
+    bool pingAdvertised = false;
+    double slowestPingMs = 0;
+    int pingsUnanswered = 0;
+    bool viewableAfterCloseRequest = false;
+    std::set<unsigned long long> barImages;
+};
+
+} // namespace
 
 class WindowOnX11Test : public QObject {
     Q_OBJECT
@@ -41,6 +104,20 @@ class WindowOnX11Test : public QObject {
     {
         const QRegularExpression pattern(QStringLiteral("%1:\\s+(-?\\d+)").arg(QRegularExpression::escape(name)));
         return pattern.match(info).captured(1).toInt();
+    }
+
+    // Answers the next modal message box once it is mapped, recording its text.
+    static void answerBox(QStringList& texts, std::function<void(QMessageBox*)> answer)
+    {
+        QTimer::singleShot(20, [&texts, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) {
+                answerBox(texts, answer);
+                return;
+            }
+            texts << box->text();
+            answer(box);
+        });
     }
 
     static bool holdsColour(const QImage& image, const QRect& area, Qt::GlobalColor wanted)
@@ -64,6 +141,60 @@ private slots:
     }
     void cleanupTestCase() { delete m_settings; }
 
+    // The real question box on X: Enter keeps the default (do not save), and
+    // the window is usable again; a click on Yes saves.
+    void the_question_before_saving_is_answered_both_ways()
+    {
+        using rm::mem::SheetContent;
+        using rm::mem::WorkbookContent;
+        QTemporaryDir dir;
+        const auto file = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+        m_binding.createWorkbookFile(file("模板.xls").toStdString(),
+                                     WorkbookContent(SheetContent().text(1, 1, "销售").text(1, 2, "?")));
+        m_binding.createWorkbookFile(file("一分部.xls").toStdString(),
+                                     WorkbookContent(SheetContent().text(1, 1, "销售").number(1, 2, 5)));
+        m_binding.createWorkbookFile(file("二分部.xls").toStdString(),
+                                     WorkbookContent(SheetContent().text(1, 1, "其中：").number(1, 2, 7)));
+
+        TestDesktop desktop;
+        Form1Services services = desktop.services();
+        services.messageBoxes = std::make_shared<QtMessageBoxes>();
+        Form1 form(m_binding, services);
+        form.findChild<QLineEdit*>("tplpath_text")->setText(file("模板.xls"));
+        form.addToList(file("一分部.xls"));
+        form.addToList(file("二分部.xls"));
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QStringList texts;
+        bool defaultIsNo = false;
+        desktop.dialogs->confirmNext(dir.filePath("out.xls"));
+        answerBox(texts, [&](QMessageBox* box) {
+            defaultIsNo = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        form.save_command_Click();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].contains(QStringLiteral("版式与模板不同：") + file("二分部.xls")), qPrintable(texts[0]));
+        QVERIFY(texts[0].endsWith(QStringLiteral("仍然保存合并结果吗？")));
+        QVERIFY(defaultIsNo);
+        QVERIFY(form.findChild<QPushButton*>("save_command")->isEnabled());
+        QVERIFY(!form.findChild<QLabel*>("Label3")->isVisible());
+        QVERIFY(!m_binding.savedWorkbook(dir.filePath("out.xls").toStdString()));
+        QCOMPARE(desktop.exitRequests, 0);
+
+        desktop.dialogs->confirmNext(dir.filePath("out.xls"));
+        answerBox(texts, [&](QMessageBox* box) {
+            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+            answerBox(texts, [](QMessageBox* done) { QTest::keyClick(done, Qt::Key_Return); });
+        });
+        form.save_command_Click();
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts[2], QStringLiteral("报表合并完成。"));
+        QCOMPARE(m_binding.savedWorkbook(dir.filePath("out.xls").toStdString())->active().numberAt(1, 2), 12);
+        QCOMPARE(desktop.exitRequests, 1);
+    }
+
     void the_window_is_mapped_centred_with_its_size()
     {
         TestDesktop desktop;
@@ -71,6 +202,8 @@ private slots:
         form.findChild<QLineEdit*>("tplpath_text")->setText(QStringLiteral("/home/用户/报表/模板.xls"));
         form.addToList(QStringLiteral("/home/用户/报表/一月.xls"));
         form.addToList(QStringLiteral("/home/用户/报表/二月.xls"));
+        // Elided in the middle: the file name stays visible.
+        form.addToList(QStringLiteral("/home/用户/报表/二〇二六年/各分部按月上报的原始报表/第一季度/已经审核通过/三月/三分部.xlsx"));
         form.showCentred();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.repaint();
@@ -108,7 +241,85 @@ private slots:
         QVERIFY(holdsColour(window, QRect(10, 0, 141, 47), Qt::red));
         QVERIFY(holdsColour(window, QRect(12, 0, 141, 49), Qt::white));   // the shadow
         QVERIFY(holdsColour(window, QRect(478, 22, 89, 15), Qt::blue));
+        // The host name ends inside the window: nothing of it reaches the last column.
+        QVERIFY(!holdsColour(window, QRect(566, 22, 1, 15), Qt::blue));
         QVERIFY(!holdsColour(window, QRect(160, 0, 40, 30), Qt::red));
+    }
+
+    void the_window_lives_on_while_a_long_merge_runs()
+    {
+        const int sourceCount = 12;
+        QTemporaryDir dir;
+        const auto file = [&](const QString& name) { return dir.filePath(name).toStdString(); };
+        m_binding.createWorkbookFile(file("t.xls"), rm::mem::WorkbookContent(rm::mem::SheetContent().text(1, 1, "?")));
+        SlowBinding slow(m_binding, sourceCount);
+        TestDesktop desktop;
+        Form1 form(slow, desktop.services());
+        form.findChild<QLineEdit*>("tplpath_text")->setText(dir.filePath("t.xls"));
+        for (int i = 0; i < sourceCount; ++i) {
+            m_binding.createWorkbookFile(file(QStringLiteral("s%1.xls").arg(i)),
+                                         rm::mem::WorkbookContent(rm::mem::SheetContent().number(1, 1, i)));
+            form.addToList(dir.filePath(QStringLiteral("s%1.xls").arg(i)));
+        }
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        const unsigned long window = form.winId();
+        auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+        const QRect barArea = bar->geometry();
+        const QPoint help = form.findChild<QPushButton*>("help_command")->geometry().center();
+        const std::string display = std::getenv("DISPLAY");
+
+        // As a window manager would, from a connection of its own, while the run lasts.
+        WhileRunning seen;
+        std::thread desktopSide;
+        slow.onFirstSource = [&] {
+            desktopSide = std::thread([&] {
+                X11Probe probe(display);
+                seen.pingAdvertised = probe.advertisesPing(window);
+                for (int i = 0; i < 8; ++i) {
+                    const double ms = probe.ping(window, 5000);
+                    if (ms < 0)
+                        ++seen.pingsUnanswered;
+                    seen.slowestPingMs = std::max(seen.slowestPingMs, ms);
+                    seen.barImages.insert(probe.pixelDigest(window, barArea.x(), barArea.y(), barArea.width(),
+                                                            barArea.height()));
+                    if (i == 3) {
+                        probe.requestClose(window);
+                        std::system(QStringLiteral("xdotool mousemove --window %1 %2 %3 click 1")
+                                        .arg(window).arg(help.x()).arg(help.y()).toLocal8Bit().constData());
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                }
+                seen.viewableAfterCloseRequest = probe.isViewable(window);
+                slow.release = true;
+            });
+        };
+        std::vector<int> barValues;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, [&] { barValues.push_back(bar->value()); });
+        sampler.start(10);
+        desktop.dialogs->confirmNext(dir.filePath("out.xls"));
+        form.save_command_Click();
+        sampler.stop();
+        if (desktopSide.joinable())
+            desktopSide.join();
+
+        std::printf("while merging: slowest ping %.1f ms, %zu bar images, %zu bar samples\n", seen.slowestPingMs,
+                    seen.barImages.size(), barValues.size());
+        QVERIFY(seen.pingAdvertised);
+        QCOMPARE(seen.pingsUnanswered, 0);
+        QVERIFY2(seen.slowestPingMs < 1000, qPrintable(QString::number(seen.slowestPingMs)));
+        QVERIFY(seen.viewableAfterCloseRequest);
+        QVERIFY2(seen.barImages.size() >= 3, "the bar was not repainted during the run");
+        QVERIFY(std::is_sorted(barValues.begin(), barValues.end()));
+        QVERIFY(std::set<int>(barValues.begin(), barValues.end()).size() >= 10);
+        QCOMPARE(desktop.openedUrls.size(), size_t(1));
+        QVERIFY(desktop.openedUrls[0].toLocalFile().endsWith(QStringLiteral("help.chm")));
+        QCOMPARE(desktop.messages->shown.size(), size_t(1));
+        QCOMPARE(desktop.messages->shown[0].text, QStringLiteral("报表合并完成。"));
+        QCOMPARE(desktop.exitRequests, 1);
+        QCOMPARE(bar->value(), bar->maximum());
     }
 };
 

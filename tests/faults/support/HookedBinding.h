@@ -24,6 +24,7 @@ public:
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     class Global;

@@ -38,8 +38,8 @@ void makeTemplate(const std::string& path)
 
 void makeSource(const std::string& path, double b2, double b3)
 {
-    makeXls(path, R"({"sheets": [{"name": "Data", "cells": {"A1": "Item", "B2": )" + number(b2) +
-                      R"(, "B3": )" + number(b3) + "}}]}");
+    makeXls(path, R"({"sheets": [{"name": "Data", "cells": {"A1": "Item", "A2": "north", "A3": "south",
+        "A4": "Total", "B2": )" + number(b2) + R"(, "B3": )" + number(b3) + "}}]}");
 }
 
 Outcome mergeWith(SpreadsheetBinding& binding, const std::string& templatePath,

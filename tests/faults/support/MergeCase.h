@@ -15,7 +15,7 @@ namespace rm::faults {
 
 // Template "Report" (active): A1 label, B2 and B3 marked, B4 = B2 + B3.
 void makeTemplate(const std::string& path);
-// A source whose B2 and B3 hold these numbers.
+// A filled copy of the template whose B2 and B3 hold these numbers.
 void makeSource(const std::string& path, double b2, double b3);
 
 // Outcome::number of a failure that was no rm::Error.

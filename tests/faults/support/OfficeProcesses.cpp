@@ -15,7 +15,11 @@ namespace {
 std::string readProcFile(const std::string& pid, const char* name)
 {
     std::ifstream in("/proc/" + pid + "/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return {};   // the process ended while being read
+    }
 }
 
 bool isZombie(const std::string& pid)

@@ -2,6 +2,7 @@
 
 #include "ProcessProbe.h"
 
+#include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/OfficeSession.h"
 
 #include <cstdlib>
@@ -23,7 +24,7 @@ void OfficeEnvironment::SetUp()
     OfficeOptions options;
     options.localeName = "en_US";
     s_binding = std::make_unique<LibreOfficeBinding>(options);
-    s_binding->session();
+    BindingTestAccess::session(*s_binding);
 }
 
 void OfficeEnvironment::TearDown()
@@ -45,7 +46,7 @@ LibreOfficeBinding& OfficeEnvironment::binding()
 
 OfficeSession& OfficeEnvironment::session()
 {
-    return *s_binding->session();
+    return *BindingTestAccess::session(*s_binding);
 }
 
 const std::string& OfficeEnvironment::root()

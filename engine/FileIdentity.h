@@ -4,7 +4,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace rm::lo {
+namespace rm {
 
 // Which file a path names, whatever its spelling (links, "..", double slashes).
 struct FileIdentity {
@@ -16,4 +16,8 @@ struct FileIdentity {
 // nullopt when nothing exists at `path`.
 std::optional<FileIdentity> identityOf(const std::string& path);
 
-} // namespace rm::lo
+// Both paths name one file: the same identity when both exist, otherwise
+// the same absolute path.
+bool sameFile(const std::string& a, const std::string& b);
+
+} // namespace rm

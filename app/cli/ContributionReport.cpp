@@ -1,0 +1,63 @@
+#include "app/cli/ContributionReport.h"
+
+#include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
+#include "engine/LayoutFindings.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+
+namespace rm::cli {
+
+namespace {
+
+std::string csvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// The shortest text that reads back as the same double; empty for NaN (nothing added).
+std::string numberField(double value)
+{
+    if (std::isnan(value))
+        return {};
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace
+
+std::string contributionCsv(const std::vector<std::string>& sourcePaths, const ContributionTable& table)
+{
+    std::string csv = "\xEF\xBB\xBF单元格";
+    for (const auto& path : sourcePaths)
+        csv += "," + csvField(path);
+    csv += ",合计\r\n";
+    for (const auto& cell : table) {
+        csv += cellAddress(cell.row, cell.column);
+        for (const double value : cell.bySource)
+            csv += "," + numberField(value);
+        csv += "," + numberField(cell.sum) + "\r\n";
+    }
+    return csv;
+}
+
+void writeContributionReport(const std::string& path, const std::vector<std::string>& sourcePaths,
+                             const ContributionTable& table)
+{
+    const std::string csv = contributionCsv(sourcePaths, table);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+    file.close();
+    if (!file)
+        throw Error(ErrorNumber::ReportWriteFailed, "无法写入报告文件：" + path);
+}
+
+} // namespace rm::cli

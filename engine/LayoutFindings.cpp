@@ -1,0 +1,72 @@
+#include "engine/LayoutFindings.h"
+
+namespace rm {
+
+namespace {
+
+std::string quoted(const std::string& text)
+{
+    return "“" + text + "”";
+}
+
+std::string describeDifference(const LabelDifference& difference)
+{
+    return cellAddress(difference.row, difference.column) + " 模板" + quoted(difference.templateText) + "，此文件" +
+           (difference.sourceText.empty() ? std::string("为空") : quoted(difference.sourceText));
+}
+
+std::string describeLayout(const LayoutFinding& finding)
+{
+    std::string text = "版式与模板不同：" + finding.sourcePath + "（" + std::to_string(finding.differingLabels) +
+                       " 处标签不同：";
+    for (std::size_t i = 0; i < finding.firstDifferences.size(); ++i)
+        text += (i ? "；" : "") + describeDifference(finding.firstDifferences[i]);
+    if (finding.differingLabels > static_cast<long>(finding.firstDifferences.size()))
+        text += "；…";
+    return text + "）";
+}
+
+} // namespace
+
+std::string cellAddress(int row, int column)
+{
+    std::string letters;
+    for (int n = column; n > 0; n = (n - 1) / 26)
+        letters.insert(letters.begin(), char('A' + (n - 1) % 26));
+    return letters + std::to_string(row);
+}
+
+std::string describeFinding(const LayoutFinding& finding)
+{
+    switch (finding.kind) {
+    case LayoutFinding::Kind::LayoutDiffers:
+        return describeLayout(finding);
+    case LayoutFinding::Kind::SameContent:
+        return "与 " + finding.otherPath + " 内容相同：" + finding.sourcePath;
+    case LayoutFinding::Kind::NothingToAdd:
+        return "没有可相加的数字：" + finding.sourcePath;
+    }
+    return {};
+}
+
+std::string findingsListing(const LayoutFindings& findings, std::size_t limit)
+{
+    std::string text;
+    for (std::size_t i = 0; i < findings.size() && i < limit; ++i)
+        text += (i ? "\n" : "") + describeFinding(findings[i]);
+    if (findings.size() > limit)
+        text += "\n…等 " + std::to_string(findings.size()) + " 项";
+    return text;
+}
+
+std::string saveAnywayQuestion(const LayoutFindings& findings)
+{
+    return "合并前检查发现以下问题，相加的结果可能不对：\n" + findingsListing(findings) + "\n\n仍然保存合并结果吗？";
+}
+
+std::string notSavedBecauseOfFindings()
+{
+    return "因发现以上问题，合并结果没有保存。";
+}
+
+} // namespace rm

@@ -1,0 +1,57 @@
+#pragma once
+
+// What the check before saving found about the sources, and its words.
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace rm {
+
+struct LabelDifference {
+    int row = 0;
+    int column = 0;
+    std::string templateText;
+    std::string sourceText;
+};
+
+struct LayoutFinding {
+    enum class Kind {
+        LayoutDiffers,   // a label of the template reads differently in the source
+        SameContent,     // the source shows exactly what an earlier source shows
+        NothingToAdd,    // no number at any marked cell
+    };
+    LayoutFinding() = default;
+    LayoutFinding(Kind k, int index, std::string path) : kind(k), sourceIndex(index), sourcePath(std::move(path)) {}
+
+    Kind kind = Kind::LayoutDiffers;
+    int sourceIndex = 0;
+    std::string sourcePath;
+    // LayoutDiffers: how many label cells differ, and the first few in scan order.
+    long differingLabels = 0;
+    std::vector<LabelDifference> firstDifferences;
+    // SameContent: the earlier source with the same texts.
+    int otherIndex = 0;
+    std::string otherPath;
+};
+
+// In list order of the sources; a source may have more than one.
+using LayoutFindings = std::vector<LayoutFinding>;
+
+// "A1", "B7", "AA10".
+std::string cellAddress(int row, int column);
+
+// One finding in one line, e.g. "没有可相加的数字：/data/a.xls".
+std::string describeFinding(const LayoutFinding& finding);
+
+// The first `limit` findings, one per line, then "…等 N 项" (N: all of them) when there are more.
+std::string findingsListing(const LayoutFindings& findings, std::size_t limit = 20);
+
+// The window's question before saving: the listing and whether to save anyway.
+std::string saveAnywayQuestion(const LayoutFindings& findings);
+
+// What the command line says when --strict refuses to save.
+std::string notSavedBecauseOfFindings();
+
+} // namespace rm

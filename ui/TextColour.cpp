@@ -1,0 +1,15 @@
+#include "ui/TextColour.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace rm::ui {
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+} // namespace rm::ui
