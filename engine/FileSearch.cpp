@@ -1,6 +1,7 @@
 #include "engine/FileSearch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -62,6 +63,12 @@ bool isHiddenName(const std::string& name)
 bool isOrdinaryFile(const std::string& path)
 {
     return !isHiddenName(fileNameOf(path)) && isRegularFile(path);
+}
+
+bool isPathTooLong(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) != 0 && errno == ENAMETOOLONG;
 }
 
 std::vector<std::string> listWorkbookNames(const std::string& folder)

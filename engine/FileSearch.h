@@ -17,6 +17,11 @@ bool isHiddenName(const std::string& name);
 // name does not start with "." nor with "~$" (an office owner/lock file).
 bool isOrdinaryFile(const std::string& path);
 
+// True when the system cannot handle the path at all (ENAMETOOLONG: the whole
+// path is 4,096 bytes or more, or one of its names passes 255 bytes), so that
+// "not found" would be the wrong thing to say about it.
+bool isPathTooLong(const std::string& path);
+
 // Names (not paths) of the ordinary files in `folder` whose names end in
 // ".xls", ".xlsx" or ".ods", compared case-insensitively; sorted by name,
 // case-insensitively.

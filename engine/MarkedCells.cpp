@@ -92,6 +92,8 @@ void sumMarkedCells(Worksheet& targetSheet,
 
     if (rowCount < 1 || columnCount < 1)
         return;
+    for (const auto& source : sourceSheets)
+        source->limitReadsTo(rowCount, columnCount);
     const NumericReader numbers(locale);
     for (std::int16_t row = 1;; row = incrementInt16(row)) {
         scanRow(targetSheet, row, columnCount, sourceSheets, progress, numbers, contributions);

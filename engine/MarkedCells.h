@@ -30,6 +30,7 @@ bool isMarkedText(const std::string& utf8);
 // Scans rows 1..UsedRange.Rows.Count and columns 1..UsedRange.Columns.Count
 // from the sheet's first cell, row by row. Each cell is judged on the text it
 // shows when the scan reaches it; the progress value grows by 1 per cell.
+// Sources are read within that rectangle only (Worksheet::limitReadsTo).
 // Numbers are read in `locale`, the one the texts were formatted in; with
 // `contributions`, every marked cell's summands are appended to it.
 void sumMarkedCells(Worksheet& targetSheet,

@@ -1,4 +1,5 @@
 #include "app/cli/CommandLineMerge.h"
+#include "app/cli/TerminationCleanup.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[])
 {
+    endOfficesOnTerminationSignals();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     rm::lo::LibreOfficeBinding office;
     const auto closeOutputAndOffice = [&office]() { office.shutdown(); };
