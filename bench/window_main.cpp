@@ -28,7 +28,7 @@ namespace {
 class ConfirmOutput : public rm::ui::FileDialogPresenter {
 public:
     explicit ConfirmOutput(QString path) : m_path(std::move(path)) {}
-    std::optional<QString> present(QWidget*, const rm::ui::FileDialogRequest&) override { return m_path; }
+    QStringList present(QWidget*, const rm::ui::FileDialogRequest&) override { return {m_path}; }
 
 private:
     QString m_path;

@@ -76,11 +76,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_SECTION "office")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.brivane.example/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://brivane.example/")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-# The office does every workbook operation; the Qt and C++ libraries come from
-# dpkg-shlibdeps (package dpkg-dev).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-calc")
+# The office does every workbook operation; Qt's Chinese translation makes its
+# dialogs Chinese; the Qt and C++ libraries come from dpkg-shlibdeps (package
+# dpkg-dev).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-calc, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # help.chm needs a CHM viewer; xdg-utils opens the output for the user.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils")

@@ -1,6 +1,8 @@
 #include "engine/FileSearch.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <iterator>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -12,11 +14,6 @@ std::string fileNameOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isHiddenName(const std::string& name)
-{
-    return name.empty() || name[0] == '.' || name.rfind("~$", 0) == 0;
 }
 
 bool isRegularFile(const std::string& path)
@@ -32,13 +29,19 @@ unsigned char lower(char c)
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
-bool endsWithXls(const std::string& name)
+bool endsWithIgnoringCase(const std::string& name, const std::string& suffix)
 {
-    static const std::string suffix = ".xls";
     if (name.size() < suffix.size())
         return false;
     return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
                       [](char a, char b) { return static_cast<unsigned char>(a) == lower(b); });
+}
+
+bool hasWorkbookExtension(const std::string& name)
+{
+    static const std::string extensions[] = {".xls", ".xlsx", ".ods"};
+    return std::any_of(std::begin(extensions), std::end(extensions),
+                       [&](const std::string& extension) { return endsWithIgnoringCase(name, extension); });
 }
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
@@ -52,9 +55,20 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
 
 } // namespace
 
+bool isHiddenName(const std::string& name)
+{
+    return name.empty() || name[0] == '.' || name.rfind("~$", 0) == 0;
+}
+
 bool isOrdinaryFile(const std::string& path)
 {
     return !isHiddenName(fileNameOf(path)) && isRegularFile(path);
+}
+
+bool isPathTooLong(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) != 0 && errno == ENAMETOOLONG;
 }
 
 std::vector<std::string> listWorkbookNames(const std::string& folder)
@@ -66,7 +80,7 @@ std::vector<std::string> listWorkbookNames(const std::string& folder)
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (const dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
-        if (!isHiddenName(name) && endsWithXls(name) && isRegularFile(prefix + name))
+        if (!isHiddenName(name) && hasWorkbookExtension(name) && isRegularFile(prefix + name))
             names.push_back(name);
     }
     closedir(directory);

@@ -8,8 +8,16 @@
 
 namespace rm {
 
+namespace {
+
+const char kPathLimits[] = "（整个路径最多 4096 字节，其中每一级名称最多 255 字节）";
+
+} // namespace
+
 std::optional<std::string> templateCheckMessage(const std::string& templatePath)
 {
+    if (!templatePath.empty() && isPathTooLong(templatePath))
+        return std::string("模板文件的路径太长，系统无法处理") + kPathLimits + "，请把模板移到路径较短的位置后重新选择。";
     if (templatePath.empty() || !isOrdinaryFile(templatePath))
         return std::string("模板文件未找到，请重新选择模板文件。");
     return std::nullopt;
@@ -19,9 +27,12 @@ std::optional<std::string> sourcesCheckMessage(const std::vector<std::string>& s
 {
     if (sourcePaths.empty())
         return std::string("请添加相应的合并文件。");
-    for (const auto& source : sourcePaths)
+    for (const auto& source : sourcePaths) {
+        if (isPathTooLong(source))
+            return source + " 的路径太长，系统无法处理" + kPathLimits + "，请把它移到路径较短的位置。";
         if (!isOrdinaryFile(source))
             return "请检查" + source + "是否存在。";
+    }
     return std::nullopt;
 }
 

@@ -11,11 +11,12 @@
 namespace rm {
 
 // The template must name an ordinary file; nullopt when it does, else
-// "模板文件未找到，请重新选择模板文件。".
+// "模板文件未找到，请重新选择模板文件。", or, for a path the system cannot
+// handle (isPathTooLong), that it is too long.
 std::optional<std::string> templateCheckMessage(const std::string& templatePath);
 
 // The list must not be empty and every entry must be an ordinary file; the
-// message names the first entry that is not. nullopt when all are.
+// message names the first entry that is not (or whose path is too long). nullopt when all are.
 std::optional<std::string> sourcesCheckMessage(const std::vector<std::string>& sourcePaths);
 
 struct Failure {

@@ -4,6 +4,7 @@
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
 #include "engine/FileIdentity.h"
+#include "engine/FileSystem.h"
 #include "engine/LayoutCheck.h"
 #include "engine/MarkedCells.h"
 #include "engine/MarkedSums.h"
@@ -25,6 +26,20 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
     for (const auto& source : sourcePaths)
         if (sameFile(outputPath, source))
             throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖要合并的文件：" + outputPath);
+}
+
+// The target is opened from the hidden working copy; what goes wrong there is
+// the template's fault, and the user knows the template's name only.
+[[noreturn]] void rethrowNamingTheTemplate(const Error& error, const std::string& workingCopy,
+                                           const std::string& templatePath)
+{
+    std::string description = error.description();
+    const std::string absoluteCopy = absolutePath(workingCopy);
+    for (const std::string& name : {absoluteCopy, workingCopy}) {
+        for (auto at = description.find(name); at != std::string::npos; at = description.find(name, at))
+            description.replace(at, name.size(), templatePath);
+    }
+    throw Error(error.number(), "模板文件有问题：" + description);
 }
 
 } // namespace
@@ -52,8 +67,16 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     app->setVisible(false);
     report(MergeStage::StartingOffice, 1, 1);
     report(MergeStage::OpeningTarget, 0, 0);
-    const std::shared_ptr<Workbook> target = app->openWorkbook(workingCopy);
-    const std::shared_ptr<Worksheet> targetSheet = target->activeSheet();
+    std::shared_ptr<Workbook> target;
+    std::shared_ptr<Worksheet> targetSheet;
+    try {
+        target = app->openWorkbook(workingCopy);
+        targetSheet = target->activeSheet();
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeConnectionLost)
+            throw;
+        rethrowNamingTheTemplate(error, workingCopy, templatePath);
+    }
     const NumericLocale locale = binding.numericLocale();
     std::optional<LayoutCheck> layoutCheck;
     if (checks.confirmSave)

@@ -30,6 +30,7 @@ const Error* SheetTexts::readError(long index) const
 
 SheetTexts readSheetTexts(Worksheet& sheet, int rows, int columns)
 {
+    sheet.limitReadsTo(rows, columns);
     SheetTexts texts(rows, columns);
     long index = 0;
     for (int row = 1; row <= texts.rows(); ++row) {

@@ -43,7 +43,8 @@ private:
 
 class Worksheet;
 
-// Takes the texts of `sheet` over the rectangle through Worksheet::cellText.
+// Takes the texts of `sheet` over the rectangle through Worksheet::cellText
+// (reads limited to the rectangle first).
 // A cell the sheet refuses to show (CellAccessFailed) keeps its error; any
 // other failure leaves this and every later cell unreadable with it.
 SheetTexts readSheetTexts(Worksheet& sheet, int rows, int columns);

@@ -45,6 +45,10 @@ public:
     // True when the cell holds a formula: its text may change after any write.
     virtual bool cellHasFormula(int row, int column) = 0;
     virtual void setCellValue2(int row, int column, double value) = 0;
+    // Cells beyond rows 1..rows and columns 1..columns will hardly be read:
+    // a binding that reads in bulk reads no further (each cell beyond is read
+    // on its own), whatever the sheet's own extent.
+    virtual void limitReadsTo(long /*rows*/, long /*columns*/) {}
 
     // Makes this sheet the active sheet of its workbook's view.
     virtual void activate() = 0;

@@ -22,6 +22,28 @@ Error copyFailed(const std::string& what, const std::string& path, int errorNumb
     return Error(ErrorNumber::WorkingCopyFailed, what + "“" + path + "”：" + systemReason(errorNumber));
 }
 
+// Failures of the copy itself name the output the user chose, never the hidden copy.
+Error copyFailedFor(const std::string& outputPath, int errorNumber)
+{
+    return Error(ErrorNumber::WorkingCopyFailed,
+                 "无法在输出文件“" + outputPath + "”所在的文件夹中创建工作副本：" + systemReason(errorNumber));
+}
+
+// The copy's name and its office lock file (".~lock." + name + "#") must both
+// stay within the 255 bytes a file name may have.
+constexpr size_t kMaxWorkingCopyNameBytes = 255 - 8;
+
+// The longest start of `text` of at most `bytes` bytes that ends between two UTF-8 characters.
+std::string utf8Prefix(const std::string& text, size_t bytes)
+{
+    if (text.size() <= bytes)
+        return text;
+    size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
 bool entryExists(const std::string& path)
 {
     struct stat info;
@@ -58,7 +80,8 @@ int openTemplate(const std::string& templatePath)
 }
 
 // Copies everything; on failure the partly written copy is removed again.
-void copyContents(int from, int to, const std::string& templatePath, const std::string& copyPath)
+void copyContents(int from, int to, const std::string& templatePath, const std::string& copyPath,
+                  const std::string& outputPath)
 {
     char buffer[1 << 16];
     while (true) {
@@ -79,7 +102,7 @@ void copyContents(int from, int to, const std::string& templatePath, const std::
             if (put < 0) {
                 const int reason = errno;
                 ::unlink(copyPath.c_str());
-                throw copyFailed("无法写入工作副本", copyPath, reason);
+                throw copyFailedFor(outputPath, reason);
             }
             done += put;
         }
@@ -111,7 +134,12 @@ int workingCopySuffix(float r)
 
 std::string makeWorkingCopy(const std::string& templatePath, const OutputPathParts& parts, const UnitDraw& draw)
 {
-    const std::string stem = parts.folder + "." + parts.baseName;
+    const std::string outputPath = parts.folder + parts.baseName + parts.extension;   // for messages
+    const size_t fixedBytes = 1 + 4 + parts.extension.size();   // ".", the digits, the extension
+    const std::string baseName = fixedBytes < kMaxWorkingCopyNameBytes
+                                     ? utf8Prefix(parts.baseName, kMaxWorkingCopyNameBytes - fixedBytes)
+                                     : parts.baseName;
+    const std::string stem = parts.folder + "." + baseName;
 
     FileDescriptor source(openTemplate(templatePath));
     for (int attempt = 0; attempt < kMaxWorkingCopyDraws; ++attempt) {
@@ -123,13 +151,13 @@ std::string makeWorkingCopy(const std::string& templatePath, const OutputPathPar
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
-            throw copyFailed("无法创建工作副本", candidate, errno);
+            throw copyFailedFor(outputPath, errno);
         FileDescriptor copy(fd);
-        copyContents(source.get(), copy.get(), templatePath, candidate);
+        copyContents(source.get(), copy.get(), templatePath, candidate, outputPath);
         if (::close(copy.release()) != 0) {
             const int reason = errno;
             ::unlink(candidate.c_str());
-            throw copyFailed("无法写入工作副本", candidate, reason);
+            throw copyFailedFor(outputPath, reason);
         }
         return candidate;
     }

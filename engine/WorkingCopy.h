@@ -22,7 +22,9 @@ int workingCopySuffix(float r);
 // Candidates drawn before giving up with WorkingCopyNamesExhausted.
 constexpr int kMaxWorkingCopyDraws = 100000;
 
-// folder + "." + base name + suffix + extension, drawn again while any entry
+// folder + "." + base name + suffix + extension (the base name cut short, at a
+// character boundary, where the name or its lock file would pass 255 bytes),
+// drawn again while any entry
 // of that name exists; the template is copied there without ever replacing
 // an existing file. Returns the working copy's path.
 std::string makeWorkingCopy(const std::string& templatePath, const OutputPathParts& output, const UnitDraw& draw);

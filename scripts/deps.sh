@@ -4,10 +4,10 @@
 REPORTMERGE_PACKAGES=(
   build-essential cmake pkg-config dpkg-dev file zlib1g-dev procps coreutils
   googletest libgtest-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libreoffice-calc libreoffice-dev
   fonts-wqy-microhei
-  xvfb xauth x11-utils xdotool imagemagick libx11-dev
+  xvfb xauth x11-utils xdotool imagemagick libx11-dev locales
   python3 python3-xlwt python3-xlrd
   fp-utils desktop-file-utils appstream xdg-utils
 )

@@ -4,11 +4,22 @@
 
 namespace rm::ui::FolderBrowser {
 
+std::unique_ptr<QFileDialog> makeDialog(QWidget* ownerWindow, const QString& title)
+{
+    auto dialog = std::make_unique<QFileDialog>(ownerWindow, title);
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    return dialog;
+}
+
 QString browseForFolder(QWidget* ownerWindow, const QString& title)
 {
     try {
-        const QString chosen = QFileDialog::getExistingDirectory(ownerWindow, title, QString(),
-                                                                 QFileDialog::ShowDirsOnly);
+        auto dialog = makeDialog(ownerWindow, title);
+        if (dialog->exec() != QDialog::Accepted)
+            return QString();
+        const QString chosen = dialog->selectedUrls().value(0).toLocalFile();
         if (chosen.isEmpty())
             return QString();
         QString path = chosen;

@@ -1,5 +1,7 @@
 #include "ui/Form1.h"
 
+#include "ui/WindowTexts.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,7 +64,7 @@ void Form1::showTemplatePath(const QString& path)
 
 void Form1::open_command_Click()
 {
-    m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*xls"));
+    m_cd1.setFilter(openWorkbookFilter);
     if (m_cd1.showOpen(this))
         showTemplatePath(m_cd1.fileName());
 }

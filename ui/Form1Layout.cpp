@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QStyledItemDelegate>
 
 namespace rm::ui {
 
@@ -64,6 +65,27 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     button->setGeometry(box);
     return button;
 }
+
+// Keeps every entry of a list within the list's width, so that the view
+// elides a long text instead of laying it out wider and scrolling it away.
+class WithinWidthDelegate : public QStyledItemDelegate {
+public:
+    explicit WithinWidthDelegate(QListWidget* list)
+        : QStyledItemDelegate(list)
+        , m_list(list)
+    {
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(qMin(size.width(), m_list->viewport()->width()));
+        return size;
+    }
+
+private:
+    QListWidget* m_list;
+};
 
 LineControl* makeLine(QWidget* parent, const QString& name, const QColor& colour, const QRect& box)
 {
@@ -130,6 +152,11 @@ void Form1::buildControls()
     List1->setGeometry(twips(120, 240, 6975, 3840));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
+    // A long path is shortened in the middle, so its file name stays visible.
+    List1->setTextElideMode(Qt::ElideMiddle);
+    List1->setItemDelegate(new WithinWidthDelegate(List1));
+    List1->setResizeMode(QListView::Adjust);   // lays out again when the vertical scroll bar comes or goes
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     open_command = makeButton(this, QStringLiteral("open_command"), QStringLiteral("打开"), twips(7320, 750, 975, 375));
 

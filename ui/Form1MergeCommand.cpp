@@ -10,6 +10,7 @@
 #include "ui/InputBlocker.h"
 #include "ui/OffThread.h"
 #include "ui/OutputName.h"
+#include "ui/WindowTexts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -85,7 +86,7 @@ void Form1::runMergeCommand()
     }
 
     m_cd1.setFileName(defaultOutputName(m_services.localNow()));
-    m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*.xls"));
+    m_cd1.setFilter(saveWorkbookFilter);
     m_cd1.setFlags(SharedFileDialog::OverwritePrompt);
     if (!m_cd1.showSave(this))
         return;

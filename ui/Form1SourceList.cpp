@@ -25,7 +25,11 @@ bool Form1::addToListWithinLimit(const QString& path)
             showInformation(QStringLiteral("列表最多只能容纳 %1 个文件，无法再添加。").arg(maximumListEntries));
             return false;
         }
-        List1->addItem(path);
+        // Shown elided in the middle (file name visible), whole as tooltip;
+        // the entry's text stays the exact path.
+        auto* item = new QListWidgetItem(path);
+        item->setToolTip(path);
+        List1->addItem(item);
         m_entries.insert(path);
     }
     List1->setCurrentRow(List1->count() - 1);
@@ -40,10 +44,14 @@ int Form1::selectedIndex() const
 
 void Form1::add_command_Click()
 {
-    m_cd1.setFilter(QStringLiteral("Excel File(.xls)|*xls"));
+    m_cd1.setFilter(openWorkbookFilter);
     m_cd1.setFlags(SharedFileDialog::OverwritePrompt);
-    if (m_cd1.showOpen(this))
-        addToList(m_cd1.fileName());
+    if (!m_cd1.showOpenSeveral(this))
+        return;
+    for (const QString& path : m_cd1.fileNames()) {
+        if (!addToListWithinLimit(path))
+            break;
+    }
 }
 
 void Form1::addFloder_command_Click()

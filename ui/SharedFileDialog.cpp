@@ -12,6 +12,11 @@ bool SharedFileDialog::showOpen(QWidget* owner)
     return show(owner, FileDialogRequest::Mode::Open);
 }
 
+bool SharedFileDialog::showOpenSeveral(QWidget* owner)
+{
+    return show(owner, FileDialogRequest::Mode::OpenSeveral);
+}
+
 bool SharedFileDialog::showSave(QWidget* owner)
 {
     return show(owner, FileDialogRequest::Mode::Save);
@@ -24,10 +29,11 @@ bool SharedFileDialog::show(QWidget* owner, FileDialogRequest::Mode mode)
     request.fileName = m_fileName;
     request.nameFilters = toQtNameFilters(m_filter);
     request.confirmOverwrite = mode == FileDialogRequest::Mode::Save && (m_flags & OverwritePrompt) != 0;
-    const std::optional<QString> chosen = m_presenter->present(owner, request);
-    if (!chosen)
+    const QStringList chosen = m_presenter->present(owner, request);
+    if (chosen.isEmpty())
         return false;
-    m_fileName = *chosen;
+    m_fileNames = chosen;
+    m_fileName = chosen.last();
     return true;
 }
 
@@ -36,7 +42,8 @@ QStringList SharedFileDialog::toQtNameFilters(const QString& filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList result;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        result << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+        result << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '))
+                      + QLatin1Char(')');
     return result;
 }
 

@@ -23,8 +23,16 @@ public:
 
     explicit SharedFileDialog(std::shared_ptr<FileDialogPresenter> presenter);
 
+    // After a confirmed dialog that chose several files: the last of them,
+    // so the next dialog opens beside the workbook added last.
     QString fileName() const { return m_fileName; }
-    void setFileName(const QString& name) { m_fileName = name; }
+    // Every file the last confirmed dialog chose, in the dialog's order.
+    QStringList fileNames() const { return m_fileNames; }
+    void setFileName(const QString& name)
+    {
+        m_fileName = name;
+        m_fileNames = QStringList{name};
+    }
     QString filter() const { return m_filter; }
     void setFilter(const QString& filter) { m_filter = filter; }
     std::uint32_t flags() const { return m_flags; }
@@ -34,8 +42,10 @@ public:
     // name is then the chosen full path. A cancel changes nothing.
     bool showOpen(QWidget* owner);
     bool showSave(QWidget* owner);
+    // Open dialog in which several files can be chosen at once (fileNames).
+    bool showOpenSeveral(QWidget* owner);
 
-    // "Desc|pattern|Desc2|pattern2" -> {"Desc (pattern)", "Desc2 (pattern2)"}.
+    // "Desc|pattern|Desc2|p1;p2" -> {"Desc (pattern)", "Desc2 (p1 p2)"}.
     static QStringList toQtNameFilters(const QString& filter);
 
 private:
@@ -43,6 +53,7 @@ private:
 
     std::shared_ptr<FileDialogPresenter> m_presenter;
     QString m_fileName;
+    QStringList m_fileNames;
     QString m_filter;
     std::uint32_t m_flags = 0;
 };

@@ -1,4 +1,5 @@
 #include "app/cli/CommandLineMerge.h"
+#include "app/cli/TerminationCleanup.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[])
 {
+    endOfficesOnTerminationSignals();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     rm::lo::OfficeOptions options;
     if (!rm::cli::takeOfficeCount(arguments, options.officeCount)) {

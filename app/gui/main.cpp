@@ -2,6 +2,7 @@
 
 #include "engine/libreoffice/LibreOfficeBinding.h"
 #include "TerminationSignals.h"
+#include "ui/ChineseTranslation.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    rm::ui::installChineseTranslation(application);
     // Ties the window to the installed .desktop entry (its icon and name in the desktop's task list).
     QGuiApplication::setDesktopFileName(QStringLiteral("example.brivane.ReportMerge"));
     int result = 0;

@@ -1,11 +1,6 @@
 #include "engine/libreoffice/BatchCellWriter.h"
 
-#include "engine/libreoffice/OfficeConnection.h"
-#include "engine/libreoffice/UnoText.h"
-
-#include <com/sun/star/container/XNameContainer.hpp>
-#include <com/sun/star/script/XLibraryContainer.hpp>
-#include <com/sun/star/script/provider/XScriptProviderFactory.hpp>
+#include "engine/libreoffice/OfficeBasic.h"
 
 using namespace css;
 
@@ -13,7 +8,6 @@ namespace rm::lo {
 
 namespace {
 
-const char* const Library = "ReportMergeCells";
 const char* const Module = "Writer";
 const char* const Code =
     "Sub WriteValues(oSheet As Object, aRows As Variant, aColumns As Variant, aValues As Variant)\n"
@@ -32,31 +26,8 @@ uno::Sequence<T> toSequence(const std::vector<T>& items)
 } // namespace
 
 BatchCellWriter::BatchCellWriter(const OfficeConnection& office)
+    : m_script(officeBasicRoutine(office, Module, Code, "WriteValues"))
 {
-    try {
-        uno::Reference<script::XLibraryContainer> libraries(
-            office.createService("com.sun.star.script.ApplicationScriptLibraryContainer"), uno::UNO_QUERY_THROW);
-        const OUString library = OUString::createFromAscii(Library);
-        uno::Reference<container::XNameContainer> modules;
-        if (libraries->hasByName(library))
-            libraries->getByName(library) >>= modules;
-        else
-            modules = libraries->createLibrary(library);
-        if (!modules.is())
-            return;
-        const OUString module = OUString::createFromAscii(Module);
-        if (!modules->hasByName(module))
-            modules->insertByName(module, uno::Any(OUString::createFromAscii(Code)));
-
-        uno::Reference<script::provider::XScriptProviderFactory> factory(
-            office.context()->getValueByName("/singletons/com.sun.star.script.provider.theMasterScriptProviderFactory"),
-            uno::UNO_QUERY_THROW);
-        const auto provider = factory->createScriptProvider(uno::Any(OUString("user")));
-        m_script = provider->getScript(toOUString(std::string("vnd.sun.star.script:") + Library + "." + Module +
-                                                  ".WriteValues?language=Basic&location=application"));
-    } catch (const uno::Exception&) {
-        m_script.clear();   // values are then written one call each
-    }
 }
 
 void BatchCellWriter::write(const uno::Reference<sheet::XSpreadsheet>& sheet, const std::vector<sal_Int32>& rows,

@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace css;
@@ -37,6 +38,20 @@ bool isReadOnlyFile(const std::string& path)
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+// What went wrong, in the user's words, judged from the file system after
+// the office failed; the office's own words follow on a line of their own.
+Error saveError(const std::string& target, const std::string& officeText)
+{
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    std::string reason = "LibreOffice 无法写入该文件。";
+    struct statvfs space {};
+    if (access(folder.c_str(), W_OK) != 0)
+        reason = "没有写入文件夹 " + folder + " 的权限。";
+    else if (statvfs(folder.c_str(), &space) == 0 && space.f_bavail * space.f_frsize < 1024 * 1024)
+        reason = "磁盘空间不足。";
+    return Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：" + reason + "\n" + officeText);
 }
 
 } // namespace
@@ -162,8 +177,13 @@ void CalcDocument::saveAs(const std::string& requestedPath)
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored))
         throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：文件夹 " + folder.string() + " 不存在。");
+    if (std::filesystem::is_directory(target, ignored))
+        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：已有一个同名的文件夹。");
     if (isReadOnlyFile(target))
         throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：该文件是只读文件。");
+    // No document of ours is open there (refused above): a lock that names
+    // our own office was left by an earlier save that failed.
+    removeLockFileLeftBy(office->profileUrl(), target);
     removeStaleLockFileOfOurs(target);
     const OUString filter = office->call("保存工作簿", [&] {
         const std::string byExtension = saveFilterForPath(target);
@@ -176,6 +196,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
         return own;
     });
     m_lockablePaths.push_back(target);
+    office->noteLockablePath(target);
     try {
         office->call("保存工作簿", [&] {
             uno::Reference<frame::XStorable> storable(model(), uno::UNO_QUERY_THROW);
@@ -186,7 +207,9 @@ void CalcDocument::saveAs(const std::string& requestedPath)
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
-        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：" + error.description());
+        // A failed save leaves the office's lock on the target behind.
+        removeLockFileOfFailedSave(office->profileUrl(), target);
+        throw saveError(target, error.description());
     }
     m_path = target;
     m_identity = identityOf(target);

@@ -1,6 +1,7 @@
 #include "engine/libreoffice/CalcWorksheet.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/BatchCellReader.h"
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/OfficeSession.h"
@@ -79,6 +80,16 @@ private:
     uno::Reference<document::XActionLockable> m_actions;
 };
 
+table::CellRangeAddress usedAreaOf(const uno::Reference<sheet::XSpreadsheet>& sheet)
+{
+    const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursor();
+    uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
+    used->gotoStartOfUsedArea(false);
+    used->gotoEndOfUsedArea(true);
+    uno::Reference<sheet::XCellRangeAddressable> addressable(cursor, uno::UNO_QUERY_THROW);
+    return addressable->getRangeAddress();
+}
+
 bool hasConditionalFormats(const uno::Reference<sheet::XSpreadsheet>& sheet)
 {
     uno::Reference<beans::XPropertySet> properties(sheet, uno::UNO_QUERY);
@@ -108,12 +119,7 @@ CalcWorksheet::UsedArea CalcWorksheet::usedArea()
 {
     flushWrites();
     return document()->session()->call("读取已用区域", [&] {
-        const uno::Reference<sheet::XSheetCellCursor> cursor = m_sheet->createCursor();
-        uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
-        used->gotoStartOfUsedArea(false);
-        used->gotoEndOfUsedArea(true);
-        uno::Reference<sheet::XCellRangeAddressable> addressable(cursor, uno::UNO_QUERY_THROW);
-        const table::CellRangeAddress area = addressable->getRangeAddress();
+        const table::CellRangeAddress area = usedAreaOf(m_sheet);
         return UsedArea{long(area.EndRow) - area.StartRow + 1, long(area.EndColumn) - area.StartColumn + 1};
     });
 }
@@ -147,13 +153,15 @@ std::string CalcWorksheet::cellText(int row, int column)
     checkPosition(row, column);
     if (!m_perCellReads && !m_snapshot)
         takeSnapshot();   // may find that this sheet has to be read live after all
-    if (m_perCellReads || readsLive(row, column))
+    if (m_perCellReads || readsLive(row, column) ||
+        (m_readLimit && (row > m_readLimit->rows || column > m_readLimit->columns)))
         return liveCellText(row, column);
     return m_snapshot->text(row, column);
 }
 
 SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
 {
+    limitReadsTo(rows, columns);
     if (!m_perCellReads && !m_snapshot)
         takeSnapshot();
     if (m_perCellReads || !m_writtenCells.empty() || (m_formulaCells && !m_formulaCells->empty()))
@@ -228,9 +236,34 @@ void CalcWorksheet::takeSnapshot()
                 return;
             }
         }
-        uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
-        m_snapshot = exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet);
+        m_snapshot = readTexts();
     });
+}
+
+void CalcWorksheet::limitReadsTo(long rows, long columns)
+{
+    m_readLimit = Extent{rows, columns};
+}
+
+// The export writes every row and column up to the sheet's last used cell, so
+// it is only taken when that lies within the limit; otherwise the office reads
+// just the limit's rectangle (or, without its routine, each cell is read alone).
+CsvGrid CalcWorksheet::readTexts()
+{
+    if (m_readLimit) {
+        const table::CellRangeAddress used = usedAreaOf(m_sheet);
+        if (long(used.EndRow) + 1 > m_readLimit->rows || long(used.EndColumn) + 1 > m_readLimit->columns) {
+            const BatchCellReader* reader = document()->session()->batchCellReader();
+            if (!reader) {
+                m_perCellReads = true;
+                return CsvGrid();
+            }
+            return reader->read(m_sheet, m_readLimit->rows, m_readLimit->columns);
+        }
+    }
+    uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
+    return exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet,
+                            document()->session()->temporaryFolder());
 }
 
 bool CalcWorksheet::gathersWrites()

@@ -17,7 +17,9 @@ class CalcDocument;
 // A worksheet of a document in our office.
 //
 // Texts are read in bulk unless per-cell reads were asked for: the first read
-// exports the whole sheet's displayed texts at once. That copy stays exact
+// exports the whole sheet's displayed texts at once, or, when the sheet
+// reaches beyond the rectangle given to limitReadsTo, reads that rectangle's
+// texts in one call (so no read grows with what a file claims to hold). That copy stays exact
 // because a read-only source never changes; on an editable sheet only the
 // cells we write change, plus formula cells after any write, so those two
 // kinds are always read live from the office. A sheet with conditional
@@ -35,6 +37,7 @@ public:
     std::string cellText(int row, int column) override;
     bool cellHasFormula(int row, int column) override;
     void setCellValue2(int row, int column, double value) override;
+    void limitReadsTo(long rows, long columns) override;
     void activate() override;
     void saveAs(const std::string& path) override;
 
@@ -51,9 +54,14 @@ private:
         long rows;
         long columns;
     };
+    struct Extent {
+        long rows;
+        long columns;
+    };
     UsedArea usedArea();
     void takeSnapshot();
     bool readsLive(int row, int column) const;
+    CsvGrid readTexts();
     // The sheet's formula cells in one query; false (and nothing kept) when there are too many.
     bool collectFormulaCells();
     bool gathersWrites();
@@ -68,6 +76,7 @@ private:
     css::uno::Reference<css::sheet::XSpreadsheet> m_sheet;
     bool m_perCellReads;
     std::optional<CsvGrid> m_snapshot;
+    std::optional<Extent> m_readLimit;
     // Read live: formula cells (known once collected) and cells we wrote.
     std::optional<std::unordered_set<long long>> m_formulaCells;
     std::unordered_set<long long> m_writtenCells;

@@ -7,11 +7,12 @@ namespace rm::lo {
 
 // The cells of a CSV text (RFC 4180 quoting: a quoted field may hold the
 // separator, line breaks and doubled quotes). Rows and columns count from 1;
-// a cell beyond the text is empty.
+// a cell beyond the text is empty. Texts read by other means are held the same way.
 class CsvGrid {
 public:
     CsvGrid() = default;
     CsvGrid(const std::string& csv, char separator);
+    explicit CsvGrid(std::vector<std::vector<std::string>> rows) : m_rows(std::move(rows)) {}
 
     const std::string& text(long row, long column) const;
 

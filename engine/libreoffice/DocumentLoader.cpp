@@ -3,6 +3,8 @@
 #include "engine/ErrorNumbers.h"
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/PackageCheck.h"
+#include "engine/libreoffice/RegularFile.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/UnoErrors.h"
 #include "engine/libreoffice/UnoProperties.h"
@@ -22,11 +24,6 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
-#include <cerrno>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 using namespace css;
@@ -36,25 +33,6 @@ namespace rm::lo {
 namespace {
 
 const char* const SpreadsheetService = "com.sun.star.sheet.SpreadsheetDocument";
-
-Error fileError(int number, const std::string& path, const std::string& reason)
-{
-    return Error(number, "无法打开文件 " + path + "：" + reason);
-}
-
-void checkFileExists(const std::string& path)
-{
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw fileError(ErrorNumber::DocumentNotFound, path, "文件不存在。");
-        throw fileError(ErrorNumber::DocumentLoadFailed, path, "无法访问该文件。");
-    }
-    if (!S_ISREG(info.st_mode))
-        throw fileError(ErrorNumber::NotAWorkbook, path, "这不是一个文件。");
-    if (access(path.c_str(), R_OK) != 0)
-        throw fileError(ErrorNumber::DocumentLoadFailed, path, "没有读取该文件的权限。");
-}
 
 template <class T>
 T propertyOf(const uno::Sequence<beans::PropertyValue>& properties, const char* name)
@@ -92,15 +70,9 @@ bool detectedAsWorkbook(const OfficeConnection& office, const OUString& url)
     return false;
 }
 
-
 std::string readZipEntry(const OfficeConnection& office, const OUString& url, const char* entry)
 {
-    uno::Reference<lang::XMultiComponentFactory> factory = office.context()->getServiceManager();
-    const auto arguments = sequence<uno::Any>({uno::Any(url)});
-    uno::Reference<container::XNameAccess> zip(
-        factory->createInstanceWithArgumentsAndContext("com.sun.star.packages.zip.ZipFileAccess", arguments,
-                                                       office.context()),
-        uno::UNO_QUERY_THROW);
+    const auto zip = openPackage(office, url);
     const OUString name = OUString::createFromAscii(entry);
     if (!zip->hasByName(name))
         return {};
@@ -113,21 +85,44 @@ std::string readZipEntry(const OfficeConnection& office, const OUString& url, co
     return content;
 }
 
+bool isZipPackage(const RegularFile& file)
+{
+    return file.head(4) == std::string("PK\x03\x04", 4);
+}
+
+// A package part that does not parse to its end: the office would load the
+// workbook in part, and the merge would add wrong sums.
+void refuseDamagedPackage(OfficeSession& session, const RegularFile& file, const std::string& path, const OUString& url)
+{
+    if (!isZipPackage(file))
+        return;
+    const OfficeConnection& office = session.connection();
+    const auto damaged = session.call("检查工作簿文件", [&]() -> std::optional<DamagedPart> {
+        uno::Reference<container::XNameAccess> package;
+        try {
+            package = openPackage(office, url);
+        } catch (const uno::RuntimeException&) {
+            throw;
+        } catch (const uno::Exception&) {
+            return std::nullopt;   // no zip the office can read: its type detection decides
+        }
+        return firstDamagedXmlPart(office, package);
+    });
+    if (damaged)
+        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path,
+                        "文件已损坏（其中的 " + damaged->name + " 不完整或有错误），只能读出一部分内容，无法正确合并。\n"
+                        "LibreOffice：" + damaged->officeText);
+}
+
 // What the file itself says about its active sheet (binary and XML Excel
 // workbooks); nothing for other formats, whose loaded view is right.
-std::optional<WorkbookFileInfo> sheetInfoFromFile(const OfficeConnection& office, const std::string& path,
+std::optional<WorkbookFileInfo> sheetInfoFromFile(const OfficeConnection& office, const RegularFile& file,
                                                   const OUString& url)
 {
-    std::string head;
-    {
-        std::ifstream in(path, std::ios::binary);
-        head.resize(8);
-        in.read(head.data(), 8);
-        head.resize(static_cast<size_t>(in.gcount()));
-    }
+    const std::string head = file.head(8);
     if (head.size() == 8 && head.compare(0, 4, "\xD0\xCF\x11\xE0", 4) == 0)
-        return readBinaryWorkbookInfo(readWholeFile(path).value_or(""));
-    if (head.size() >= 4 && head.compare(0, 4, "PK\x03\x04", 4) == 0) {
+        return readBinaryWorkbookInfo(file.content());
+    if (isZipPackage(file)) {
         try {
             const std::string workbook = readZipEntry(office, url, "xl/workbook.xml");
             if (workbook.empty())
@@ -159,14 +154,27 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
                                            bool readOnly, bool perCellReads)
 {
     const std::string path = absolutePath(requestedPath);
-    checkFileExists(path);
+    const RegularFile file(path);
     const OfficeConnection& office = session->connection();
     const OUString url = fileUrlOf(path);
 
-    const bool workbook = session->call("检测文件类型", [&] { return detectedAsWorkbook(office, url); });
+    bool workbook = false;
+    try {
+        workbook = session->call("检测文件类型", [&] { return detectedAsWorkbook(office, url); });
+    } catch (const Error& error) {
+        if (error.number() == ErrorNumber::OfficeConnectionLost)
+            throw;
+        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "LibreOffice 无法识别该文件的类型。\n" + error.description());
+    }
     if (!workbook)
-        throw fileError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
+        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
+    refuseDamagedPackage(*session, file, path, url);
+    if (!file.stillAt(path))
+        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "文件在打开时被替换了，现在不是原来的普通文件。");
 
+    // The office locks a workbook opened for editing as soon as the load starts.
+    if (!readOnly)
+        session->noteLockablePath(path);
     uno::Reference<lang::XComponent> component;
     try {
         component = session->call("打开工作簿", [&] {
@@ -187,12 +195,17 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
             return loader->loadComponentFromURL(url, "_blank", 0, arguments);
         });
     } catch (const Error& error) {
+        // Something put in the file's place after our check (a FIFO) holds
+        // the office until the call deadline ends it: say which file did it.
+        if (error.number() == ErrorNumber::OfficeConnectionLost && !file.stillAt(path))
+            throw fileOpenError(ErrorNumber::NotAWorkbook, path,
+                            "文件在打开时被替换了，现在不是普通文件。\n" + error.description());
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
-        throw fileError(ErrorNumber::DocumentLoadFailed, path, error.description());
+        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, error.description());
     }
     if (!component.is())
-        throw fileError(ErrorNumber::DocumentLoadFailed, path, "文件受密码保护、已被其他程序锁定或已损坏。");
+        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "文件受密码保护、已被其他程序锁定或已损坏。");
 
     // Asking the loaded component for its interfaces is a remote call too: an
     // office that dies right after loading must give an error here, not a UNO exception.
@@ -202,7 +215,7 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     });
     if (!spreadsheet.is() || !model.is()) {
         closeQuietly(component);
-        throw fileError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
+        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
     }
 
     CalcDocument::Opened opened;
@@ -214,7 +227,7 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     session->adopt(document);
     session->setActiveDocument(document);
 
-    const auto info = session->call("读取活动工作表", [&] { return sheetInfoFromFile(office, path, url); });
+    const auto info = session->call("读取活动工作表", [&] { return sheetInfoFromFile(office, file, url); });
     if (info && info->activeSheet())
         document->recordActiveSheetFromFile(info->activeSheet()->name, info->activeSheet()->chart);
     return document;

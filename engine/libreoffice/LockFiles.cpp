@@ -65,9 +65,21 @@ void removeLockFileLeftBy(const std::string& profileUrl, const std::string& docu
         removeQuietly(lockFileOf(documentPath));
 }
 
+void removeLockFileOfFailedSave(const std::string& profileUrl, const std::string& documentPath)
+{
+    const auto lockFile = lockFileOf(documentPath);
+    const auto content = readWholeFile(lockFile);
+    if (content && (content->empty() || content->find("," + profileUrl + ";") != std::string::npos))
+        removeQuietly(lockFile);
+}
+
 void removeStaleLockFileOfOurs(const std::string& documentPath)
 {
     const auto lockFile = lockFileOf(documentPath);
+    if (const auto content = readWholeFile(lockFile); content && content->empty()) {
+        removeQuietly(lockFile);
+        return;
+    }
     const auto profileUrl = profileNamedBy(lockFile);
     if (!profileUrl)
         return;

@@ -14,10 +14,15 @@ bool isLockedBy(const std::string& profileUrl, const std::string& documentPath);
 // Removes the lock file of `documentPath` when it names `profileUrl`.
 void removeLockFileLeftBy(const std::string& profileUrl, const std::string& documentPath);
 
+// After our own save to `documentPath` failed: removes its lock file when it
+// names `profileUrl`, or is empty (a full disk left no room for its content).
+void removeLockFileOfFailedSave(const std::string& profileUrl, const std::string& documentPath);
+
 // Removes the lock file of `documentPath` when it was left by a private office
 // of this program whose profile no longer exists: that office is gone (the
 // profile goes with it), so the lock protects nothing. Locks of any other
-// office, the user's own included, stay.
+// office, the user's own included, stay. An empty lock file names no office
+// and protects nothing either: it goes too.
 void removeStaleLockFileOfOurs(const std::string& documentPath);
 
 } // namespace rm::lo

@@ -50,19 +50,23 @@ std::string installedUtf8Locale(const std::string& localeName)
     return "C.UTF-8";
 }
 
-// Our environment with the office's locale in place of ours.
-std::vector<std::string> officeEnvironment(const std::string& localeName)
+// Our environment with the office's locale in place of ours, and a TMPDIR
+// inside its profile: its temporary files go when the profile goes, however
+// the office ends.
+std::vector<std::string> officeEnvironment(const std::string& localeName, const std::string& profileDirectory)
 {
     std::vector<std::string> env;
     for (char** entry = environ; entry && *entry; ++entry) {
         const std::string item = *entry;
-        if (item.rfind("LANG=", 0) == 0 || item.rfind("LC_", 0) == 0 || item.rfind("LANGUAGE=", 0) == 0)
+        if (item.rfind("LANG=", 0) == 0 || item.rfind("LC_", 0) == 0 || item.rfind("LANGUAGE=", 0) == 0 ||
+            item.rfind("TMPDIR=", 0) == 0)
             continue;
         env.push_back(item);
     }
     const std::string systemLocale = installedUtf8Locale(localeName);
     env.push_back("LANG=" + systemLocale);
     env.push_back("LC_ALL=" + systemLocale);
+    env.push_back("TMPDIR=" + profileDirectory + "/tmp");
     return env;
 }
 
@@ -150,7 +154,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
                     "未找到 LibreOffice（" + launch.sofficePath + " 不存在或不可执行），请先安装 LibreOffice Calc。");
 
     std::vector<std::string> args = officeArguments(launch);
-    std::vector<std::string> env = officeEnvironment(launch.localeName);
+    std::vector<std::string> env = officeEnvironment(launch.localeName, launch.profileDirectory);
     std::vector<char*> argv = pointers(args);
     std::vector<char*> envp = pointers(env);
     std::vector<std::string> cleanupArgs{"/bin/rm", "-rf", launch.profileDirectory};

@@ -5,8 +5,10 @@
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/UnoText.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 namespace rm::lo {
@@ -44,6 +46,7 @@ OfficeProfile::OfficeProfile(const std::string& localeTag)
     m_directory = buffer.data();
     try {
         writeLocaleSettings(m_directory, localeTag);
+        std::filesystem::create_directory(officeTemporaryFolder());
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove_all(m_directory, ignored);
@@ -53,8 +56,16 @@ OfficeProfile::OfficeProfile(const std::string& localeTag)
 
 OfficeProfile::~OfficeProfile()
 {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_directory, ignored);
+    // The watchdog's cleaner, and the ending office its own temporary files,
+    // may be removing entries at the same moment: a pass that trips over one
+    // of them is repeated (bounded).
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        std::error_code error;
+        std::filesystem::remove_all(m_directory, error);
+        if (!std::filesystem::exists(m_directory, error) && !error)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
 }
 
 std::string OfficeProfile::installationUrl() const

@@ -16,6 +16,8 @@ public:
     OfficeProfile& operator=(const OfficeProfile&) = delete;
 
     const std::string& directory() const { return m_directory; }
+    // "<directory>/tmp": the office's TMPDIR and ours for files of its documents.
+    std::string officeTemporaryFolder() const { return m_directory + "/tmp"; }
     // The -env:UserInstallation value.
     std::string installationUrl() const;
 

@@ -2,10 +2,12 @@
 
 #include "engine/ErrorNumbers.h"
 #include "engine/UserLocale.h"
+#include "engine/libreoffice/BatchCellReader.h"
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/LockFiles.h"
 #include "engine/libreoffice/OfficeLocaleData.h"
+#include "engine/libreoffice/OfficeRegistry.h"
 #include "engine/libreoffice/UnoErrors.h"
 
 #include <atomic>
@@ -45,6 +47,7 @@ OfficeSession::OfficeSession(const Settings& settings) : m_localeName(settings.l
                                  settings.localeName, m_profile->directory() + "/office.log",
                                  m_profile->directory()};
     m_process = std::make_unique<OfficeProcess>(launch);
+    registerOffice(this, m_process->groupId(), m_profile->installationUrl(), [this] { m_process->stop(); });
     m_callDeadline = std::make_unique<CallDeadline>(settings.callTimeoutMs, [this] { m_process->stop(); });
     try {
         const std::atomic<bool>* cancelled = settings.cancelled;
@@ -52,6 +55,7 @@ OfficeSession::OfficeSession(const Settings& settings) : m_localeName(settings.l
             return !(cancelled && cancelled->load()) && m_process->running();
         });
     } catch (...) {
+        unregisterOffice(this);
         m_process->kill();
         throw;
     }
@@ -91,6 +95,23 @@ const BatchCellWriter* OfficeSession::batchCellWriter()
     return m_batchCellWriter->isReady() ? m_batchCellWriter.get() : nullptr;
 }
 
+const BatchCellReader* OfficeSession::batchCellReader()
+{
+    if (!m_batchCellReader)
+        m_batchCellReader = std::make_unique<BatchCellReader>(connection());
+    return m_batchCellReader->isReady() ? m_batchCellReader.get() : nullptr;
+}
+
+void OfficeSession::noteLockablePath(const std::string& path)
+{
+    lo::noteLockablePath(this, path);
+}
+
+std::string OfficeSession::temporaryFolder() const
+{
+    return m_profile ? m_profile->officeTemporaryFolder() : std::string();
+}
+
 const NumericLocale& OfficeSession::numericLocale()
 {
     if (!m_numericLocale)
@@ -120,6 +141,7 @@ void OfficeSession::shutdown()
         endOffice();
     }
     waitForBackgroundShutdown();
+    unregisterOffice(this);
     m_process.reset();
     m_profile.reset();
 }
@@ -180,6 +202,7 @@ void OfficeSession::endOffice()
         }
         m_documents.clear();
         m_batchCellWriter.reset();
+        m_batchCellReader.reset();
         if (alive && m_connection) {
             try {
                 m_connection->desktop()->terminate();

@@ -18,6 +18,7 @@
 
 namespace rm::lo {
 
+class BatchCellReader;
 class BatchCellWriter;
 class CalcDocument;
 
@@ -45,11 +46,19 @@ public:
     const OfficeConnection& connection() const;
     bool ended() const { return m_ended; }
     pid_t processGroup() const { return m_process ? m_process->groupId() : 0; }
+    // The user installation URL that this office's lock files name.
+    std::string profileUrl() const { return m_profile ? m_profile->installationUrl() : std::string(); }
 
     // Runs office calls; any failure becomes an rm::Error, and one that comes
     // from an office that is gone is reported as OfficeConnectionLost.
     template <class Call>
     auto call(const std::string& what, Call&& call) -> decltype(call());
+
+    // A path the office may lock for one of our documents: its lock file is
+    // removed even when the program ends on a signal (OfficeRegistry.h).
+    void noteLockablePath(const std::string& path);
+    // A folder for our own temporary files, removed with the office's profile.
+    std::string temporaryFolder() const;
 
     void adopt(const std::shared_ptr<CalcDocument>& document);
     void forget(const CalcDocument* document);
@@ -64,6 +73,8 @@ public:
 
     // The office's routine for writing many cells in one call; null when unavailable.
     const BatchCellWriter* batchCellWriter();
+    // The office's routine for reading a rectangle's texts in one call; null when unavailable.
+    const BatchCellReader* batchCellReader();
 
     void shutdown();
     // Returns at once; the session counts as ended from now on.
@@ -84,6 +95,7 @@ private:
     std::vector<std::shared_ptr<CalcDocument>> m_documents;
     std::weak_ptr<CalcDocument> m_activeDocument;
     std::unique_ptr<BatchCellWriter> m_batchCellWriter;
+    std::unique_ptr<BatchCellReader> m_batchCellReader;
     std::string m_localeName;
     std::optional<NumericLocale> m_numericLocale;
     std::unique_ptr<CallDeadline> m_callDeadline;   // after the process: its thread ends first

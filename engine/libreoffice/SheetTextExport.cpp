@@ -30,9 +30,9 @@ OUString exportOptions(int sheetIndex)
 // sheet ("name-Sheet1"), so the one file found in it is read.
 class ExportFolder {
 public:
-    ExportFolder()
+    explicit ExportFolder(const std::string& base)
     {
-        std::string pattern = temporaryFolder() + "/reportmerge-sheet-XXXXXX";
+        std::string pattern = base + "/reportmerge-sheet-XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (!mkdtemp(buffer.data()))
@@ -60,9 +60,9 @@ private:
 
 } // namespace
 
-CsvGrid exportSheetTexts(const uno::Reference<frame::XModel>& model, int sheetIndex)
+CsvGrid exportSheetTexts(const uno::Reference<frame::XModel>& model, int sheetIndex, const std::string& temporaryFolder)
 {
-    ExportFolder folder;
+    ExportFolder folder(temporaryFolder);
     uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
     const auto arguments = sequence<beans::PropertyValue>({
         property("FilterName", OUString("Text - txt - csv (StarCalc)")),

@@ -27,11 +27,11 @@ void rethrowAsError(const std::string& what)
     } catch (const css::uno::Exception& e) {
         const std::string message = toUtf8(e.Message);
         throw Error(ErrorNumber::OfficeCallFailed,
-                    "LibreOffice 调用失败（" + what + "）" + (message.empty() ? "。" : "：" + message));
+                    "LibreOffice 调用失败（" + what + "）。" + (message.empty() ? "" : "\n" + message));
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& e) {
-        throw Error(ErrorNumber::OfficeCallFailed, "LibreOffice 调用失败（" + what + "）：" + e.what());
+        throw Error(ErrorNumber::OfficeCallFailed, "LibreOffice 调用失败（" + what + "）。\n" + e.what());
     }
 }
 

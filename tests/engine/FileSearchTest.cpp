@@ -33,16 +33,19 @@ TEST(FileSearch, OnlyVisibleRegularFilesCount)
     EXPECT_FALSE(rm::isOrdinaryFile(folder.path() + "/"));
 }
 
-TEST(FileSearch, WorkbookNamesFilteredAndSortedIgnoringCase)
+TEST(FileSearch, WorkbooksOfEveryFormatFilteredAndSortedIgnoringCase)
 {
     TempFolder folder;
-    for (const char* name : {"b.XLS", "A.xls", "c.xls", "a.xlsx", "notes.txt", ".h.xls", "~$l.xls", "合并.xls", "B2.xls"})
+    for (const char* name : {"b.XLS", "A.xls", "c.xls", "a.xlsx", "D.ODS", "e.Xlsx", "notes.txt", "t.csv", "m.xlsm",
+                             "x.odsx", "xls", ".h.xls", ".h.ods", "~$l.xls", "~$l.xlsx", "~$l.ods", "合并.xls", "B2.xls"})
         writeBytes(folder / name, "x");
     std::filesystem::create_directory(folder / "dir.xls");
-    ASSERT_EQ(mkfifo((folder / "f.xls").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder / "dir.ods");
+    ASSERT_EQ(mkfifo((folder / "f.xlsx").c_str(), 0600), 0);
     std::filesystem::create_symlink(folder / "c.xls", folder / "link.xls");
 
-    const std::vector<std::string> expected = {"A.xls", "b.XLS", "B2.xls", "c.xls", "link.xls", "合并.xls"};
+    const std::vector<std::string> expected = {"A.xls", "a.xlsx", "b.XLS", "B2.xls", "c.xls", "D.ODS", "e.Xlsx",
+                                               "link.xls", "合并.xls"};
     EXPECT_EQ(rm::listWorkbookNames(folder.path()), expected);
     EXPECT_EQ(rm::listWorkbookNames(folder.path() + "/"), expected);
     EXPECT_TRUE(rm::listWorkbookNames(folder / "missing").empty());

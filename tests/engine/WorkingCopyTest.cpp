@@ -142,7 +142,7 @@ TEST(WorkingCopy, GivesUpAfterBoundedDraws)
     EXPECT_EQ(readBytes(folder / ".out7777.xls"), "taken");
 }
 
-TEST(WorkingCopy, CopyFailuresNameThePathAndTheReason)
+TEST(WorkingCopy, CopyFailuresNameTheUsersFileAndTheReasonInChinese)
 {
     TempFolder folder;
     writeBytes(folder / "template.xls", "T");
@@ -150,11 +150,13 @@ TEST(WorkingCopy, CopyFailuresNameThePathAndTheReason)
     EXPECT_EQ(errorNumberOf([&] { rm::makeWorkingCopy(folder / "missing.xls", folder / "out.xls"); }, &description),
               rm::ErrorNumber::WorkingCopyFailed);
     EXPECT_NE(description.find(folder / "missing.xls"), std::string::npos) << description;
-    EXPECT_NE(description.find("No such file"), std::string::npos) << description;
+    EXPECT_NE(description.find("文件或文件夹不存在。"), std::string::npos) << description;
+    EXPECT_EQ(description.find("No such file"), std::string::npos) << description;
 
     EXPECT_EQ(errorNumberOf([&] { rm::makeWorkingCopy(folder / "template.xls", folder / "no-folder/out.xls"); }, &description),
               rm::ErrorNumber::WorkingCopyFailed);
-    EXPECT_NE(description.find(folder / "no-folder/.out"), std::string::npos) << description;
+    EXPECT_NE(description.find(folder / "no-folder/out.xls"), std::string::npos) << description;
+    EXPECT_EQ(description.find(folder / "no-folder/.out"), std::string::npos) << "names the hidden copy: " << description;
 
     // The "/a.b/report" case: the folder part exists, the copy lands inside it.
     std::filesystem::create_directory(folder / "a.b");
@@ -167,6 +169,32 @@ TEST(WorkingCopy, CopyFailuresNameThePathAndTheReason)
     EXPECT_EQ(errorNumberOf([&] { rm::makeWorkingCopy(folder / "template.xls", folder / "out/"); }), OutputPathInvalid);
     for (const auto& name : folder.entries())
         EXPECT_TRUE(name == "template.xls" || name == "a.b" || name == "pipe.xls") << "left behind: " << name;
+}
+
+TEST(WorkingCopy, ALongOutputNameGetsAShortenedHiddenUniqueCopy)
+{
+    TempFolder folder;
+    writeBytes(folder / "template.xls", "T");
+    // 247 bytes with the extension, Chinese characters (3 bytes each) at the cut.
+    std::string base(20, 'a');
+    for (int i = 0; i < 74; ++i)
+        base += "报";
+    base += 'b';
+    const std::string output = folder / (base + ".xls");
+    ASSERT_EQ(std::filesystem::path(output).filename().string().size(), 247u);
+    std::vector<std::string> copies;
+    for (int i = 0; i < 2; ++i) {
+        const std::string copy = rm::makeWorkingCopy(folder / "template.xls", output);
+        const std::string name = std::filesystem::path(copy).filename().string();
+        EXPECT_EQ(name.front(), '.');
+        // "." + 20 letters + 72 whole characters + 4 digits + ".xls": the cut falls between two characters.
+        EXPECT_EQ(name.size(), 1u + 20 + 72 * 3 + 4 + 4) << name;
+        EXPECT_LE(name.size() + 8, 255u) << "its lock file would not fit: " << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".xls");
+        EXPECT_EQ(readBytes(copy), "T");
+        copies.push_back(copy);
+    }
+    EXPECT_NE(copies[0], copies[1]);
 }
 
 TEST(WorkingCopy, RemovalFailureIsReported)

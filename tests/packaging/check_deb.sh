@@ -59,6 +59,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends="$(field Depends)"
 echo "Depends: $depends"
 grep -qE "(^|, )libreoffice-calc( |,|$)" <<<"$depends" || fail "Depends does not name libreoffice-calc"
+grep -qE "(^|, )qt6-translations-l10n( |,|$)" <<<"$depends" || fail "Depends does not name qt6-translations-l10n (Qt's Chinese dialogs)"
 grep -q "libqt6widgets6" <<<"$depends" || fail "Depends does not name the Qt widgets library"
 grep -q "xchm" <<<"$(field Recommends)" || fail "Recommends does not name a CHM viewer"
 [ -n "$(field Section)" ] && [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] \

@@ -8,13 +8,13 @@
 
 namespace rm::ui::test {
 
-std::optional<QString> ScriptedFileDialogs::present(QWidget* owner, const FileDialogRequest& request)
+QStringList ScriptedFileDialogs::present(QWidget* owner, const FileDialogRequest& request)
 {
     requests.push_back(request);
     owners.push_back(owner);
     if (m_answers.empty())
-        return std::nullopt;
-    const std::optional<QString> answer = std::move(m_answers.front());
+        return {};
+    QStringList answer = m_answers.front();
     m_answers.pop_front();
     return answer;
 }

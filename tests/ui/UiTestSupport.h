@@ -21,15 +21,17 @@ namespace rm::ui::test {
 // Answers file dialogs from a script and records how each was opened.
 class ScriptedFileDialogs : public FileDialogPresenter {
 public:
-    void confirmNext(const QString& path) { m_answers.push_back(path); }
-    void cancelNext() { m_answers.push_back(std::nullopt); }
-    std::optional<QString> present(QWidget* owner, const FileDialogRequest& request) override;
+    void confirmNext(const QString& path) { m_answers.push_back(QStringList{path}); }
+    // Several files chosen at once, in this order.
+    void confirmNext(const QStringList& paths) { m_answers.push_back(paths); }
+    void cancelNext() { m_answers.push_back(QStringList()); }
+    QStringList present(QWidget* owner, const FileDialogRequest& request) override;
 
     std::vector<FileDialogRequest> requests;
     std::vector<QWidget*> owners;
 
 private:
-    std::deque<std::optional<QString>> m_answers;
+    std::deque<QStringList> m_answers;
 };
 
 struct ShownMessage {

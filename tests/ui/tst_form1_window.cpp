@@ -88,7 +88,7 @@ private slots:
         row("addFloder_command", "QPushButton", "Frame1", {480, 56, 65, 33}, "添加目录所有文件", "", 9, 400, standard, true, true);
         row("add_command", "QPushButton", "Frame1", {480, 16, 65, 33}, "添加", "", 9, 400, standard, true, true);
         row("tplpath_text", "QLineEdit", "Form1", {82, 48, 399, 25}, "", "", 9, 400, standard, true, false);
-        row("lblSite", "QLabel", "Form1", {478, 22, 101, 15}, "www.brivane.example", "Arial", 7.5, 400, QColor(0, 0, 255), true, true);
+        row("lblSite", "QLabel", "Form1", {478, 22, 101, 15}, "brivane.example", "Arial", 7.5, 400, QColor(0, 0, 255), true, true);
         row("Label5", "QLabel", "Form1", {202, 24, 361, 15}, "简单实用的就是最好的！更多免费好用软件请访问：", "", 9, 400, standard, true, true);
         row("Label4_0", "QLabel", "Form1", {10, -2, 141, 49}, "Brivane", "Arial Black", 21.75, 900, QColor(255, 0, 0), true, true);
         row("Label3", "QLabel", "Form1", {8, 374, 337, 17}, "正在处理，请稍候……", "", 9, 400, standard, false, true);
@@ -154,6 +154,10 @@ private slots:
         auto* site = form->findChild<QLabel*>("lblSite");
         QVERIFY(site->font().underline());
         QCOMPARE(site->cursor().shape(), Qt::WhatsThisCursor);
+        // The host name shows whole: within the label's box and the window's right edge.
+        const int room = qMin(site->width(), form->width() - site->x());
+        QVERIFY2(site->fontMetrics().horizontalAdvance(site->text()) <= room,
+                 qPrintable(QStringLiteral("%1 px for %2 px").arg(site->fontMetrics().horizontalAdvance(site->text())).arg(room)));
         QCOMPARE(form->findChild<LineControl*>("Line1_1")->colour(), QColor(255, 255, 255));
         QCOMPARE(form->findChild<LineControl*>("Line1_0")->colour(), form->palette().color(QPalette::WindowText));
         auto* field = form->findChild<QLineEdit*>("tplpath_text");
@@ -240,7 +244,7 @@ private slots:
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);   // open_command
         QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
-        QCOMPARE(desktop.dialogs->requests[0].nameFilters, QStringList{"Excel File(.xls) (*xls)"});
+        QCOMPARE(desktop.dialogs->requests[0].nameFilters.first(), QStringLiteral("Excel File(.xls) (*xls)"));
 
         form->findChild<QListWidget*>("List1")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);

@@ -209,7 +209,9 @@ private slots:
         const FileDialogRequest& request = m_desktop->dialogs->requests.at(0);
         QCOMPARE(request.mode, FileDialogRequest::Mode::Save);
         QCOMPARE(request.fileName, QStringLiteral("合并后报表-20260303-000001.xls"));
-        QCOMPARE(request.nameFilters, QStringList{"Excel File(.xls) (*.xls)"});
+        // The first line, the one the dialog opens with, has the dot.
+        QCOMPARE(request.nameFilters, (QStringList{"Excel File(.xls) (*.xls)",
+                                                   "所有表格文件 (*.xls *.xlsx *.ods) (*.xls *.xlsx *.ods)"}));
         QVERIFY(request.confirmOverwrite);
         QCOMPARE(form->cd1().flags(), 2u);
         QCOMPARE(storedTemplate().toString(), path("t.xls"));

@@ -7,8 +7,12 @@
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 #include "ui/SharedFileDialog.h"
+#include "ui/WindowTexts.h"
 
+#include <QAbstractProxyModel>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -34,17 +38,63 @@ private slots:
         QCOMPARE(SharedFileDialog::toQtNameFilters("Excel File(.xls)|*.xls"), QStringList{"Excel File(.xls) (*.xls)"});
         QCOMPARE(SharedFileDialog::toQtNameFilters("A|*.a|B|*.b"), (QStringList{"A (*.a)", "B (*.b)"}));
         QCOMPARE(SharedFileDialog::toQtNameFilters(""), QStringList());
+        // Patterns of one line are joined by ";" in the filter text.
+        QCOMPARE(SharedFileDialog::toQtNameFilters("B (x)|*.b;*.c"), QStringList{"B (x) (*.b *.c)"});
     }
 
     void the_user_reads_the_description_alone()
     {
-        FileDialogRequest request;
-        request.nameFilters = SharedFileDialog::toQtNameFilters("Excel File(.xls)|*xls");
-        auto dialog = QtFileDialogPresenter::makeDialog(nullptr, request);
-        QVERIFY(dialog->testOption(QFileDialog::HideNameFilterDetails));
-        QCOMPARE(dialog->nameFilters(), QStringList{"Excel File(.xls) (*xls)"});
-        // The pattern has no dot: any name ending in xls is offered.
+        for (const QString& filter : {openWorkbookFilter, saveWorkbookFilter}) {
+            FileDialogRequest request;
+            request.nameFilters = SharedFileDialog::toQtNameFilters(filter);
+            auto dialog = QtFileDialogPresenter::makeDialog(nullptr, request);
+            QVERIFY(dialog->testOption(QFileDialog::HideNameFilterDetails));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            QCOMPARE(types->count(), 2);
+            QCOMPARE(types->itemText(0), QStringLiteral("Excel File(.xls)"));
+            QCOMPARE(types->itemText(1), QStringLiteral("所有表格文件 (*.xls *.xlsx *.ods)"));
+            QCOMPARE(types->currentIndex(), 0);
+        }
+        // The open dialogs' first pattern has no dot: any name ending in xls is offered.
         QVERIFY(QDir::match(QStringLiteral("*xls"), QStringLiteral("reportxls")));
+        QVERIFY(QDir::match(QStringLiteral("*.xls *.xlsx *.ods"), QStringLiteral("r.ods")));
+    }
+
+    void open_dialogs_do_not_offer_files_the_checks_refuse()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"a.xls", "~$a.xls", ".b.xls", "c.ods", "~$c.ods", "d.xlsx", "notes.txt"})
+            writeFile(dir.filePath(QString::fromUtf8(name)));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral(".config")));
+
+        for (auto mode : {FileDialogRequest::Mode::Open, FileDialogRequest::Mode::OpenSeveral}) {
+            FileDialogRequest request;
+            request.mode = mode;
+            request.nameFilters = SharedFileDialog::toQtNameFilters(openWorkbookFilter);
+            auto dialog = QtFileDialogPresenter::makeDialog(nullptr, request);
+            dialog->selectNameFilter(request.nameFilters.at(1));
+            dialog->setFilter(dialog->filter() | QDir::Hidden);   // "show hidden files" ticked
+            dialog->setDirectory(dir.path());
+            QAbstractProxyModel* offered = dialog->proxyModel();
+            QVERIFY(offered);
+            auto* files = qobject_cast<QFileSystemModel*>(offered->sourceModel());
+            QVERIFY(files);
+            auto shownNames = [&] {
+                const QModelIndex folder = offered->mapFromSource(files->index(dir.path()));
+                QStringList names;
+                for (int row = 0; row < offered->rowCount(folder); ++row)
+                    names << offered->index(row, 0, folder).data().toString();
+                return names;
+            };
+            // Folders first, then files, as the file system model sorts them.
+            QTRY_COMPARE(shownNames(), (QStringList{".config", "sub", "a.xls", "c.ods", "d.xlsx"}));
+        }
+
+        FileDialogRequest save;
+        save.mode = FileDialogRequest::Mode::Save;
+        QVERIFY(!QtFileDialogPresenter::makeDialog(nullptr, save)->proxyModel());
     }
 
     void the_real_dialog_is_set_up_as_asked()
@@ -62,6 +112,15 @@ private slots:
         auto openDialog = QtFileDialogPresenter::makeDialog(nullptr, open);
         QCOMPARE(openDialog->acceptMode(), QFileDialog::AcceptOpen);
         QCOMPARE(openDialog->fileMode(), QFileDialog::ExistingFile);
+
+        open.mode = FileDialogRequest::Mode::OpenSeveral;
+        auto severalDialog = QtFileDialogPresenter::makeDialog(nullptr, open);
+        QCOMPARE(severalDialog->acceptMode(), QFileDialog::AcceptOpen);
+        QCOMPARE(severalDialog->fileMode(), QFileDialog::ExistingFiles);
+
+        // Qt's own dialogs, which Qt's translation reaches.
+        for (const auto& made : {dialog.get(), openDialog.get(), severalDialog.get()})
+            QVERIFY(made->testOption(QFileDialog::DontUseNativeDialog));
     }
 
     void the_real_message_box_has_the_title_and_ok_only()
@@ -111,6 +170,24 @@ private slots:
         QVERIFY(!scripted->requests[2].confirmOverwrite);
     }
 
+    void several_chosen_files_keep_the_dialogs_order_and_the_last_is_the_file_name()
+    {
+        auto scripted = std::make_shared<ScriptedFileDialogs>();
+        SharedFileDialog cd1(scripted);
+        scripted->confirmNext(QStringList{"/a/z.xls", "/a/b.ods", "/a/m.xlsx"});
+        QVERIFY(cd1.showOpenSeveral(nullptr));
+        QCOMPARE(scripted->requests[0].mode, FileDialogRequest::Mode::OpenSeveral);
+        QCOMPARE(cd1.fileNames(), (QStringList{"/a/z.xls", "/a/b.ods", "/a/m.xlsx"}));
+        QCOMPARE(cd1.fileName(), QStringLiteral("/a/m.xlsx"));
+        scripted->cancelNext();
+        QVERIFY(!cd1.showOpenSeveral(nullptr));
+        QCOMPARE(cd1.fileNames().size(), 3);
+        QCOMPARE(scripted->requests[1].fileName, QStringLiteral("/a/m.xlsx"));
+        scripted->confirmNext(QStringLiteral("/t.xls"));
+        QVERIFY(cd1.showOpen(nullptr));
+        QCOMPARE(cd1.fileNames(), QStringList{"/t.xls"});
+    }
+
     void chooser_takes_a_confirmed_file_and_stores_nothing()
     {
         TestDesktop desktop;
@@ -122,7 +199,8 @@ private slots:
         const FileDialogRequest& request = desktop.dialogs->requests.at(0);
         QCOMPARE(request.mode, FileDialogRequest::Mode::Open);
         QCOMPARE(request.fileName, QString());
-        QCOMPARE(request.nameFilters, QStringList{"Excel File(.xls) (*xls)"});
+        QCOMPARE(request.nameFilters, SharedFileDialog::toQtNameFilters(openWorkbookFilter));
+        QCOMPARE(request.nameFilters.first(), QStringLiteral("Excel File(.xls) (*xls)"));
         QCOMPARE(desktop.dialogs->owners.at(0), &form);
         QCOMPARE(form.cd1().flags(), 0u);   // the chooser sets no options of its own
         QVERIFY(!TemporarySettings::storedTemplatePath("chooser").isValid());
@@ -160,7 +238,7 @@ private slots:
         desktop.dialogs->cancelNext();
         form.open_command_Click();
         QCOMPARE(desktop.dialogs->requests.back().fileName, QStringLiteral("合并后报表-20260303-000001.xls"));
-        QCOMPARE(desktop.dialogs->requests.back().nameFilters, QStringList{"Excel File(.xls) (*xls)"});
+        QCOMPARE(desktop.dialogs->requests.back().nameFilters.first(), QStringLiteral("Excel File(.xls) (*xls)"));
     }
 
     void chooser_accepts_any_confirmed_name()

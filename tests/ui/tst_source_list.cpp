@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -80,10 +81,64 @@ private slots:
         QCOMPARE(entries(form), QStringList{"/d/report.XLS"});
         QCOMPARE(selected(form), 0);
         const FileDialogRequest& request = desktop.dialogs->requests.at(0);
-        QCOMPARE(request.mode, FileDialogRequest::Mode::Open);
-        QCOMPARE(request.nameFilters, QStringList{"Excel File(.xls) (*xls)"});
+        QCOMPARE(request.mode, FileDialogRequest::Mode::OpenSeveral);
+        QCOMPARE(request.nameFilters, (QStringList{"Excel File(.xls) (*xls)",
+                                                   "所有表格文件 (*.xls *.xlsx *.ods) (*.xls *.xlsx *.ods)"}));
         QCOMPARE(form.cd1().flags(), 2u);
-        QCOMPARE(form.cd1().filter(), QStringLiteral("Excel File(.xls)|*xls"));
+        QCOMPARE(form.cd1().filter().section('|', 0, 1), QStringLiteral("Excel File(.xls)|*xls"));
+    }
+
+    void several_chosen_files_are_added_in_the_dialogs_order()
+    {
+        TestDesktop desktop;
+        Form1 form(m_binding, desktop.services());
+        form.addToList("/d/a.xls");
+        desktop.dialogs->confirmNext(QStringList{"/d/z.ods", "/d/a.xls", "/d/m.xlsx", "/d/b.xls"});
+        form.add_command_Click();
+        QCOMPARE(entries(form), (QStringList{"/d/a.xls", "/d/z.ods", "/d/m.xlsx", "/d/b.xls"}));
+        QCOMPARE(selected(form), 3);
+        // The next dialog opens with the last chosen file.
+        desktop.dialogs->cancelNext();
+        form.add_command_Click();
+        QCOMPARE(desktop.dialogs->requests.at(1).fileName, QStringLiteral("/d/b.xls"));
+    }
+
+    void several_chosen_files_at_the_limit_give_one_message()
+    {
+        TestDesktop desktop;
+        Form1 form(m_binding, desktop.services());
+        for (int i = 0; i < Form1::maximumListEntries - 1; ++i)
+            form.addToList(QStringLiteral("/s/%1.xls").arg(i));
+        desktop.dialogs->confirmNext(QStringList{"/d/a.xls", "/d/b.xls", "/d/c.xls"});
+        form.add_command_Click();
+        QCOMPARE(entries(form).last(), QStringLiteral("/d/a.xls"));
+        QCOMPARE(desktop.messages->shown.size(), size_t(1));
+    }
+
+    void long_paths_show_their_file_names_and_keep_their_exact_text()
+    {
+        TestDesktop desktop;
+        Form1 form(m_binding, desktop.services());
+        auto* list = form.findChild<QListWidget*>("List1");
+        const QString folder = "/home/用户/报表/二〇二六年/各分部上报/" + QString(60, 'x');
+        QStringList paths = {folder + "/一分部.xls", folder + "/二分部.xlsx"};
+        for (int i = 0; i < 30; ++i)   // enough for the vertical scroll bar
+            paths << QStringLiteral("%1/%2.ods").arg(folder).arg(i);
+        for (const QString& path : paths)
+            form.addToList(path);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(list->verticalScrollBar()->isVisible());
+        QCOMPARE(entries(form), paths);
+        QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+        const int room = list->viewport()->width();
+        QVERIFY(list->fontMetrics().horizontalAdvance(paths[0]) > room);
+        for (int i = 0; i < list->count(); ++i) {
+            QCOMPARE(list->item(i)->toolTip(), paths[i]);
+            // Laid out within the list, so the view elides the text rather than scrolling it away.
+            QVERIFY(list->visualItemRect(list->item(i)).right() < room);
+        }
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
     }
 
     void cancelled_add_changes_nothing()
@@ -100,24 +155,24 @@ private slots:
     }
 
     // --- addFloder_command --------------------------------------------------
-    void folder_adds_only_its_ordinary_xls_files_sorted()
+    void folder_adds_only_its_ordinary_workbooks_sorted()
     {
         QTemporaryDir dir;
         const QString folder = dir.path();
-        writeFile(folder + "/a.xls");
-        writeFile(folder + "/B.XLS");
-        writeFile(folder + "/c.xlsx");
-        writeFile(folder + "/.hidden.xls");
-        writeFile(folder + "/~$a.xls");
+        for (const char* name : {"a.xls", "B.XLS", "c.xlsx", "C.ods", "报表.ODS", "t.csv", "u.txt", ".hidden.xls",
+                                 ".h.xlsx", ".h.ods", "~$a.xls", "~$c.xlsx", "~$C.ods"})
+            writeFile(folder + "/" + QString::fromUtf8(name));
         QVERIFY(QDir(folder).mkdir("d.xls"));
+        QVERIFY(QDir(folder).mkdir("d.ods"));
         QCOMPARE(::mkfifo(QFile::encodeName(folder + "/e.xls").constData(), 0600), 0);
 
         TestDesktop desktop;
         desktop.folderAnswers.push_back(folder);
         Form1 form(m_binding, desktop.services());
         form.addFloder_command_Click();
-        QCOMPARE(entries(form), (QStringList{folder + "/a.xls", folder + "/B.XLS"}));
-        QCOMPARE(selected(form), 1);
+        QCOMPARE(entries(form), (QStringList{folder + "/a.xls", folder + "/B.XLS", folder + "/C.ods",
+                                             folder + "/c.xlsx", folder + "/报表.ODS"}));
+        QCOMPARE(selected(form), 4);
         QCOMPARE(desktop.folderRequests.size(), size_t(1));
         QCOMPARE(desktop.folderRequests[0].owner, nullptr);
         QCOMPARE(desktop.folderRequests[0].title, QStringLiteral("选择目录"));

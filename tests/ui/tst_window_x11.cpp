@@ -202,6 +202,8 @@ private slots:
         form.findChild<QLineEdit*>("tplpath_text")->setText(QStringLiteral("/home/用户/报表/模板.xls"));
         form.addToList(QStringLiteral("/home/用户/报表/一月.xls"));
         form.addToList(QStringLiteral("/home/用户/报表/二月.xls"));
+        // Elided in the middle: the file name stays visible.
+        form.addToList(QStringLiteral("/home/用户/报表/二〇二六年/各分部按月上报的原始报表/第一季度/已经审核通过/三月/三分部.xlsx"));
         form.showCentred();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.repaint();
@@ -239,6 +241,8 @@ private slots:
         QVERIFY(holdsColour(window, QRect(10, 0, 141, 47), Qt::red));
         QVERIFY(holdsColour(window, QRect(12, 0, 141, 49), Qt::white));   // the shadow
         QVERIFY(holdsColour(window, QRect(478, 22, 89, 15), Qt::blue));
+        // The host name ends inside the window: nothing of it reaches the last column.
+        QVERIFY(!holdsColour(window, QRect(566, 22, 1, 15), Qt::blue));
         QVERIFY(!holdsColour(window, QRect(160, 0, 40, 30), Qt::red));
     }
 

@@ -14,6 +14,7 @@ public:
     std::string cellText(int row, int column) override { return m_inner->cellText(row, column); }
     bool cellHasFormula(int row, int column) override { return m_inner->cellHasFormula(row, column); }
     void setCellValue2(int row, int column, double value) override { m_inner->setCellValue2(row, column, value); }
+    void limitReadsTo(long rows, long columns) override { m_inner->limitReadsTo(rows, columns); }
     void activate() override { m_inner->activate(); }
     void saveAs(const std::string& path) override
     {

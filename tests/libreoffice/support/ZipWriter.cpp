@@ -3,7 +3,10 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cctype>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <stdexcept>
 
 namespace rm::lo::test {
@@ -80,21 +83,41 @@ void writeZip(const std::string& path, const std::vector<std::pair<std::string, 
         throw std::runtime_error("cannot write " + path);
 }
 
-void writeChartSheetWorkbook(const std::string& path, int activeTab)
+namespace {
+
+struct SheetPart {
+    std::string name;   // "Data"
+    bool chart;         // a chart sheet, else a worksheet
+    std::string xml;
+};
+
+// An Office Open XML package of these sheets, the `activeTab`-th active.
+void writeOpenXmlWorkbook(const std::string& path, const std::vector<SheetPart>& sheets, int activeTab)
 {
     const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
     const std::string ct = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
-    writeZip(path, {
+    std::string overrides, sheetList, relations;
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        const std::string id = std::to_string(i + 1);
+        const std::string folder = sheets[i].chart ? "chartsheets" : "worksheets";
+        const std::string file = folder + "/sheet" + id + ".xml";
+        overrides += "<Override PartName=\"/xl/" + file + "\" ContentType=\"" + ct +
+                     (sheets[i].chart ? "chartsheet" : "worksheet") + "+xml\"/>";
+        sheetList += "<sheet name=\"" + sheets[i].name + "\" sheetId=\"" + id + "\" r:id=\"rId" + id + "\"/>";
+        relations += "<Relationship Id=\"rId" + id + "\" Type=\"" + rel + (sheets[i].chart ? "/chartsheet" : "/worksheet") +
+                     "\" Target=\"" + file + "\"/>";
+        parts.emplace_back("xl/" + file, sheets[i].xml);
+    }
+    std::vector<std::pair<std::string, std::string>> entries = {
         {"[Content_Types].xml",
          header + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
                   "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
                   "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                  "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" + ct + "sheet.main+xml\"/>"
-                  "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" + ct + "worksheet+xml\"/>"
-                  "<Override PartName=\"/xl/chartsheets/sheet1.xml\" ContentType=\"" + ct + "chartsheet+xml\"/>"
-                  "</Types>"},
+                  "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" + ct + "sheet.main+xml\"/>" +
+             overrides + "</Types>"},
         {"_rels/.rels",
          header + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
                   "<Relationship Id=\"rId1\" Type=\"" + rel + "/officeDocument\" Target=\"xl/workbook.xml\"/>"
@@ -102,21 +125,59 @@ void writeChartSheetWorkbook(const std::string& path, int activeTab)
         {"xl/workbook.xml",
          header + "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\">"
                   "<bookViews><workbookView activeTab=\"" + std::to_string(activeTab) + "\"/></bookViews>"
-                  "<sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/>"
-                  "<sheet name=\"Chart1\" sheetId=\"2\" r:id=\"rId2\"/></sheets></workbook>"},
+                  "<sheets>" + sheetList + "</sheets></workbook>"},
         {"xl/_rels/workbook.xml.rels",
-         header + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                  "<Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                  "<Relationship Id=\"rId2\" Type=\"" + rel + "/chartsheet\" Target=\"chartsheets/sheet1.xml\"/>"
-                  "</Relationships>"},
-        {"xl/worksheets/sheet1.xml",
-         header + "<worksheet xmlns=\"" + main + "\"><sheetData>"
-                  "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"2\"><c r=\"A2\"><v>2</v></c></row>"
-                  "</sheetData></worksheet>"},
-        {"xl/chartsheets/sheet1.xml",
-         header + "<chartsheet xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\">"
-                  "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews></chartsheet>"},
-    });
+         header + "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" + relations +
+             "</Relationships>"},
+    };
+    entries.insert(entries.end(), parts.begin(), parts.end());
+    writeZip(path, entries);
+}
+
+} // namespace
+
+void writeChartSheetWorkbook(const std::string& path, int activeTab)
+{
+    const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    writeOpenXmlWorkbook(path,
+                         {{"Data", false,
+                           header + "<worksheet xmlns=\"" + main + "\"><sheetData>"
+                                    "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"2\"><c r=\"A2\"><v>2</v></c></row>"
+                                    "</sheetData></worksheet>"},
+                          {"Chart1", true,
+                           header + "<chartsheet xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\">"
+                                    "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews></chartsheet>"}},
+                         activeTab);
+}
+
+void writeOneSheetWorkbook(const std::string& path, const std::string& sheetXml)
+{
+    writeOpenXmlWorkbook(path, {{"Data", false, sheetXml}}, 0);
+}
+
+std::string worksheetXml(const std::vector<std::pair<std::string, double>>& cells, const std::string& dimension)
+{
+    // Rows in ascending order, as the format requires.
+    std::map<long, std::string> rows;
+    for (const auto& [reference, value] : cells) {
+        size_t digits = 0;
+        while (digits < reference.size() && std::isalpha(static_cast<unsigned char>(reference[digits])))
+            ++digits;
+        std::ostringstream cell;
+        cell.precision(17);
+        cell << "<c r=\"" << reference << "\"><v>" << value << "</v></c>";
+        rows[std::stol(reference.substr(digits))] += cell.str();
+    }
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    if (!dimension.empty())
+        xml += "<dimension ref=\"" + dimension + "\"/>";
+    xml += "<sheetData>";
+    for (const auto& [row, content] : rows)
+        xml += "<row r=\"" + std::to_string(row) + "\">" + content + "</row>";
+    return xml + "</sheetData></worksheet>";
 }
 
 } // namespace rm::lo::test

@@ -13,4 +13,10 @@ void writeZip(const std::string& path, const std::vector<std::pair<std::string, 
 // a chart sheet "Chart1"; `activeTab` 0 or 1 picks the active one.
 void writeChartSheetWorkbook(const std::string& path, int activeTab);
 
+// An Office Open XML workbook of one worksheet "Data" whose part
+// xl/worksheets/sheet1.xml is `sheetXml`, byte for byte (it may be broken).
+void writeOneSheetWorkbook(const std::string& path, const std::string& sheetXml);
+// The worksheet part for cells given as (reference, number) pairs, e.g. {"B2", 1}.
+std::string worksheetXml(const std::vector<std::pair<std::string, double>>& cells, const std::string& dimension = {});
+
 } // namespace rm::lo::test

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/libreoffice/CsvGrid.h"
+
+#include <com/sun/star/script/provider/XScript.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+
+namespace rm::lo {
+
+class OfficeConnection;
+
+// Reads the displayed texts of a sheet's top-left rectangle in one remote
+// call: a small Basic routine inside the office asks each cell that holds
+// something for its text, exactly as a per-cell read would. What it reads
+// grows with the rectangle, never with the sheet's own extent.
+class BatchCellReader {
+public:
+    // Installs the routine; nothing (isReady() false) when the office refuses.
+    explicit BatchCellReader(const OfficeConnection& office);
+    bool isReady() const { return m_script.is(); }
+
+    // Rows 1..rows and columns 1..columns; every other cell reads empty.
+    CsvGrid read(const css::uno::Reference<css::sheet::XSpreadsheet>& sheet, long rows, long columns) const;
+
+private:
+    css::uno::Reference<css::script::provider::XScript> m_script;
+};
+
+} // namespace rm::lo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/libreoffice/UnoText.h"
+
+#include <com/sun/star/container/XNameAccess.hpp>
+
+#include <optional>
+#include <string>
+
+namespace rm::lo {
+
+class OfficeConnection;
+
+// The entries of a zip package (Office Open XML, OpenDocument), read inside the office.
+css::uno::Reference<css::container::XNameAccess> openPackage(const OfficeConnection& office, const OUString& url);
+
+struct DamagedPart {
+    std::string name;         // "xl/worksheets/sheet1.xml"
+    std::string officeText;   // the XML parser's words
+};
+
+// The office imports an XML part that is cut short or holds an undefined
+// entity as far as it can read it, and says nothing: such a workbook loads
+// with cells missing. Every XML part of the package is parsed, inside the
+// office, to the end; the first that does not parse is returned.
+std::optional<DamagedPart> firstDamagedXmlPart(const OfficeConnection& office,
+                                               const css::uno::Reference<css::container::XNameAccess>& package);
+
+} // namespace rm::lo

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/Error.h"
+#include "engine/FileIdentity.h"
+
+#include <string>
+
+namespace rm::lo {
+
+// "无法打开文件 <path>：<reason>", the one form of every refusal to open a workbook.
+Error fileOpenError(int number, const std::string& path, const std::string& reason);
+
+// A workbook file as we open it ourselves before the office does: opened
+// without blocking and checked on that very descriptor to be a regular file,
+// so that a FIFO or device put in its place never makes us wait.
+class RegularFile {
+public:
+    // Throws rm::Error naming `path`: DocumentNotFound, NotAWorkbook (not a
+    // regular file), DocumentLoadFailed (no permission, other failures).
+    explicit RegularFile(const std::string& path);
+    ~RegularFile();
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    const FileIdentity& identity() const { return m_identity; }
+    // True while `path` still names this file (checked without opening it).
+    bool stillAt(const std::string& path) const;
+
+    // Up to `count` bytes from the start; all of it.
+    std::string head(size_t count) const;
+    std::string content() const;
+
+private:
+    std::string read(size_t limit) const;
+
+    std::string m_path;
+    int m_fd = -1;
+    FileIdentity m_identity;
+};
+
+} // namespace rm::lo

@@ -1,0 +1,75 @@
+// reportmerge-cli ended by SIGINT, SIGTERM or SIGHUP while the office is
+// loading: nothing of the office is left (processes, lock files, temporary
+// files); the hidden working copy stays, as after any failed run.
+
+#include "support/CliRun.h"
+#include "support/MergeCase.h"
+#include "support/OfficeProcesses.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+namespace rm::faults {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> namesIn(const std::string& folder, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            found.push_back(entry.path().filename().string());
+    return found;
+}
+
+TEST(Signals, aSignalWhileLoadingLeavesNoLockOrTemporaryFileOfTheOffice)
+{
+    TempFolder folder;
+    makeTemplate(folder / "template.xls");
+    std::vector<std::string> sources;
+    for (int i = 0; i < 40; ++i) {
+        sources.push_back(folder / ("s" + std::to_string(i) + ".xls"));
+        makeSource(sources.back(), i, 1);
+    }
+    const std::string temporary = folder / "tmp";
+    fs::create_directory(temporary);
+
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        std::vector<std::string> command = {"/usr/bin/env", "TMPDIR=" + temporary, RM_CLI, folder / "template.xls",
+                                            folder / "out.xls"};
+        command.insert(command.end(), sources.begin(), sources.end());
+        CliRun run(command);
+        // The working copy is open for editing once its lock file is there;
+        // the sources are loaded after it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(25);
+        while (namesIn(folder.path(), ".~lock.").empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_FALSE(namesIn(folder.path(), ".~lock.").empty()) << "the working copy was never opened";
+        kill(run.pid(), signalNumber);
+        const CliResult result = run.finish();
+        EXPECT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitCode, -1) << "not ended by the signal: " << result.err;
+        EXPECT_TRUE(noProcessMarked(officeMarkOf(result.pid)));
+        EXPECT_EQ(namesIn(folder.path(), ".~lock."), std::vector<std::string>{});
+        EXPECT_EQ(namesIn(temporary, "lu"), std::vector<std::string>{});
+        // The watchdog removes the profile (the office's TMPDIR with it) just after the office ended.
+        const auto removal = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!namesIn(temporary, "reportmerge-").empty() && std::chrono::steady_clock::now() < removal)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(namesIn(temporary, "reportmerge-"), std::vector<std::string>{}) << "a profile or export was left";
+        EXPECT_FALSE(fs::exists(folder / "out.xls"));
+        for (const auto& copy : namesIn(folder.path(), ".out"))
+            fs::remove(folder / copy);   // the hidden working copy stays by design
+    }
+}
+
+} // namespace
+} // namespace rm::faults

@@ -1,0 +1,183 @@
+// Qt's own dialogs read Chinese whatever the user's locale: the message box,
+// the open, save and folder dialogs, the overwrite question and the context
+// menus. CTest runs this twice, under LANG=en_US.UTF-8 and LANG=zh_CN.UTF-8.
+
+#include "UiTestSupport.h"
+
+#include "ui/ChineseTranslation.h"
+#include "ui/FileDialogPresenter.h"
+#include "ui/FolderBrowser.h"
+#include "ui/MessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace rm::ui;
+using namespace rm::ui::test;
+
+namespace {
+
+// The text as the user reads it: without the mnemonic, "保存(&S)" -> "保存".
+QString readable(QString text)
+{
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
+    return text.remove(mnemonic).remove(QLatin1Char('&')).trimmed();
+}
+
+// Chinese, and no word of English in it.
+bool isChinese(const QString& text)
+{
+    const QString shown = readable(text);
+    bool han = false;
+    for (const QChar c : shown) {
+        if (c.script() == QChar::Script_Latin)
+            return false;
+        han = han || c.script() == QChar::Script_Han;
+    }
+    return han;
+}
+
+// Every label and button text the dialog shows, with the mnemonics.
+QStringList shownTexts(QWidget* dialog)
+{
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->isVisibleTo(dialog) && !label->text().isEmpty())
+            texts << label->text();
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        if (button->isVisibleTo(dialog) && !button->text().isEmpty())
+            texts << button->text();
+    return texts;
+}
+
+void verifyAllChinese(const QStringList& texts, const char* where)
+{
+    QVERIFY2(!texts.isEmpty(), where);
+    for (const QString& text : texts)
+        QVERIFY2(isChinese(text), qPrintable(QStringLiteral("%1: \"%2\"").arg(QLatin1String(where), text)));
+}
+
+QString buttonText(QFileDialog& dialog, QDialogButtonBox::StandardButton which)
+{
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    return box && box->button(which) ? readable(box->button(which)->text()) : QString();
+}
+
+} // namespace
+
+class ChineseDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void the_run_has_the_users_locale_and_the_program_chinese()
+    {
+        // The two runs differ only in the user's locale.
+        const QString lang = qEnvironmentVariable("LANG").section(QLatin1Char('.'), 0, 0);
+        QCOMPARE(QLocale::system().name(), lang);
+        QCOMPARE(QLocale().name(), QStringLiteral("zh_CN"));
+    }
+
+    void the_message_box_button_is_queding()
+    {
+        auto box = QtMessageBoxes::makeBox(nullptr, QStringLiteral("报表合并完成。"), QMessageBox::Information);
+        QCOMPARE(readable(box->button(QMessageBox::Ok)->text()), QStringLiteral("确定"));
+    }
+
+    void the_open_dialog_reads_chinese()
+    {
+        FileDialogRequest request;
+        request.nameFilters = QStringList{QStringLiteral("所有表格文件 (*.xls *.xlsx *.ods)")};
+        auto dialog = QtFileDialogPresenter::makeDialog(nullptr, request);
+        QCOMPARE(buttonText(*dialog, QDialogButtonBox::Open), QStringLiteral("打开"));
+        QCOMPARE(buttonText(*dialog, QDialogButtonBox::Cancel), QStringLiteral("取消"));
+        verifyAllChinese(shownTexts(dialog.get()), "open dialog");
+        // Its list's context menu (rename, delete, show hidden files, new folder).
+        QStringList actions;
+        for (QAction* action : dialog->findChildren<QAction*>())
+            if (!action->text().isEmpty())
+                actions << action->text();
+        verifyAllChinese(actions, "open dialog's context menu");
+    }
+
+    void the_save_dialog_and_its_overwrite_question_read_chinese()
+    {
+        QTemporaryDir dir;
+        const QString existing = dir.filePath(QStringLiteral("合并后报表.xls"));
+        writeFile(existing);
+        FileDialogRequest request;
+        request.mode = FileDialogRequest::Mode::Save;
+        request.confirmOverwrite = true;
+        request.fileName = existing;
+        auto dialog = QtFileDialogPresenter::makeDialog(nullptr, request);
+        QCOMPARE(buttonText(*dialog, QDialogButtonBox::Save), QStringLiteral("保存"));
+        QCOMPARE(buttonText(*dialog, QDialogButtonBox::Cancel), QStringLiteral("取消"));
+        verifyAllChinese(shownTexts(dialog.get()), "save dialog");
+
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QString question;
+        QStringList answers;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            question = box->text();
+            answers << readable(box->button(QMessageBox::Yes)->text()) << readable(box->button(QMessageBox::No)->text());
+            box->button(QMessageBox::No)->click();
+        });
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+        QVERIFY2(!question.isEmpty(), "no overwrite question");
+        QVERIFY2(question.contains(QStringLiteral("合并后报表.xls")), qPrintable(question));
+        QVERIFY2(isChinese(QString(question).remove(QStringLiteral("合并后报表.xls"))), qPrintable(question));
+        QCOMPARE(answers, (QStringList{QStringLiteral("是"), QStringLiteral("否")}));
+        QVERIFY(dialog->isVisible());   // "否" keeps the dialog open
+        QCOMPARE(dialog->result(), 0);
+    }
+
+    void the_folder_dialog_reads_chinese()
+    {
+        auto dialog = FolderBrowser::makeDialog(nullptr, QStringLiteral("选择目录"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("选择目录"));
+        QCOMPARE(buttonText(*dialog, QDialogButtonBox::Open), QStringLiteral("选择"));
+        QCOMPARE(buttonText(*dialog, QDialogButtonBox::Cancel), QStringLiteral("取消"));
+        verifyAllChinese(shownTexts(dialog.get()), "folder dialog");
+    }
+
+    void the_file_name_fields_context_menu_reads_chinese()
+    {
+        auto dialog = QtFileDialogPresenter::makeDialog(nullptr, FileDialogRequest());
+        auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(field);
+        std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(QLatin1Char('\t'), 0, 0);   // without the shortcut
+        verifyAllChinese(texts, "context menu");
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    if (!installChineseTranslation(application)) {
+        std::fprintf(stderr, "Qt's Chinese translation is not installed (qt6-translations-l10n)\n");
+        return 1;
+    }
+    ChineseDialogsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_chinese_dialogs.moc"
