@@ -1,5 +1,7 @@
 #include "bench/TimedBinding.h"
 
+#include <algorithm>
+
 namespace rm::bench {
 
 namespace {
@@ -64,15 +66,25 @@ private:
 
 class TimedGlobal : public GlobalEntryPoint {
 public:
-    TimedGlobal(GlobalEntryPoint& inner, StageTimes& times) : m_inner(inner), m_times(times) {}
+    TimedGlobal(GlobalEntryPoint& inner, StageTimes& times, std::mutex& mutex)
+        : m_inner(inner), m_times(times), m_mutex(mutex) {}
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override
     {
         return std::make_shared<TimedWorkbook>(m_inner.openWorkbook(path), m_times);
     }
+    SheetTexts readSource(const std::string& path, int rows, int columns) override
+    {
+        SheetTexts texts = m_inner.readSource(path, rows, columns);
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_times.lastSheetOpened = std::max(m_times.lastSheetOpened, Clock::now());
+        return texts;
+    }
+    ReaderState readerState() override { return m_inner.readerState(); }
 
 private:
     GlobalEntryPoint& m_inner;
     StageTimes& m_times;
+    std::mutex& m_mutex;
 };
 
 } // namespace
@@ -88,8 +100,19 @@ std::shared_ptr<SpreadsheetApp> TimedBinding::createInstance()
 GlobalEntryPoint& TimedBinding::global()
 {
     if (!m_global)
-        m_global = std::make_unique<TimedGlobal>(m_inner.global(), m_times);
+        m_global = std::make_unique<TimedGlobal>(m_inner.global(), m_times, m_timesMutex);
     return *m_global;
+}
+
+std::vector<GlobalEntryPoint*> TimedBinding::sourceReaders(std::size_t sourceCount)
+{
+    m_readers.clear();
+    std::vector<GlobalEntryPoint*> readers;
+    for (GlobalEntryPoint* inner : m_inner.sourceReaders(sourceCount)) {
+        m_readers.push_back(std::make_unique<TimedGlobal>(*inner, m_times, m_timesMutex));
+        readers.push_back(m_readers.back().get());
+    }
+    return readers;
 }
 
 double seconds(Clock::time_point from, Clock::time_point to)

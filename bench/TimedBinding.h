@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace rm::bench {
 
@@ -17,7 +19,7 @@ struct StageTimes {
     Clock::time_point start;          // set by the caller
     Clock::time_point instanceAsked;  // createInstance called (working copy made)
     Clock::time_point instanceReady;  // office started and answering
-    Clock::time_point lastSheetOpened;
+    Clock::time_point lastSheetOpened;   // the last source read (or opened)
     Clock::time_point alertsOff;      // summation over, saving begins
     Clock::time_point saved;
     Clock::time_point end;            // set by the caller (office shut down)
@@ -28,12 +30,16 @@ public:
     TimedBinding(SpreadsheetBinding& inner, StageTimes& times) : m_inner(inner), m_times(times) {}
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount) override;
+    void prepare() override { m_inner.prepare(); }
     NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
     SpreadsheetBinding& m_inner;
     StageTimes& m_times;
+    std::mutex m_timesMutex;   // readers note their times from threads of their own
     std::unique_ptr<GlobalEntryPoint> m_global;
+    std::vector<std::unique_ptr<GlobalEntryPoint>> m_readers;
 };
 
 double seconds(Clock::time_point from, Clock::time_point to);

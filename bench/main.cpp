@@ -1,6 +1,7 @@
 // reportmerge-bench R C N: times a merge of N sources into an R x C template
-// (half the cells marked) through the command line's path, against a floor
-// (the same office start, workbooks opened, output saved, no cell work) and
+// (half the cells marked) through the command line's path, with the pool of
+// offices and with one office, against a floor (one office started, every
+// workbook opened hidden, the output saved, no cell work); optionally
 // against the per-cell reference path.
 
 #include "app/cli/CommandLineMerge.h"
@@ -27,17 +28,31 @@ struct Measurement {
     PeakMemory memory;
 };
 
-rm::lo::OfficeOptions officeOptions(bool perCell)
+rm::lo::OfficeOptions officeOptions(bool perCell, int officeCount)
 {
     rm::lo::OfficeOptions options;
     options.perCellReads = perCell;
+    options.officeCount = officeCount;
     options.opener = [](const std::string&) {};
     return options;
 }
 
-Measurement measureMerge(const BenchFiles& files, const std::string& output, bool perCell)
+// The peaks of every office of the pool, added up.
+PeakMemory poolPeak(const rm::lo::LibreOfficeBinding& office)
 {
-    rm::lo::LibreOfficeBinding office(officeOptions(perCell));
+    PeakMemory sum;
+    for (long group : office.officeProcessIds()) {
+        const PeakMemory peak = peakMemoryOfGroup(static_cast<pid_t>(group));
+        sum.peakKb += peak.peakKb;
+        sum.process = peak.process;
+    }
+    return sum;
+}
+
+Measurement measureMerge(const BenchFiles& files, const std::string& output, bool perCell, int officeCount,
+                         int* officesUsed = nullptr)
+{
+    rm::lo::LibreOfficeBinding office(officeOptions(perCell, officeCount));
     StageTimes times;
     TimedBinding timed(office, times);
     Measurement m;
@@ -48,7 +63,9 @@ Measurement measureMerge(const BenchFiles& files, const std::string& output, boo
     times.start = Clock::now();
     const int code = rm::cli::runCommandLine(arguments, timed, [&] {
         runEnd = Clock::now();
-        m.memory = peakMemoryOfGroup(static_cast<pid_t>(office.officeProcessId()));
+        m.memory = poolPeak(office);
+        if (officesUsed)
+            *officesUsed = static_cast<int>(office.officeProcessIds().size());
         office.shutdown();
     }, {out, err, false});
     times.end = Clock::now();
@@ -67,7 +84,7 @@ Measurement measureMerge(const BenchFiles& files, const std::string& output, boo
 
 Measurement measureFloor(const BenchFiles& files, const std::string& output)
 {
-    rm::lo::LibreOfficeBinding office(officeOptions(false));
+    rm::lo::LibreOfficeBinding office(officeOptions(false, 1));
     Measurement m;
     const auto t0 = Clock::now();
     const std::string copy = rm::makeWorkingCopy(files.templatePath, output);
@@ -107,7 +124,7 @@ Measurement measureFloor(const BenchFiles& files, const std::string& output)
 
 void printRow(const char* mode, const Measurement& m)
 {
-    std::printf("%-9s %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %9.1f\n", mode, m.total, m.prepare, m.start,
+    std::printf("%-10s %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %9.1f\n", mode, m.total, m.prepare, m.start,
                 m.open, m.sum, m.save, m.close, m.shutdown, m.memory.peakKb / 1024.0);
 }
 
@@ -134,13 +151,18 @@ bool readInt(const char* text, int& value)
 
 int main(int argc, char* argv[])
 {
-    int rows = 0, columns = 0, sources = 0, repeats = 1;
-    bool perCell = true;
+    int rows = 0, columns = 0, sources = 0, repeats = 1, offices = 0;
+    bool perCell = false, mergeOnly = false;
     std::vector<std::string> rest(argv + 1, argv + argc);
     for (auto it = rest.begin(); it != rest.end();) {
-        if (*it == "--no-per-cell") {
-            perCell = false;
+        if (*it == "--merge-only") {
+            mergeOnly = true;
             it = rest.erase(it);
+        } else if (*it == "--no-per-cell" || *it == "--per-cell") {
+            perCell = *it == "--per-cell";
+            it = rest.erase(it);
+        } else if (*it == "--offices" && it + 1 != rest.end() && readInt((it + 1)->c_str(), offices)) {
+            it = rest.erase(it, it + 2);
         } else if (*it == "--repeat" && it + 1 != rest.end() && readInt((it + 1)->c_str(), repeats)) {
             it = rest.erase(it, it + 2);
         } else {
@@ -149,7 +171,8 @@ int main(int argc, char* argv[])
     }
     if (rest.size() != 3 || !readInt(rest[0].c_str(), rows) || !readInt(rest[1].c_str(), columns) ||
         !readInt(rest[2].c_str(), sources)) {
-        std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--no-per-cell]\n";
+        std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n"
+                     "       [--merge-only: only the merge with the pool, for very many sources]\n";
         return 2;
     }
 
@@ -166,24 +189,44 @@ int main(int argc, char* argv[])
         std::system("cut -d' ' -f1-3 /proc/loadavg");
         const BenchFiles files = makeBenchWorkbooks(folder, rows, columns, sources);
 
-        std::printf("%-9s %8s %8s %8s %8s %8s %8s %8s %8s %9s\n", "mode", "total/s", "copy", "start", "open", "sum",
-                    "save", "close", "shutdown", "peakMiB");
-        double floorTotal = 0, mergeTotal = 0, mergeSum = 0;
-        int run = 0;
+        std::printf("%-10s %8s %8s %8s %8s %8s %8s %8s %8s %9s\n", "mode", "total/s", "copy", "start", "read",
+                    "sum", "save", "close", "shutdown", "peakMiB");
+        double floorTotal = 0, mergeTotal = 0, oneTotal = 0, mergeSum = 0;
+        int run = 0, used = 0;
+        if (mergeOnly) {
+            const std::string output = folder + "/merge.xls";
+            const Measurement merge = measureMerge(files, output, false, offices, &used);
+            printRow(("merge x" + std::to_string(used)).c_str(), merge);
+            checkSums(output, rows, columns, sources);
+            std::printf("load average after: ");
+            std::fflush(stdout);
+            std::system("cut -d' ' -f1-3 /proc/loadavg");
+            std::filesystem::remove_all(folder);
+            return 0;
+        }
         for (int i = 0; i < repeats; ++i) {
             const Measurement floor = measureFloor(files, folder + "/floor-" + std::to_string(++run) + ".xls");
             printRow("floor", floor);
             const std::string output = folder + "/merge-" + std::to_string(++run) + ".xls";
-            const Measurement merge = measureMerge(files, output, false);
-            printRow("merge", merge);
+            const Measurement merge = measureMerge(files, output, false, offices, &used);
+            printRow(("merge x" + std::to_string(used)).c_str(), merge);
             checkSums(output, rows, columns, sources);
+            const std::string oneOutput = folder + "/merge-" + std::to_string(++run) + ".xls";
+            const Measurement one = measureMerge(files, oneOutput, false, 1);
+            printRow("merge x1", one);
+            checkSums(oneOutput, rows, columns, sources);
             floorTotal += floor.total;
             mergeTotal += merge.total;
+            oneTotal += one.total;
             mergeSum += merge.sum;
         }
-        std::printf("merge / floor = %.3f\n", mergeTotal / floorTotal);
+        std::printf("merge / floor = %.3f (%d offices); one office / floor = %.3f\n", mergeTotal / floorTotal, used,
+                    oneTotal / floorTotal);
+        std::printf("load average after: ");
+        std::fflush(stdout);
+        std::system("cut -d' ' -f1-3 /proc/loadavg");
         if (perCell) {
-            const Measurement reference = measureMerge(files, folder + "/per-cell.xls", true);
+            const Measurement reference = measureMerge(files, folder + "/per-cell.xls", true, 1);
             printRow("per-cell", reference);
             checkSums(folder + "/per-cell.xls", rows, columns, sources);
             std::printf("speed-up over per-cell: %.1fx overall, %.1fx in the summation\n",

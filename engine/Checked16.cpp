@@ -7,9 +7,14 @@
 
 namespace rm {
 
+Error overflowError()
+{
+    return Error(ErrorNumber::Overflow, "溢出");
+}
+
 void throwOverflow()
 {
-    throw Error(ErrorNumber::Overflow, "溢出");
+    throw overflowError();
 }
 
 std::int16_t narrowToInt16(long long value)

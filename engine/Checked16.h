@@ -13,7 +13,12 @@ std::int16_t narrowToInt16(long long value);
 // value + 1, or the overflow error past 32767.
 std::int16_t incrementInt16(std::int16_t value);
 
-// Throws the overflow error (number 6, "溢出").
+class Error;
+
+// The overflow error (number 6, "溢出").
+Error overflowError();
+
+// Throws the overflow error.
 [[noreturn]] void throwOverflow();
 
 } // namespace rm

@@ -26,6 +26,7 @@ constexpr int DocumentNotFound = 2010;
 constexpr int NotAWorkbook = 2011;           // type detection says it is no spreadsheet
 constexpr int DocumentLoadFailed = 2012;     // password, lock, corrupt file
 constexpr int NotAWorksheet = 2013;          // the active sheet is not a worksheet
+constexpr int SourceChangedWhileRead = 2014; // a source was rewritten while it was read
 constexpr int SaveFailed = 2020;
 constexpr int SaveOntoOpenDocument = 2021;   // would overwrite a workbook that is open
 constexpr int CloseFailed = 2022;

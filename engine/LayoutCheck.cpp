@@ -50,7 +50,7 @@ LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_num
         }
 }
 
-void LayoutCheck::checkSource(const std::string& path, Worksheet& sourceSheet)
+void LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceTexts)
 {
     const int index = m_nextSource++;
     if (!m_enabled)
@@ -63,7 +63,11 @@ void LayoutCheck::checkSource(const std::string& path, Worksheet& sourceSheet)
     long long cell = 0;
     for (int row = 1; row <= m_rows; ++row)
         for (int column = 1; column <= m_columns; ++column, ++cell) {
-            const std::string text = sourceSheet.cellText(row, column);
+            static const std::string unreadable;
+            const long index = sourceTexts.indexOf(row, column);
+            const bool known = row <= sourceTexts.rows() && column <= sourceTexts.columns() &&
+                               !sourceTexts.readError(index);
+            const std::string& text = known ? sourceTexts.text(index) : unreadable;
             addText(digest, text);
             if (label != m_labels.end() && label->cell == cell) {
                 if (text != label->text && ++layout.differingLabels <= long(shownDifferences))

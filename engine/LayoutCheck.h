@@ -9,6 +9,7 @@
 #include "engine/LayoutFindings.h"
 #include "engine/NumericText.h"
 #include "engine/Sha256.h"
+#include "engine/SheetTexts.h"
 #include "engine/Spreadsheet.h"
 
 #include <map>
@@ -26,8 +27,9 @@ public:
     // reach (more than 32767 rows or columns) turns the check off.
     LayoutCheck(Worksheet& templateSheet, NumericLocale locale);
 
-    // Reads every text of the source's rectangle once and notes its findings.
-    void checkSource(const std::string& path, Worksheet& sourceSheet);
+    // Takes the source's texts over the rectangle (as the merge read them,
+    // once, in list order) and notes its findings.
+    void checkSource(const std::string& path, const SheetTexts& sourceTexts);
 
     const LayoutFindings& findings() const { return m_findings; }
 

@@ -12,38 +12,6 @@ namespace {
 
 const char kFullWidthQuestionMark[] = "\xEF\xBC\x9F"; // U+FF1F
 
-// `summands`, when given, receives each source's number (NaN for none).
-double sumOfSources(const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, int row, int column,
-                    const NumericReader& numbers, std::vector<double>* summands)
-{
-    double sum = 0;
-    for (const auto& source : sourceSheets) {
-        const auto number = numbers.read(source->cells(row, column).text());
-        if (summands)
-            summands->push_back(number ? *number : std::numeric_limits<double>::quiet_NaN());
-        if (number) {
-            sum += *number;
-            if (!std::isfinite(sum))
-                throwOverflow();
-        }
-    }
-    return sum;
-}
-
-void sumInto(const Range& cell, int row, int column, const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
-             const NumericReader& numbers, ContributionTable* contributions)
-{
-    if (!contributions) {
-        cell.setValue2(sumOfSources(sourceSheets, row, column, numbers, nullptr));
-        return;
-    }
-    MarkedCellContributions recorded{row, column, {}, 0};
-    recorded.bySource.reserve(sourceSheets.size());
-    recorded.sum = sumOfSources(sourceSheets, row, column, numbers, &recorded.bySource);
-    cell.setValue2(recorded.sum);
-    contributions->push_back(std::move(recorded));
-}
-
 void advance(ProgressIndicator& progress)
 {
     const float next = progress.value() + 1.0f;
@@ -53,14 +21,17 @@ void advance(ProgressIndicator& progress)
 }
 
 // The 16-bit column index passes 32767 only when the row is wider: overflow.
-void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
-             const std::vector<std::shared_ptr<Worksheet>>& sourceSheets, ProgressIndicator& progress,
-             const NumericReader& numbers, ContributionTable* contributions)
+void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount, const MarkedSums& sums,
+             ProgressIndicator& progress, ContributionTable* contributions)
 {
     for (std::int16_t column = 1;; column = incrementInt16(column)) {
         const Range cell = targetSheet.cells(row, column);
-        if (isMarkedText(cell.text()))
-            sumInto(cell, row, column, sourceSheets, numbers, contributions);
+        if (isMarkedText(cell.text())) {
+            const double sum = sums.sumAt(row, column);
+            cell.setValue2(sum);
+            if (contributions)
+                contributions->push_back({row, column, sums.summandsAt(row, column), sum});
+        }
         advance(progress);
         if (column == columnCount)
             break;
@@ -74,32 +45,45 @@ bool isMarkedText(const std::string& utf8)
     return utf8.find('?') != std::string::npos || utf8.find(kFullWidthQuestionMark) != std::string::npos;
 }
 
+ScanRectangle measureScanRectangle(Worksheet& targetSheet)
+{
+    ScanRectangle rectangle;
+    rectangle.rows = narrowToInt16(targetSheet.usedRangeRowCount());
+    const long columns = targetSheet.usedRangeColumnCount();
+    if (columns > std::numeric_limits<std::int32_t>::max() || columns < std::numeric_limits<std::int32_t>::min())
+        throwOverflow();
+    rectangle.columns = static_cast<std::int32_t>(columns);
+    return rectangle;
+}
+
+void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, const MarkedSums& sums,
+                    ProgressIndicator& progress, ContributionTable* contributions)
+{
+    progress.setMaximum(static_cast<float>(static_cast<long long>(rectangle.rows) * rectangle.columns));
+    progress.setMinimum(0.0f);
+    progress.setValue(0.0f);
+
+    if (rectangle.rows < 1 || rectangle.columns < 1)
+        return;
+    for (std::int16_t row = 1;; row = incrementInt16(row)) {
+        scanRow(targetSheet, row, rectangle.columns, sums, progress, contributions);
+        if (row == rectangle.rows)
+            break;
+    }
+}
+
 void sumMarkedCells(Worksheet& targetSheet,
                     const std::vector<std::shared_ptr<Worksheet>>& sourceSheets,
                     ProgressIndicator& progress,
                     const NumericLocale& locale,
                     ContributionTable* contributions)
 {
-    const std::int16_t rowCount = narrowToInt16(targetSheet.usedRangeRowCount());
-    const long columnCountRead = targetSheet.usedRangeColumnCount();
-    if (columnCountRead > std::numeric_limits<std::int32_t>::max() || columnCountRead < std::numeric_limits<std::int32_t>::min())
-        throwOverflow();
-    const std::int32_t columnCount = static_cast<std::int32_t>(columnCountRead);
-
-    progress.setMaximum(static_cast<float>(static_cast<long long>(rowCount) * columnCount));
-    progress.setMinimum(0.0f);
-    progress.setValue(0.0f);
-
-    if (rowCount < 1 || columnCount < 1)
-        return;
-    for (const auto& source : sourceSheets)
-        source->limitReadsTo(rowCount, columnCount);
+    const ScanRectangle rectangle = measureScanRectangle(targetSheet);
+    MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), contributions != nullptr);
     const NumericReader numbers(locale);
-    for (std::int16_t row = 1;; row = incrementInt16(row)) {
-        scanRow(targetSheet, row, columnCount, sourceSheets, progress, numbers, contributions);
-        if (row == rowCount)
-            break;
-    }
+    for (const auto& source : sourceSheets)
+        sums.fold(readSheetTexts(*source, rectangle.rows, rectangle.sourceColumns()), numbers);
+    sumMarkedCells(targetSheet, rectangle, sums, progress, contributions);
 }
 
 } // namespace rm

@@ -7,7 +7,9 @@
 #include "engine/FileSystem.h"
 #include "engine/LayoutCheck.h"
 #include "engine/MarkedCells.h"
+#include "engine/MarkedSums.h"
 #include "engine/OutputPath.h"
+#include "engine/SourceReading.h"
 #include "engine/WorkingCopy.h"
 
 #include <optional>
@@ -59,6 +61,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     refuseOutputOntoSource(outputPath, sourcePaths);
     const std::string workingCopy = makeWorkingCopy(templatePath, output);
 
+    std::vector<GlobalEntryPoint*> readers = binding.sourceReaders(sourcePaths.size());
     report(MergeStage::StartingOffice, 0, 0);
     std::shared_ptr<SpreadsheetApp> app = binding.createInstance();
     app->setVisible(false);
@@ -80,24 +83,25 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
-    std::vector<std::shared_ptr<Workbook>> sources;
-    std::vector<std::shared_ptr<Worksheet>> sourceSheets;
+    // The rectangle is known before any source is read: only it is ever read.
+    const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
+    if (readers.empty())
+        readers.push_back(&binding.global());
     report(MergeStage::ReadingSources, 0, sourceCount);
-    for (std::int16_t i = 0; i < sourceCount; ++i) {
-        const std::string& path = sourcePaths[static_cast<size_t>(i)];
-        sources.push_back(binding.global().openWorkbook(path));
-        sourceSheets.push_back(sources.back()->activeSheet());
-        if (layoutCheck)
-            layoutCheck->checkSource(path, *sourceSheets.back());
-        report(MergeStage::ReadingSources, i + 1, sourceCount);
-    }
+    const NumericReader numbers(locale);
+    MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), checks.contributions != nullptr);
+    readSourcesInOrder(readers, sourcePaths, rectangle.rows, rectangle.sourceColumns(),
+                       [&](std::size_t index, SheetTexts&& texts) {
+                           sums.fold(texts, numbers);
+                           if (layoutCheck)
+                               layoutCheck->checkSource(sourcePaths[index], texts);
+                           report(MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
+                       });
 
     report(MergeStage::Summing, 0, 0);
-    sumMarkedCells(*targetSheet, sourceSheets, progress, locale, checks.contributions);
+    sumMarkedCells(*targetSheet, rectangle, sums, progress, checks.contributions);
 
     if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
-        for (const auto& source : sources)
-            source->close();
         target->close();
         removeWorkingCopy(workingCopy);
         return nullptr;
@@ -110,8 +114,6 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     targetSheet->saveAs(outputPath);
 
     report(MergeStage::Finishing, 0, 0);
-    for (const auto& source : sources)
-        source->close();
     removeWorkingCopy(workingCopy);
     return app;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 // The merge run: copies the template to a hidden working copy beside the
-// output, opens it and every source, sums the marked cells, saves the result
-// under the output path, closes the sources and deletes the working copy.
+// output, opens it, reads every source (opened, its texts taken over the
+// scanned rectangle, closed at once; several side by side when the binding
+// offers several readers), sums the marked cells, saves the result under the
+// output path and deletes the working copy.
 // It catches nothing and undoes nothing: any failure reaches the caller as
 // rm::Error.
 

@@ -8,9 +8,12 @@
 // thrown as rm::Error. Texts and paths are UTF-8; rows and columns count from 1.
 
 #include "engine/NumericLocale.h"
+#include "engine/SheetTexts.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rm {
 
@@ -85,6 +88,16 @@ class GlobalEntryPoint {
 public:
     virtual ~GlobalEntryPoint() = default;
     virtual std::shared_ptr<Workbook> openWorkbook(const std::string& path) = 0;
+
+    // One source, read then closed: opens the workbook at `path`, takes the
+    // displayed texts of its active sheet over rows 1..rows and columns
+    // 1..columns, and closes it. The default does this through openWorkbook();
+    // a binding may read in bulk.
+    virtual SheetTexts readSource(const std::string& path, int rows, int columns);
+    // Whether this entry point can read now: its office may still be
+    // starting, or may have failed to start (the others read then). Never waits.
+    enum class ReaderState { Ready, Starting, Unavailable };
+    virtual ReaderState readerState() { return ReaderState::Ready; }
 };
 
 // What the merge run needs of a binding: start an instance, reach the global
@@ -95,6 +108,20 @@ public:
     virtual ~SpreadsheetBinding() = default;
     virtual std::shared_ptr<SpreadsheetApp> createInstance() = 0;
     virtual GlobalEntryPoint& global() = 0;
+
+    // Entry points that read `sourceCount` sources side by side: each has an
+    // office of its own and may be used from a thread of its own while the
+    // others are in use; the first is global(). Asked before createInstance(),
+    // so that further offices can start while the first does. Empty (the
+    // default): global() alone reads.
+    virtual std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount)
+    {
+        (void)sourceCount;
+        return {};
+    }
+    // Starts the office in the background, so that a later createInstance()
+    // need not wait for it. A failed start is reported by createInstance().
+    virtual void prepare() {}
     // The separators and currency symbols the application formats the
     // displayed texts with, in its current locale: the numeric test reads
     // the texts with them. Asked after the workbooks are open.

@@ -52,6 +52,8 @@ void Form1::showCentred()
     }
     show();
     open_command->setFocus();
+    // The office starts now, in the background: a merge need not wait for it.
+    m_binding.prepare();
 }
 
 void Form1::showTemplatePath(const QString& path)

@@ -7,6 +7,7 @@
 #include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -95,8 +96,8 @@ bool wantsHelp(const std::vector<std::string>& arguments)
 
 std::string usageText()
 {
-    return "用法: reportmerge-cli [--strict] [--report 报告.csv] 模板文件 输出文件 合并文件...\n"
-           "Usage: reportmerge-cli [--strict] [--report FILE.csv] TEMPLATE OUTPUT SOURCE...\n"
+    return "用法: reportmerge-cli [--strict] [--report 报告.csv] [--offices N] 模板文件 输出文件 合并文件...\n"
+           "Usage: reportmerge-cli [--strict] [--report FILE.csv] [--offices N] TEMPLATE OUTPUT SOURCE...\n"
            "\n"
            "把每个合并文件活动工作表中与模板标有“?”的单元格相同位置的数字相加，\n"
            "写入模板的副本，并保存为输出文件。模板和合并文件不会被修改。\n"
@@ -112,12 +113,29 @@ std::string usageText()
            "  --strict           do not save when the check finds anything (exit status 4)\n"
            "  --report FILE.csv  write, for every marked cell, what each source added and\n"
            "                     the sum (UTF-8 CSV with a byte-order mark)\n"
+           "  --offices N        read the sources with N private offices side by side\n"
+           "                     (1 to 4; default: one per processor core, at most 4)\n"
            "  -h, --help         show this text\n"
            "\n"
            "Exit status: 0 merged (also with findings, without --strict); 1 the merge\n"
            "failed (\"错误:\" number, then the description); 2 wrong arguments; 3 the\n"
            "template or a source is missing; 4 --strict and the check found something\n"
            "(nothing saved).\n";
+}
+
+bool takeOfficeCount(std::vector<std::string>& arguments, int& officeCount)
+{
+    officeCount = 0;
+    for (auto it = arguments.begin(); it != arguments.end() && *it != "--"; ++it) {
+        if (*it != "--offices")
+            continue;
+        if (it + 1 == arguments.end() || (it + 1)->size() != 1 || (*(it + 1))[0] < '1' || (*(it + 1))[0] > '4')
+            return false;
+        officeCount = (*(it + 1))[0] - '0';
+        arguments.erase(it, it + 2);
+        return true;
+    }
+    return true;
 }
 
 int runCommandLine(const std::vector<std::string>& arguments,

@@ -36,4 +36,8 @@ int runCommandLine(const std::vector<std::string>& arguments,
 
 std::string usageText();
 
+// Takes "--offices N" (1 to 4) out of `arguments` (before any "--") into
+// `officeCount`; 0 when absent. false when N is missing or out of range.
+bool takeOfficeCount(std::vector<std::string>& arguments, int& officeCount);
+
 } // namespace rm::cli

@@ -9,8 +9,13 @@
 int main(int argc, char* argv[])
 {
     endOfficesOnTerminationSignals();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    rm::lo::LibreOfficeBinding office;
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    rm::lo::OfficeOptions options;
+    if (!rm::cli::takeOfficeCount(arguments, options.officeCount)) {
+        std::cerr << rm::cli::usageText();
+        return rm::cli::ExitUsage;
+    }
+    rm::lo::LibreOfficeBinding office(options);
     const auto closeOutputAndOffice = [&office]() { office.shutdown(); };
     const bool terminal = isatty(STDERR_FILENO) == 1;
     int status = rm::cli::ExitMergeFailed;

@@ -2,6 +2,8 @@
 
 #include "engine/ErrorNumbers.h"
 #include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/CalcWorksheet.h"
+#include "engine/libreoffice/OfficeSlot.h"
 #include "engine/libreoffice/DocumentLoader.h"
 #include "engine/libreoffice/OfficeSession.h"
 #include "engine/libreoffice/UnoErrors.h"
@@ -66,14 +68,30 @@ void CalcApp::setVisible(bool visible)
     m_visible = true;
 }
 
-CalcGlobal::CalcGlobal(std::function<std::shared_ptr<OfficeSession>()> session, bool perCellReads)
-    : m_session(std::move(session)), m_perCellReads(perCellReads)
-{
-}
+CalcGlobal::CalcGlobal(OfficeSlot* office, bool perCellReads) : m_office(office), m_perCellReads(perCellReads) {}
 
 std::shared_ptr<Workbook> CalcGlobal::openWorkbook(const std::string& path)
 {
-    return openDocument(m_session(), path, true, m_perCellReads);
+    return openDocument(m_office->session(), path, true, m_perCellReads);
+}
+
+SheetTexts CalcGlobal::readSource(const std::string& path, int rows, int columns)
+{
+    const auto document = openDocument(m_office->session(), path, true, m_perCellReads);
+    const auto sheet = std::static_pointer_cast<CalcWorksheet>(document->activeSheet());
+    SheetTexts texts = sheet->displayedTexts(rows, columns);
+    document->close();
+    return texts;
+}
+
+GlobalEntryPoint::ReaderState CalcGlobal::readerState()
+{
+    if (m_office->runningSession())
+        return ReaderState::Ready;
+    if (m_office->starting())
+        return ReaderState::Starting;
+    // Never started, or its start failed: this reader stays out (the first office always runs by now).
+    return ReaderState::Unavailable;
 }
 
 } // namespace rm::lo

@@ -9,6 +9,7 @@
 namespace rm::lo {
 
 class OfficeSession;
+class OfficeSlot;
 
 // The application instance: the private office, seen through the layer.
 class CalcApp : public SpreadsheetApp {
@@ -34,14 +35,18 @@ private:
     bool m_displayAlerts = true;
 };
 
-// The global entry point: sources are opened through it, read-only.
+// The global entry point of one office: sources are opened through it,
+// read-only. Each office of the pool has one; it reads a source in bulk
+// (one export of the sheet's texts) and closes it at once.
 class CalcGlobal : public GlobalEntryPoint {
 public:
-    CalcGlobal(std::function<std::shared_ptr<OfficeSession>()> session, bool perCellReads);
+    CalcGlobal(OfficeSlot* office, bool perCellReads);
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;
+    SheetTexts readSource(const std::string& path, int rows, int columns) override;
+    ReaderState readerState() override;
 
 private:
-    std::function<std::shared_ptr<OfficeSession>()> m_session;
+    OfficeSlot* m_office;
     bool m_perCellReads;
 };
 

@@ -159,6 +159,22 @@ std::string CalcWorksheet::cellText(int row, int column)
     return m_snapshot->text(row, column);
 }
 
+SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
+{
+    limitReadsTo(rows, columns);
+    if (!m_perCellReads && !m_snapshot)
+        takeSnapshot();
+    if (m_perCellReads || !m_writtenCells.empty() || (m_formulaCells && !m_formulaCells->empty()))
+        return readSheetTexts(*this, rows, columns);
+    SheetTexts texts(rows, columns);
+    long index = 0;
+    for (int row = 1; row <= texts.rows(); ++row)
+        for (int column = 1; column <= texts.columns(); ++column)
+            texts.setText(index++, m_snapshot->text(row, column));
+    m_snapshot.reset();   // read once: the document is closed next
+    return texts;
+}
+
 bool CalcWorksheet::readsLive(int row, int column) const
 {
     const long long cell = key(row, column);

@@ -41,6 +41,9 @@ public:
     void activate() override;
     void saveAs(const std::string& path) override;
 
+    // The displayed texts over rows 1..rows and columns 1..columns, taken at
+    // once (per cell on the reference path).
+    SheetTexts displayedTexts(int rows, int columns);
     // The live text of a cell, by its own remote call (the reference path).
     std::string liveCellText(int row, int column);
     // Sends the gathered writes to the office.

@@ -1,15 +1,22 @@
 #pragma once
 
 // The spreadsheet layer on LibreOffice Calc over UNO. A private, headless
-// office is started on first use (its own pipe, its own user profile, the
-// user's locale) and never outlives this object: destroying it closes our
-// documents without saving and shuts the office down.
+// office is started on first use, or ahead of time by prepare() (its own
+// pipe, its own user profile, the user's locale); for many sources a few more
+// start beside it and read sources side by side. No office outlives this
+// object: destroying it closes our documents without saving and shuts every
+// office down.
+//
+// Each office is used from one thread at a time: the first by the merge's
+// thread (and, while the sources are read, by one reader thread instead),
+// each further one by its reader thread.
 
 #include "engine/Spreadsheet.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rm::lo {
 
@@ -31,6 +38,12 @@ struct OfficeOptions {
     bool perCellReads = false;
     // Locale the office formats in, e.g. "de_DE"; empty: the user's (from the environment).
     std::string localeName;
+    // Offices that read sources side by side: 0 one per processor core, at
+    // most 4; 1 only the first office (which also holds the output).
+    int officeCount = 0;
+    // A further office is started for every this many sources (a start costs
+    // seconds of processor time, more than reading a few dozen sources).
+    int sourcesPerExtraOffice = 60;
     // Opens the handed-over output for the user (SpreadsheetApp::setVisible(true)).
     // Empty: the desktop's default application (xdg-open), else LibreOffice Calc
     // with the user's own profile; detached, it runs on after we end.
@@ -46,6 +59,12 @@ public:
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount) override;
+    // Starts the first office in the background (the window does this when it opens).
+    void prepare() override;
+
+    // The number of offices the pool may use (officeCount resolved).
+    int officeCount() const;
     // From the running office's locale data (the office is started when none runs).
     NumericLocale numericLocale() override;
 
@@ -53,9 +72,11 @@ public:
     // Safe to call more than once; the destructor calls it.
     void shutdown();
 
-    // Process group of the private office (its watchdog's pid; every office
-    // process belongs to it), 0 while none runs (tests and benchmarks).
+    // Process group of the first private office (its watchdog's pid; every
+    // office process belongs to it), 0 while none runs (tests and benchmarks).
     long officeProcessId() const;
+    // The process groups of every office that runs now, the first first.
+    std::vector<long> officeProcessIds() const;
 
 private:
     friend struct BindingTestAccess;

@@ -37,6 +37,11 @@ uno::Reference<uno::XComponentContext> localUnoContext()
     return context;
 }
 
+OfficeExitedDuringStart::OfficeExitedDuringStart()
+    : Error(ErrorNumber::OfficeStartFailed, "LibreOffice 启动失败：办公软件进程意外退出。")
+{
+}
+
 OfficeConnection::OfficeConnection(const std::string& pipeName, int timeoutMs,
                                    const std::function<bool()>& stillStarting)
 {
@@ -53,7 +58,7 @@ OfficeConnection::OfficeConnection(const std::string& pipeName, int timeoutMs,
             throw Error(ErrorNumber::OfficeStartFailed, "无法连接 LibreOffice：" + toUtf8(e.Message));
         }
         if (!stillStarting())
-            throw Error(ErrorNumber::OfficeStartFailed, "LibreOffice 启动失败：办公软件进程意外退出。");
+            throw OfficeExitedDuringStart();
         if (std::chrono::steady_clock::now() >= deadline)
             throw Error(ErrorNumber::OfficeStartFailed,
                         "LibreOffice 启动失败：" + std::to_string(timeoutMs) + " 毫秒内没有响应。");

@@ -4,6 +4,8 @@
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
+#include "engine/Error.h"
+
 #include <functional>
 #include <string>
 
@@ -12,12 +14,18 @@ namespace rm::lo {
 // Sets URE_BOOTSTRAP (when absent) and bootstraps the local UNO runtime, once per process.
 css::uno::Reference<css::uno::XComponentContext> localUnoContext();
 
+// The office process ended before it accepted a connection (OfficeStartFailed).
+class OfficeExitedDuringStart : public Error {
+public:
+    OfficeExitedDuringStart();
+};
+
 // The URP connection to one office over a named pipe, and its desktop.
 class OfficeConnection {
 public:
     // Retries until the office accepts or `timeoutMs` has passed. Between
     // attempts `stillStarting()` is asked; false ends the wait at once.
-    // Throws rm::Error OfficeStartFailed on a dead office or the deadline.
+    // Throws rm::Error OfficeStartFailed on a dead office (OfficeExitedDuringStart) or the deadline.
     OfficeConnection(const std::string& pipeName, int timeoutMs, const std::function<bool()>& stillStarting);
 
     const css::uno::Reference<css::uno::XComponentContext>& context() const { return m_context; }

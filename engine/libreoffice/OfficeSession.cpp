@@ -50,8 +50,10 @@ OfficeSession::OfficeSession(const Settings& settings) : m_localeName(settings.l
     registerOffice(this, m_process->groupId(), m_profile->installationUrl(), [this] { m_process->stop(); });
     m_callDeadline = std::make_unique<CallDeadline>(settings.callTimeoutMs, [this] { m_process->stop(); });
     try {
-        m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs,
-                                                          [this] { return m_process->running(); });
+        const std::atomic<bool>* cancelled = settings.cancelled;
+        m_connection = std::make_unique<OfficeConnection>(pipeName, settings.startTimeoutMs, [this, cancelled] {
+            return !(cancelled && cancelled->load()) && m_process->running();
+        });
     } catch (...) {
         unregisterOffice(this);
         m_process->kill();

@@ -7,6 +7,7 @@
 #include "engine/libreoffice/OfficeProfile.h"
 #include "engine/libreoffice/UnoErrors.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,8 @@ public:
         int startTimeoutMs = 60000;
         std::string localeName;   // "de_DE"
         int callTimeoutMs = 60000;   // a call still unanswered then ends the office
+        // Set while the office starts: the start is given up (OfficeExitedDuringStart).
+        const std::atomic<bool>* cancelled = nullptr;
     };
 
     explicit OfficeSession(const Settings& settings);
@@ -96,7 +99,7 @@ private:
     std::string m_localeName;
     std::optional<NumericLocale> m_numericLocale;
     std::unique_ptr<CallDeadline> m_callDeadline;   // after the process: its thread ends first
-    bool m_ended = false;
+    std::atomic<bool> m_ended{false};
     std::mutex m_backgroundMutex;
     std::condition_variable m_backgroundEnded;
     bool m_backgroundDone = false;

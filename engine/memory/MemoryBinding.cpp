@@ -9,8 +9,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <chrono>
 #include <map>
+#include <mutex>
+#include <set>
 #include <sstream>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +70,12 @@ struct MemoryState {
     std::vector<std::string> events;
     std::optional<Error> startFailure, saveFailure, visibleFailure;
     std::map<std::string, Error> openFailures, closeFailures;
+    std::map<std::string, int> openDelays;
+    std::set<int> readersThatFail;
+    std::map<int, std::vector<std::string>> readByReader;
+    int prepareCalls = 0;
+    // Readers run on threads of their own: what they share is guarded.
+    mutable std::mutex mutex;
     int instances = 0;
     int nextFileNumber = 1;
     bool lastVisible = false;
@@ -82,10 +92,25 @@ struct MemoryState {
         registrations.push_back({key, std::move(bytes), std::move(content)});
     }
 
+    void log(std::string event)
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        events.push_back(std::move(event));
+    }
+
     std::shared_ptr<Document> open(const std::string& path, bool readOnly)
     {
-        events.push_back((readOnly ? "open-readonly " : "open ") + path);
         const std::string key = absolutePath(path);
+        int delay = 0;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (const auto found = openDelays.find(key); found != openDelays.end())
+                delay = found->second;
+        }
+        if (delay > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        const std::lock_guard<std::mutex> lock(mutex);
+        events.push_back((readOnly ? "open-readonly " : "open ") + path);
         if (const auto failure = openFailures.find(key); failure != openFailures.end())
             throw failure->second;
 
@@ -152,7 +177,7 @@ public:
     void activate() override
     {
         requireOpen(*m_document);
-        m_state->events.push_back("activate " + m_document->path);
+        m_state->log("activate " + m_document->path);
         m_document->content.activeSheet = m_index;
         if (m_activeWindow)
             *m_activeWindow = m_document;
@@ -161,7 +186,7 @@ public:
     void saveAs(const std::string& path) override
     {
         requireOpen(*m_document);
-        m_state->events.push_back("saveAs " + path);
+        m_state->log("saveAs " + path);
         if (m_state->saveFailure)
             throw *m_state->saveFailure;
         const std::string key = absolutePath(path);
@@ -201,7 +226,8 @@ public:
 
     void close() override
     {
-        m_state->events.push_back("close " + m_document->path);
+        m_state->log("close " + m_document->path);
+        const std::lock_guard<std::mutex> lock(m_state->mutex);
         if (const auto failure = m_state->closeFailures.find(absolutePath(m_document->path));
             failure != m_state->closeFailures.end())
             throw failure->second;
@@ -221,7 +247,7 @@ public:
 
     void setVisible(bool visible) override
     {
-        m_state->events.push_back(std::string("visible ") + (visible ? "1" : "0"));
+        m_state->log(std::string("visible ") + (visible ? "1" : "0"));
         if (visible && m_state->visibleFailure)
             throw *m_state->visibleFailure;
         m_visible = visible;
@@ -239,13 +265,13 @@ public:
 
     void setDisplayAlerts(bool on) override
     {
-        m_state->events.push_back(std::string("alerts ") + (on ? "1" : "0"));
+        m_state->log(std::string("alerts ") + (on ? "1" : "0"));
         m_state->lastAlerts = on;
     }
 
     void setActiveWindowDisplayZeros(bool on) override
     {
-        m_state->events.push_back(std::string("zeros ") + (on ? "1" : "0"));
+        m_state->log(std::string("zeros ") + (on ? "1" : "0"));
         if (!*m_activeWindow || !(*m_activeWindow)->open)
             throw Error(ErrorNumber::OfficeCallFailed, "没有活动窗口");
         (*m_activeWindow)->content.displayZeros = on;
@@ -259,23 +285,34 @@ private:
 
 class MemoryGlobal : public GlobalEntryPoint {
 public:
-    explicit MemoryGlobal(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    MemoryGlobal(std::shared_ptr<State> state, int index) : m_state(std::move(state)), m_index(index) {}
 
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override
     {
+        {
+            const std::lock_guard<std::mutex> lock(m_state->mutex);
+            m_state->readByReader[m_index].push_back(path);
+        }
         return std::make_shared<MemoryWorkbook>(m_state, m_state->open(path, true), nullptr);
+    }
+
+    ReaderState readerState() override
+    {
+        const std::lock_guard<std::mutex> lock(m_state->mutex);
+        return m_state->readersThatFail.count(m_index) ? ReaderState::Unavailable : ReaderState::Ready;
     }
 
 private:
     std::shared_ptr<State> m_state;
+    int m_index;
 };
 
 } // namespace
 
 MemoryBinding::MemoryBinding(NumericLocale numericLocale)
-    : m_state(std::make_shared<State>()), m_global(std::make_unique<MemoryGlobal>(m_state)),
-      m_numericLocale(std::move(numericLocale))
+    : m_state(std::make_shared<State>()), m_numericLocale(std::move(numericLocale))
 {
+    m_readers.push_back(std::make_unique<MemoryGlobal>(m_state, 0));
 }
 
 MemoryBinding::~MemoryBinding() = default;
@@ -321,9 +358,38 @@ void MemoryBinding::failSave(Error error) { m_state->saveFailure = std::move(err
 void MemoryBinding::failClose(const std::string& path, Error error) { m_state->closeFailures.insert_or_assign(absolutePath(path), std::move(error)); }
 void MemoryBinding::failSetVisible(Error error) { m_state->visibleFailure = std::move(error); }
 
+void MemoryBinding::setReaderCount(int count)
+{
+    while (static_cast<int>(m_readers.size()) < count)
+        m_readers.push_back(std::make_unique<MemoryGlobal>(m_state, static_cast<int>(m_readers.size())));
+    if (count >= 1)
+        m_readers.resize(static_cast<size_t>(count));
+}
+
+void MemoryBinding::failReaderStart(int index) { m_state->readersThatFail.insert(index); }
+void MemoryBinding::delayOpen(const std::string& path, int milliseconds) { m_state->openDelays[absolutePath(path)] = milliseconds; }
+
+std::vector<std::string> MemoryBinding::sourcesReadBy(int index) const
+{
+    const std::lock_guard<std::mutex> lock(m_state->mutex);
+    const auto found = m_state->readByReader.find(index);
+    return found == m_state->readByReader.end() ? std::vector<std::string>{} : found->second;
+}
+
+int MemoryBinding::prepareCalls() const { return m_state->prepareCalls; }
+void MemoryBinding::prepare() { ++m_state->prepareCalls; }
+
+std::vector<GlobalEntryPoint*> MemoryBinding::sourceReaders(std::size_t)
+{
+    std::vector<GlobalEntryPoint*> readers;
+    for (const auto& reader : m_readers)
+        readers.push_back(reader.get());
+    return readers;
+}
+
 std::shared_ptr<SpreadsheetApp> MemoryBinding::createInstance()
 {
-    m_state->events.push_back("start");
+    m_state->log("start");
     if (m_state->startFailure)
         throw *m_state->startFailure;
     ++m_state->instances;
@@ -332,7 +398,7 @@ std::shared_ptr<SpreadsheetApp> MemoryBinding::createInstance()
     return std::make_shared<MemoryApp>(m_state);
 }
 
-GlobalEntryPoint& MemoryBinding::global() { return *m_global; }
+GlobalEntryPoint& MemoryBinding::global() { return *m_readers.front(); }
 
 NumericLocale MemoryBinding::numericLocale() { return m_numericLocale; }
 

@@ -67,13 +67,28 @@ public:
     void failClose(const std::string& path, Error error); // closing the workbook opened from that path
     void failSetVisible(Error error);                     // SpreadsheetApp::setVisible(true)
 
+    // --- Several readers ---------------------------------------------------
+    // sourceReaders() offers `count` readers (the first is global()), each
+    // usable from its own thread, as several offices would be. Default 1.
+    void setReaderCount(int count);
+    // Reader `index` cannot serve (Unavailable), as an office that did not start.
+    void failReaderStart(int index);
+    // Opening that path takes `milliseconds` longer (either way).
+    void delayOpen(const std::string& path, int milliseconds);
+    // The paths opened by reader `index`, in its order.
+    std::vector<std::string> sourcesReadBy(int index) const;
+    // prepare() calls so far (the window's warm start).
+    int prepareCalls() const;
+
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
+    std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount) override;
+    void prepare() override;
     NumericLocale numericLocale() override;
 
 private:
     std::shared_ptr<MemoryState> m_state;
-    std::unique_ptr<GlobalEntryPoint> m_global;
+    std::vector<std::unique_ptr<GlobalEntryPoint>> m_readers;   // the first is global()
     NumericLocale m_numericLocale;
 };
 

@@ -112,6 +112,27 @@ TEST_F(CommandLineTest, HelpAndUsage)
     EXPECT_EQ(run({"--", folder / "template.xls", folder / "out.xls", "-s.xls"}), rm::cli::ExitInputMissing);
 }
 
+TEST_F(CommandLineTest, OfficeCountOption)
+{
+    int count = -1;
+    std::vector<std::string> arguments = {"t.xls", "--offices", "3", "o.xls", "s.xls"};
+    EXPECT_TRUE(rm::cli::takeOfficeCount(arguments, count));
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(arguments, (std::vector<std::string>{"t.xls", "o.xls", "s.xls"}));
+    arguments = {"t.xls", "o.xls", "s.xls"};
+    EXPECT_TRUE(rm::cli::takeOfficeCount(arguments, count));
+    EXPECT_EQ(count, 0);
+    for (const char* bad : {"0", "5", "x", "12"}) {
+        arguments = {"--offices", bad, "t.xls", "o.xls", "s.xls"};
+        EXPECT_FALSE(rm::cli::takeOfficeCount(arguments, count)) << bad;
+    }
+    arguments = {"--offices"};
+    EXPECT_FALSE(rm::cli::takeOfficeCount(arguments, count));
+    arguments = {"--", "--offices", "2"};   // after "--" a path
+    EXPECT_TRUE(rm::cli::takeOfficeCount(arguments, count));
+    EXPECT_EQ(arguments.size(), 3u);
+}
+
 TEST_F(CommandLineTest, ProgressBarOnlyWhenAsked)
 {
     run({folder / "template.xls", folder / "out.xls", folder / "s1.xls"}, false);

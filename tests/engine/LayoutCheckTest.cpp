@@ -59,7 +59,9 @@ LayoutFindings check(const SheetContent& templateSheet, const std::vector<SheetC
     LayoutCheck layoutCheck(target, enUS);
     for (size_t i = 0; i < sources.size(); ++i) {
         MemorySheet source(sources[i]);
-        layoutCheck.checkSource("/in/s" + std::to_string(i + 1) + ".xls", source);
+        const rm::SheetTexts texts = rm::readSheetTexts(source, static_cast<int>(target.usedRangeRowCount()),
+                                                        static_cast<int>(target.usedRangeColumnCount()));
+        layoutCheck.checkSource("/in/s" + std::to_string(i + 1) + ".xls", texts);
     }
     return layoutCheck.findings();
 }

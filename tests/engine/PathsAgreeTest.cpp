@@ -1,12 +1,14 @@
 // The bulk reads of the office binding must give the merge exactly what the
-// per-cell reference path gives: the same workbooks merged both ways must
-// produce the same output, cell for cell.
+// per-cell reference path gives, and a pool of offices reading side by side
+// exactly what one office gives: the same workbooks merged every way must
+// produce the same output, cell for cell, or the same error.
 
 #include "RecordingProgress.h"
 #include "TempFolder.h"
 #include "XlsFiles.h"
 
 #include "engine/Error.h"
+#include "engine/ErrorNumbers.h"
 #include "engine/MergeRun.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
@@ -14,63 +16,79 @@
 
 namespace {
 
-rm::lo::LibreOfficeBinding& office(bool perCell)
+enum class Way { Bulk, PerCell, Pool };
+
+// Bulk and per-cell: one office each. Pool: three offices, all reading even a few sources.
+rm::lo::LibreOfficeBinding& office(Way way)
 {
-    static rm::lo::LibreOfficeBinding* offices[2] = {nullptr, nullptr};
-    auto*& binding = offices[perCell ? 1 : 0];
+    static rm::lo::LibreOfficeBinding* offices[3] = {nullptr, nullptr, nullptr};
+    auto*& binding = offices[static_cast<int>(way)];
     if (!binding) {
         rm::lo::OfficeOptions options;
         options.localeName = "en_US";
-        options.perCellReads = perCell;
+        options.perCellReads = way == Way::PerCell;
+        options.officeCount = way == Way::Pool ? 3 : 1;
+        options.sourcesPerExtraOffice = 1;
         options.opener = [](const std::string&) {};
         binding = new rm::lo::LibreOfficeBinding(options);
     }
     return *binding;
 }
 
-class TwoOffices : public ::testing::Environment {
+class Offices : public ::testing::Environment {
 public:
     void TearDown() override
     {
-        office(false).shutdown();
-        office(true).shutdown();
+        for (Way way : {Way::Bulk, Way::PerCell, Way::Pool})
+            office(way).shutdown();
     }
 };
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new TwoOffices);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Offices);
 
 struct Outcome {
     int error = 0;
+    std::string description;
     XlsContent saved;
     std::vector<std::string> progress;
     float finalProgress = 0;
 };
 
-Outcome mergeWith(bool perCell, const TempFolder& folder, const std::vector<std::string>& sources)
+Outcome mergeWith(Way way, const TempFolder& folder, const std::vector<std::string>& sources)
 {
     Outcome outcome;
     RecordingProgress progress;
-    const std::string output = folder / (perCell ? "per-cell.xls" : "bulk.xls");
+    const char* names[] = {"bulk.xls", "per-cell.xls", "pool.xls"};
+    const std::string output = folder / names[static_cast<int>(way)];
     try {
-        rm::runMerge(office(perCell), folder / "template.xls", sources, output, progress);
+        rm::runMerge(office(way), folder / "template.xls", sources, output, progress);
         outcome.saved = readXls(output);
     } catch (const rm::Error& error) {
         outcome.error = error.number();
+        outcome.description = error.description();
     }
     outcome.progress = progress.calls;
     outcome.finalProgress = progress.current;
     return outcome;
 }
 
-void expectSameOutcome(const TempFolder& folder, const std::vector<std::string>& sources)
+void expectSame(const Outcome& a, const Outcome& b, const char* what)
 {
-    const Outcome bulk = mergeWith(false, folder, sources);
-    const Outcome reference = mergeWith(true, folder, sources);
-    EXPECT_EQ(bulk.error, reference.error);
-    EXPECT_EQ(bulk.saved.cells, reference.saved.cells);
-    EXPECT_EQ(bulk.saved.zerosShown, reference.saved.zerosShown);
-    EXPECT_EQ(bulk.progress, reference.progress);
-    EXPECT_EQ(bulk.finalProgress, reference.finalProgress);
+    EXPECT_EQ(a.error, b.error) << what;
+    EXPECT_EQ(a.description, b.description) << what;
+    EXPECT_EQ(a.saved.cells, b.saved.cells) << what;
+    EXPECT_EQ(a.saved.zerosShown, b.saved.zerosShown) << what;
+    EXPECT_EQ(a.progress, b.progress) << what;
+    EXPECT_EQ(a.finalProgress, b.finalProgress) << what;
+}
+
+// Returns the bulk outcome.
+Outcome expectSameOutcome(const TempFolder& folder, const std::vector<std::string>& sources)
+{
+    const Outcome bulk = mergeWith(Way::Bulk, folder, sources);
+    expectSame(bulk, mergeWith(Way::PerCell, folder, sources), "per-cell reads against bulk reads");
+    expectSame(bulk, mergeWith(Way::Pool, folder, sources), "three offices against one");
+    return bulk;
 }
 
 } // namespace
@@ -132,5 +150,41 @@ TEST(PathsAgree, FailuresAtTheSameStep)
     makeXls(folder / "template.xls", R"json({"sheets": [{"name": "T", "cells": {"A1": "?", "B1": "?"}}]})json");
     makeXls(folder / "s1.xls", R"json({"sheets": [{"name": "S", "cells": {"A1": 1.7e308, "B1": 1}}]})json");
     expectSameOutcome(folder, {folder / "s1.xls", folder / "s1.xls"});
-    EXPECT_EQ(mergeWith(false, folder, {folder / "s1.xls", folder / "s1.xls"}).error, 6);
+    EXPECT_EQ(mergeWith(Way::Bulk, folder, {folder / "s1.xls", folder / "s1.xls"}).error, 6);
+}
+
+// The workbooks of the office merge tests, with sources that fail in the middle of a longer list.
+TEST(PathsAgree, ThePoolReportsTheFirstFailingSourceInListOrder)
+{
+    TempFolder folder;
+    makeXls(folder / "template.xls", R"json({"active": 1, "sheets": [
+      {"name": "Notes", "cells": {"A1": "not this sheet?"}},
+      {"name": "Report", "cells": {"A1": "Item", "B1": "Amount", "A2": "apples", "B2": "?", "A3": "pears", "B3": "?",
+        "A4": "plums", "B4": "？", "A5": "Total", "B5": {"formula": "SUM(B2:B4)", "format": "0.00"}, "C2": "kept"}}]})json");
+    makeXls(folder / "s1.xls", R"json({"sheets": [{"name": "Data", "cells": {"B2": 1.5, "B3": 10, "B4": {"number": 1.236, "format": "0.00"}}}]})json");
+    makeXls(folder / "s2.xls", R"json({"sheets": [{"name": "Data", "cells": {"B2": 2, "B3": "n/a", "B4": -1}}]})json");
+    makeXls(folder / "s3.xls", R"json({"sheets": [{"name": "Data", "cells": {"B2": {"formula": "1/0"}, "B3": 7, "B4": ""}}]})json");
+    writeBytes(folder / "notes.xls", "plain text, not a workbook\n");
+    std::vector<std::string> many;
+    for (int i = 0; i < 4; ++i)
+        for (const char* name : {"s1.xls", "s2.xls", "s3.xls"})
+            many.push_back(folder / name);
+
+    const Outcome all = expectSameOutcome(folder, many);
+    EXPECT_EQ(all.error, 0);
+    EXPECT_EQ(all.saved.cell("Report!B2"), "n:14.0");
+    EXPECT_EQ(all.saved.cell("Report!B4"), "n:0.96");
+
+    std::vector<std::string> oneBad = many;
+    oneBad[6] = folder / "missing.xls";
+    EXPECT_EQ(expectSameOutcome(folder, oneBad).error, rm::ErrorNumber::DocumentNotFound);
+
+    // Two failing sources: the first in list order is reported, whichever office finds its failure first.
+    std::vector<std::string> twoBad = many;
+    twoBad[4] = folder / "notes.xls";
+    twoBad[8] = folder / "missing.xls";
+    const Outcome two = expectSameOutcome(folder, twoBad);
+    EXPECT_EQ(two.error, rm::ErrorNumber::NotAWorkbook);
+    EXPECT_NE(two.description.find("notes.xls"), std::string::npos) << two.description;
+    EXPECT_EQ(office(Way::Pool).officeProcessIds().size(), 3u) << "every office of the pool took part";
 }

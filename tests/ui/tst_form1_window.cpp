@@ -194,8 +194,11 @@ private slots:
     void fixed_size_without_maximise()
     {
         TestDesktop desktop;
+        const int prepared = m_binding.prepareCalls();
         auto form = makeForm(desktop);
+        QCOMPARE(m_binding.prepareCalls(), prepared);
         form->showCentred();
+        QCOMPARE(m_binding.prepareCalls(), prepared + 1);   // the office starts when the window opens
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QCOMPARE(form->size(), QSize(567, 401));
         QCOMPARE(form->minimumSize(), QSize(567, 401));

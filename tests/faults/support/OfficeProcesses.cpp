@@ -80,7 +80,7 @@ long peakResidentKb(const std::string& mark)
         std::ifstream status("/proc/" + std::to_string(pid) + "/status");
         for (std::string line; std::getline(status, line);)
             if (line.rfind("VmHWM:", 0) == 0)
-                peak = std::max(peak, std::stol(line.substr(6)));
+                peak += std::stol(line.substr(6));
     }
     return peak;
 }

@@ -21,7 +21,8 @@ bool noProcessMarked(const std::string& mark, int timeoutMs = 15000);
 // SIGKILL to every process carrying `mark`; how many there were.
 int killProcessesMarked(const std::string& mark);
 
-// The largest peak resident set (VmHWM, in KiB) among the processes carrying `mark`.
+// The peak resident sets (VmHWM, in KiB) of the processes carrying `mark`,
+// added up: every office of a pool counts.
 long peakResidentKb(const std::string& mark);
 
 } // namespace rm::faults
