@@ -23,3 +23,18 @@ target_compile_definitions(uno_sdk INTERFACE LINUX UNX CPPU_ENV=gcc3)
 target_link_directories(uno_sdk INTERFACE "${LO_SDK_DIR}/lib")
 target_link_libraries(uno_sdk INTERFACE uno_cppu uno_cppuhelpergcc3 uno_sal)
 target_link_options(uno_sdk INTERFACE "LINKER:-rpath,${LO_PROGRAM_DIR}")
+
+# The office's version (major.minor), as its own configuration states it. A
+# fresh profile that names it as the last version used is spared the office's
+# first-start graphics self-test (some 130 MiB and a fraction of a second per
+# start); empty when not found, and the self-test simply runs.
+set(LO_SETUP_VERSION "")
+set(_lo_main_xcd "${LO_PROGRAM_DIR}/../share/registry/main.xcd")
+if(EXISTS "${_lo_main_xcd}")
+  file(READ "${_lo_main_xcd}" _lo_main_xcd_text)
+  if(_lo_main_xcd_text MATCHES "\"ooSetupVersion\">[ \t\r\n]*<value>([0-9]+\\.[0-9]+)</value>")
+    set(LO_SETUP_VERSION "${CMAKE_MATCH_1}")
+  endif()
+  unset(_lo_main_xcd_text)
+endif()
+message(STATUS "LibreOffice version for fresh profiles: '${LO_SETUP_VERSION}'")

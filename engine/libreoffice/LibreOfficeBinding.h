@@ -42,8 +42,8 @@ struct OfficeOptions {
     // most 4; 1 only the first office (which also holds the output).
     int officeCount = 0;
     // A further office is started for every this many sources (a start costs
-    // seconds of processor time, more than reading a few dozen sources).
-    int sourcesPerExtraOffice = 60;
+    // about as much processor time as reading a dozen small sources).
+    int sourcesPerExtraOffice = 16;
     // Opens the handed-over output for the user (SpreadsheetApp::setVisible(true)).
     // Empty: the desktop's default application (xdg-open), else LibreOffice Calc
     // with the user's own profile; detached, it runs on after we end.

@@ -15,6 +15,17 @@ namespace rm::lo {
 
 namespace {
 
+// The office runs a graphics self-test on the first start of each version,
+// judged by the last version a profile names; a fresh profile names none.
+std::string lastVersionItem()
+{
+    const std::string version = RM_LO_SETUP_VERSION;
+    if (version.empty())
+        return {};
+    return "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>" +
+           version + "</value></prop></item>\n";
+}
+
 void writeLocaleSettings(const std::string& directory, const std::string& localeTag)
 {
     const std::filesystem::path userDir = std::filesystem::path(directory) / "user";
@@ -29,7 +40,7 @@ void writeLocaleSettings(const std::string& directory, const std::string& locale
         << "</value></prop></item>\n"
            "<item oor:path=\"/org.openoffice.Office.Recovery/AutoSave\"><prop oor:name=\"Enabled\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
            "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" oor:op=\"fuse\"><value>3</value></prop></item>\n"
-           "</oor:items>\n";
+        << lastVersionItem() << "</oor:items>\n";
     if (!out)
         throw Error(ErrorNumber::OfficeStartFailed, "无法写入办公软件的临时配置：" + userDir.string());
 }

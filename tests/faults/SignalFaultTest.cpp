@@ -20,13 +20,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The watchdog may be removing an office profile inside `folder` meanwhile:
+// a scan that loses an entry under its feet is taken again.
 std::vector<std::string> namesIn(const std::string& folder, const std::string& prefix)
 {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.path().filename().string().rfind(prefix, 0) == 0)
-            found.push_back(entry.path().filename().string());
-    return found;
+    for (int attempt = 0;; ++attempt) {
+        try {
+            std::vector<std::string> found;
+            for (const auto& entry : fs::recursive_directory_iterator(folder))
+                if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                    found.push_back(entry.path().filename().string());
+            return found;
+        } catch (const fs::filesystem_error&) {
+            if (attempt == 20)
+                throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
 }
 
 TEST(Signals, aSignalWhileLoadingLeavesNoLockOrTemporaryFileOfTheOffice)

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,6 +88,22 @@ TEST_F(Lifecycle, shutdownClosesDocumentsAndLeavesNoProcessOrLockFile)
     // Closed without saving.
     LibreOfficeBinding check(english());
     EXPECT_EQ(check.global().openWorkbook(folder + "/target.ods")->activeSheet()->cells(1, 1).text(), "3");
+}
+
+// The office runs a graphics self-test (some 130 MiB, writing its log into
+// the profile) on the first start of a version; a fresh profile of ours names
+// the installed version as the last one used, so it never runs.
+TEST_F(Lifecycle, aFreshProfileSkipsTheOfficesFirstStartSelfTest)
+{
+    LibreOfficeBinding binding(english());
+    makeWorkbook(binding, "started.ods");
+    const std::string url = rm::lo::BindingTestAccess::session(binding)->profileUrl();
+    ASSERT_EQ(url.rfind("file://", 0), 0u) << url;
+    const std::string user = url.substr(7) + "/user";
+    std::ifstream settings(user + "/registrymodifications.xcu");
+    const std::string text((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("ooSetupLastVersion"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(user + "/GraphicsRenderTests.log"));
 }
 
 TEST_F(Lifecycle, theOfficeEndsWhenItsOwnerIsKilled)
