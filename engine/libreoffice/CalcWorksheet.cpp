@@ -66,11 +66,16 @@ public:
         if (m_actions.is())
             m_actions->addActionLock();
     }
+    // Runs while a failed write unwinds too: an office that died meanwhile
+    // must not turn the write's error into a second exception here.
     ~HeldRecalculation()
     {
-        if (m_actions.is())
-            m_actions->removeActionLock();
-        m_model->unlockControllers();
+        try {
+            if (m_actions.is())
+                m_actions->removeActionLock();
+            m_model->unlockControllers();
+        } catch (const uno::Exception&) {
+        }
     }
     HeldRecalculation(const HeldRecalculation&) = delete;
     HeldRecalculation& operator=(const HeldRecalculation&) = delete;
