@@ -4,7 +4,7 @@
 // stage of a merge starts, so a run's wall time can be split into office
 // start, opening, summation, saving and closing.
 
-#include "engine/Spreadsheet.h"
+#include "engine/ForwardingSpreadsheet.h"
 
 #include <chrono>
 #include <memory>
@@ -25,17 +25,14 @@ struct StageTimes {
     Clock::time_point end;            // set by the caller (office shut down)
 };
 
-class TimedBinding : public SpreadsheetBinding {
+class TimedBinding : public ForwardingBinding {
 public:
-    TimedBinding(SpreadsheetBinding& inner, StageTimes& times) : m_inner(inner), m_times(times) {}
+    TimedBinding(SpreadsheetBinding& inner, StageTimes& times) : ForwardingBinding(inner), m_times(times) {}
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
     std::vector<GlobalEntryPoint*> sourceReaders(std::size_t sourceCount) override;
-    void prepare() override { m_inner.prepare(); }
-    NumericLocale numericLocale() override { return m_inner.numericLocale(); }
 
 private:
-    SpreadsheetBinding& m_inner;
     StageTimes& m_times;
     std::mutex m_timesMutex;   // readers note their times from threads of their own
     std::unique_ptr<GlobalEntryPoint> m_global;

@@ -4,6 +4,7 @@
 
 #include "UiTestSupport.h"
 
+#include "engine/ForwardingSpreadsheet.h"
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 #include "ui/OutputName.h"
@@ -30,21 +31,16 @@ namespace {
 const QStringList lockedButtons{"add_command", "addFloder_command", "del_command", "open_command", "save_command"};
 
 // The in-memory spreadsheet with a hook that runs when the merge starts its instance.
-class HookedBinding : public rm::SpreadsheetBinding {
+class HookedBinding : public rm::ForwardingBinding {
 public:
-    explicit HookedBinding(rm::SpreadsheetBinding& inner) : m_inner(inner) {}
+    using ForwardingBinding::ForwardingBinding;
     std::function<void()> onStart;
     std::shared_ptr<rm::SpreadsheetApp> createInstance() override
     {
         if (onStart)
             onStart();
-        return m_inner.createInstance();
+        return ForwardingBinding::createInstance();
     }
-    rm::GlobalEntryPoint& global() override { return m_inner.global(); }
-    rm::NumericLocale numericLocale() override { return m_inner.numericLocale(); }
-
-private:
-    rm::SpreadsheetBinding& m_inner;
 };
 
 class ThrowingBinding : public rm::SpreadsheetBinding {

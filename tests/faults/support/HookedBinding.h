@@ -4,11 +4,12 @@
 // just before a source is opened and just before the output is saved: the
 // place where a fault is injected (a file removed, the office killed).
 
-#include "engine/Spreadsheet.h"
+#include "engine/ForwardingSpreadsheet.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rm::faults {
 
@@ -17,18 +18,18 @@ struct Hooks {
     std::function<void(const std::string& path)> beforeSave;
 };
 
-class HookedBinding : public SpreadsheetBinding {
+class HookedBinding : public ForwardingBinding {
 public:
     HookedBinding(SpreadsheetBinding& inner, Hooks hooks);
     ~HookedBinding() override;
 
     std::shared_ptr<SpreadsheetApp> createInstance() override;
     GlobalEntryPoint& global() override;
-    NumericLocale numericLocale() override { return m_inner.numericLocale(); }
+    // The hooked global() alone reads, so that the hook sees every source.
+    std::vector<GlobalEntryPoint*> sourceReaders(std::size_t) override { return {}; }
 
 private:
     class Global;
-    SpreadsheetBinding& m_inner;
     std::shared_ptr<Hooks> m_hooks;
     std::unique_ptr<Global> m_global;
 };
