@@ -2,7 +2,7 @@
 // layer: the in-memory one the fast tests rely on must behave as the office does.
 
 #include "TempFolder.h"
-#include "TestOffice.h"
+#include "support/SharedOffice.h"
 #include "XlsFiles.h"
 
 #include "engine/memory/MemoryBinding.h"
@@ -95,7 +95,7 @@ const BindingUnderTest kMemory{"Memory", [](const std::string& path) -> rm::Spre
 
 const BindingUnderTest kOffice{"LibreOffice", [](const std::string& path) -> rm::SpreadsheetBinding& {
     makeXls(path, kWorkbookJson);
-    return testOffice();
+    return rm::test::sharedOffice();
 }};
 
 INSTANTIATE_TEST_SUITE_P(Bindings, BindingAgreement, ::testing::Values(kMemory, kOffice),

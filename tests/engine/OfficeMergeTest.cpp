@@ -2,7 +2,7 @@
 
 #include "RecordingProgress.h"
 #include "TempFolder.h"
-#include "TestOffice.h"
+#include "support/SharedOffice.h"
 #include "XlsFiles.h"
 
 #include "engine/Error.h"
@@ -92,7 +92,7 @@ protected:
     int failingRun(const std::vector<std::string>& sourceList, const std::string& output)
     {
         try {
-            rm::runMerge(testOffice(), folder / "template.xls", sourceList, output, progress);
+            rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", sourceList, output, progress);
         } catch (const rm::Error& error) {
             return error.number();
         }
@@ -109,7 +109,7 @@ protected:
 TEST_F(OfficeMergeTest, MergesSavesAndRemovesTheWorkingCopy)
 {
     WatchingProgress watching(folder, R"(\.total[1-9][0-9]{3}\.xls)");
-    const auto app = rm::runMerge(testOffice(), folder / "template.xls", sources(), folder / "total.xls", watching);
+    const auto app = rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", sources(), folder / "total.xls", watching);
     ASSERT_TRUE(app);
     EXPECT_FALSE(app->visible());
     EXPECT_EQ(watching.copiesSeen.size(), 1u) << "the hidden working copy exists during the run";
@@ -132,7 +132,7 @@ TEST_F(OfficeMergeTest, MergesSavesAndRemovesTheWorkingCopy)
 TEST_F(OfficeMergeTest, ZeroSumsAreWrittenAndHidden)
 {
     makeXls(folder / "blank.xls", R"({"sheets": [{"name": "Data", "cells": {"Z9": "far away"}}]})");
-    rm::runMerge(testOffice(), folder / "template.xls", {folder / "blank.xls"}, folder / "zero.xls", progress);
+    rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", {folder / "blank.xls"}, folder / "zero.xls", progress);
     const XlsContent out = readXls(folder / "zero.xls");
     EXPECT_EQ(out.cell("Report!B2"), "n:0.0");
     EXPECT_EQ(out.cell("Report!B4"), "n:0.0");
@@ -141,7 +141,7 @@ TEST_F(OfficeMergeTest, ZeroSumsAreWrittenAndHidden)
 
 TEST_F(OfficeMergeTest, OutputWithoutExtensionKeepsTheTemplatesFormat)
 {
-    rm::runMerge(testOffice(), folder / "template.xls", sources(), folder / "report", progress);
+    rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", sources(), folder / "report", progress);
     EXPECT_EQ(readXls(folder / "report").cell("Report!B2"), "n:3.5");
     EXPECT_TRUE(hiddenCopies(R"(\.report[0-9]{4})").empty());
 }
@@ -149,7 +149,7 @@ TEST_F(OfficeMergeTest, OutputWithoutExtensionKeepsTheTemplatesFormat)
 TEST_F(OfficeMergeTest, ExistingOutputIsReplacedWithoutAPrompt)
 {
     makeXls(folder / "old.xls", R"({"sheets": [{"name": "Old", "cells": {"A1": "old"}}]})");
-    rm::runMerge(testOffice(), folder / "template.xls", sources(), folder / "old.xls", progress);
+    rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", sources(), folder / "old.xls", progress);
     const XlsContent out = readXls(folder / "old.xls");
     EXPECT_EQ(out.cell("Report!B2"), "n:3.5");
     EXPECT_EQ(out.cell("Old!A1"), "");
@@ -226,7 +226,7 @@ TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
         asked.push_back(findings);
         return false;
     };
-    EXPECT_EQ(rm::runMerge(testOffice(), folder / "template.xls", list, folder / "declined.xls", progress, checks),
+    EXPECT_EQ(rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", list, folder / "declined.xls", progress, checks),
               nullptr);
     ASSERT_EQ(asked.size(), 1u);
     ASSERT_EQ(asked[0].size(), 1u);
@@ -240,7 +240,7 @@ TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
 
     // The same office merges again; saved when the answer is yes.
     checks.confirmSave = [&](const rm::LayoutFindings&) { return true; };
-    ASSERT_TRUE(rm::runMerge(testOffice(), folder / "template.xls", list, folder / "kept.xls", progress, checks));
+    ASSERT_TRUE(rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", list, folder / "kept.xls", progress, checks));
     EXPECT_EQ(readXls(folder / "kept.xls").cell("Report!B2"), "n:3.5");   // 1.5 + nothing + 2
     EXPECT_EQ(readXls(folder / "kept.xls").cell("Report!B3"), "n:110.0"); // 10 + 100 + words
 

@@ -15,6 +15,7 @@
 #include <sstream>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 TEST(CommandLine, aFailureOfNoKnownTypeIsReportedNotACrash)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 TEST(Concurrency, twoCommandLineMergesAtTheSameTimeBothSucceed)

@@ -22,6 +22,7 @@
 #include <thread>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 namespace Number = rm::ErrorNumber;

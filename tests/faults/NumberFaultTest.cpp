@@ -14,6 +14,7 @@
 #include <cmath>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 // A source whose B2 and B3 show every digit of their numbers.

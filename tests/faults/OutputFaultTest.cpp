@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 namespace Number = rm::ErrorNumber;

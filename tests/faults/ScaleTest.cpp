@@ -19,6 +19,7 @@
 #include <thread>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 constexpr int kRows = 50;

@@ -16,6 +16,7 @@
 #include <thread>
 
 namespace rm::faults {
+using namespace rm::test;
 namespace {
 
 namespace fs = std::filesystem;

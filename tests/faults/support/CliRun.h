@@ -15,7 +15,7 @@ struct CliResult {
     std::string out;
     std::string err;
     double seconds = 0;
-    pid_t pid = 0;           // the office it started carries officeMarkOf(pid)
+    pid_t pid = 0;           // the office it started carries rm::test::officeMarkOf(pid)
 };
 
 class CliRun {

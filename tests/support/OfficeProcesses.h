@@ -7,7 +7,7 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace rm::faults {
+namespace rm::test {
 
 // What the command line of an office started by process `owner` holds.
 std::string officeMarkOf(pid_t owner);
@@ -25,4 +25,4 @@ int killProcessesMarked(const std::string& mark);
 // added up: every office of a pool counts.
 long peakResidentKb(const std::string& mark);
 
-} // namespace rm::faults
+} // namespace rm::test

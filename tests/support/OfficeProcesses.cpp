@@ -8,7 +8,7 @@
 #include <iterator>
 #include <thread>
 
-namespace rm::faults {
+namespace rm::test {
 
 namespace {
 
@@ -85,4 +85,4 @@ long peakResidentKb(const std::string& mark)
     return peak;
 }
 
-} // namespace rm::faults
+} // namespace rm::test

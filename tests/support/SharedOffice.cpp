@@ -7,7 +7,7 @@
 #include <memory>
 #include <unistd.h>
 
-namespace rm::faults {
+namespace rm::test {
 
 namespace {
 
@@ -41,4 +41,4 @@ lo::LibreOfficeBinding& sharedOffice()
     return *holder();
 }
 
-} // namespace rm::faults
+} // namespace rm::test
