@@ -5,6 +5,7 @@
 #include "engine/FileSearch.h"
 
 #include <exception>
+#include <new>
 
 namespace rm {
 
@@ -43,6 +44,8 @@ std::optional<Failure> failureOf(const std::function<void()>& work)
         return std::nullopt;
     } catch (const Error& error) {
         return Failure{error.number(), error.description()};
+    } catch (const std::bad_alloc&) {
+        return Failure{ErrorNumber::UnexpectedFailure, "内存不足，无法完成合并。请关闭其他程序后重试。"};
     } catch (const std::exception& error) {
         return Failure{ErrorNumber::UnexpectedFailure, std::string("意外的错误：") + error.what()};
     } catch (...) {

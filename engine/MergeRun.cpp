@@ -42,6 +42,20 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
     throw Error(error.number(), "模板文件有问题：" + description);
 }
 
+// Every source's texts over the rectangle are held while it is folded in: a
+// used area reaching far out (one stray cell at XFD30000) would need many
+// gigabytes and hours.
+void refuseRectangleTooLargeToHold(const ScanRectangle& rectangle)
+{
+    const long long cells = static_cast<long long>(rectangle.rows) * rectangle.sourceColumns();
+    if (cells <= kLargestMergedCellCount)
+        return;
+    throw Error(ErrorNumber::Overflow, "溢出：模板的已用区域有 " + std::to_string(rectangle.rows) + " 行 × " +
+                                           std::to_string(rectangle.columns) + " 列，超过一次合并可处理的 " +
+                                           std::to_string(kLargestMergedCellCount) +
+                                           " 个单元格。请删除模板中表格以外的多余内容或格式后重新合并。");
+}
+
 } // namespace
 
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
@@ -77,14 +91,15 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
             throw;
         rethrowNamingTheTemplate(error, workingCopy, templatePath);
     }
+    // The rectangle is known before anything else is read: only it is ever read.
+    const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
+    refuseRectangleTooLargeToHold(rectangle);
     const NumericLocale locale = binding.numericLocale();
     std::optional<LayoutCheck> layoutCheck;
     if (checks.confirmSave)
         layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
-    // The rectangle is known before any source is read: only it is ever read.
-    const ScanRectangle rectangle = measureScanRectangle(*targetSheet);
     if (readers.empty())
         readers.push_back(&binding.global());
     report(MergeStage::ReadingSources, 0, sourceCount);

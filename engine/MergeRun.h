@@ -32,6 +32,10 @@ struct MergeChecks {
     ContributionTable* contributions = nullptr;
 };
 
+// The most cells a merge scans (for instance 32,767 rows by 512 columns): a
+// larger rectangle is refused with the overflow error before any source is read.
+constexpr long long kLargestMergedCellCount = 16777216;
+
 // Returns the still-hidden application with the output workbook open in it;
 // null when confirmSave declined: then every workbook was closed unsaved and
 // the working copy removed. `stages`, when given, hears of each stage as the

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <new>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -40,6 +41,10 @@ TEST(MergeFrontEnd, reportsEveryKindOfFailureAsNumberAndDescription)
     failure = rm::failureOf([] { throw std::runtime_error("boom"); });
     ASSERT_TRUE(failure);
     EXPECT_EQ(rm::failureText(*failure, "\n"), "错误:1099\n意外的错误：boom");
+
+    failure = rm::failureOf([] { throw std::bad_alloc(); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(rm::failureText(*failure, "\n"), "错误:1099\n内存不足，无法完成合并。请关闭其他程序后重试。");
 
     failure = rm::failureOf([] { throw 7; });
     ASSERT_TRUE(failure);

@@ -299,6 +299,23 @@ TEST_F(MergeRunTest, SummationFailureLeavesTargetPartlyWritten)
     EXPECT_EQ(workingCopies().size(), 1u);
 }
 
+TEST_F(MergeRunTest, ARectangleTooLargeToHoldIsRefusedBeforeAnySourceIsRead)
+{
+    // 32,767 rows by 512 columns is the most; one stray cell far out makes more.
+    binding.createWorkbookFile(folder / "stray.xls",
+                               WorkbookContent(SheetContent().text(1, 1, "?").text(32767, 513, "x")));
+    try {
+        rm::runMerge(binding, folder / "stray.xls", sources(), output(), progress);
+        FAIL() << "the run should fail";
+    } catch (const rm::Error& error) {
+        EXPECT_EQ(error.number(), Number::Overflow);
+        EXPECT_NE(error.description().find("32767 行 × 513 列"), std::string::npos) << error.description();
+    }
+    for (const std::string& event : binding.events())
+        EXPECT_EQ(event.rfind("open-readonly", 0), std::string::npos) << event;
+    EXPECT_TRUE(progress.calls.empty());
+}
+
 TEST_F(MergeRunTest, SaveFailureKeepsEverythingOpen)
 {
     std::filesystem::create_directory(output()); // an existing folder cannot be replaced by a file
