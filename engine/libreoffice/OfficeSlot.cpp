@@ -92,12 +92,6 @@ bool OfficeSlot::starting() const
     return m_starting;
 }
 
-bool OfficeSlot::startFailed() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_failure != nullptr;
-}
-
 void OfficeSlot::shutdown()
 {
     m_cancelled = true;

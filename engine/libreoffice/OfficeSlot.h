@@ -33,8 +33,6 @@ public:
     // The running office, or null while none runs (never starts one, never waits).
     std::shared_ptr<OfficeSession> runningSession() const;
     bool starting() const;
-    // Whether the last start failed (and nobody has been told yet).
-    bool startFailed() const;
     // Gives up a start in progress, then ends the office. A later session() starts a new one.
     void shutdown();
 
