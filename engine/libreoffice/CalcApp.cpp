@@ -68,16 +68,19 @@ void CalcApp::setVisible(bool visible)
     m_visible = true;
 }
 
-CalcGlobal::CalcGlobal(OfficeSlot* office, bool perCellReads) : m_office(office), m_perCellReads(perCellReads) {}
+CalcGlobal::CalcGlobal(OfficeSlot* office, bool perCellReads, bool bareModels)
+    : m_office(office), m_perCellReads(perCellReads), m_bareModels(bareModels)
+{
+}
 
 std::shared_ptr<Workbook> CalcGlobal::openWorkbook(const std::string& path)
 {
-    return openDocument(m_office->session(), path, true, m_perCellReads);
+    return openDocument(m_office->session(), path, true, m_perCellReads, m_bareModels);
 }
 
 SheetTexts CalcGlobal::readSource(const std::string& path, int rows, int columns)
 {
-    const auto document = openDocument(m_office->session(), path, true, m_perCellReads);
+    const auto document = openDocument(m_office->session(), path, true, m_perCellReads, m_bareModels);
     const auto sheet = std::static_pointer_cast<CalcWorksheet>(document->activeSheet());
     SheetTexts texts = sheet->displayedTexts(rows, columns);
     document->close();

@@ -40,7 +40,7 @@ private:
 // (one export of the sheet's texts) and closes it at once.
 class CalcGlobal : public GlobalEntryPoint {
 public:
-    CalcGlobal(OfficeSlot* office, bool perCellReads);
+    CalcGlobal(OfficeSlot* office, bool perCellReads, bool bareModels);
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;
     SheetTexts readSource(const std::string& path, int rows, int columns) override;
     ReaderState readerState() override;
@@ -48,6 +48,7 @@ public:
 private:
     OfficeSlot* m_office;
     bool m_perCellReads;
+    bool m_bareModels;
 };
 
 } // namespace rm::lo

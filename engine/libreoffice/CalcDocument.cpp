@@ -62,7 +62,8 @@ CalcDocument::CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened
       m_path(opened.path),
       m_identity(identityOf(opened.path)),
       m_readOnly(opened.readOnly),
-      m_perCellReads(opened.perCellReads)
+      m_perCellReads(opened.perCellReads),
+      m_withView(opened.withView)
 {
     if (!m_readOnly)
         m_lockablePaths.push_back(m_path);
@@ -105,19 +106,19 @@ std::shared_ptr<Worksheet> CalcDocument::activeSheet()
     if (m_fileActiveSheetIsChart)
         throw Error(ErrorNumber::NotAWorksheet,
                     "文件 " + m_path + " 的活动工作表“" + m_fileActiveSheet.value_or("") + "”是图表，不是工作表。");
-    const auto sheet = office->call("读取活动工作表", [&] {
-        const auto spreadsheetView = view();
+    const auto sheet = office->call("读取活动工作表", [&]() -> uno::Reference<sheet::XSpreadsheet> {
         if (m_fileActiveSheet) {
             uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
             const auto sheets = document->getSheets();
             const OUString name = toOUString(*m_fileActiveSheet);
             if (sheets->hasByName(name)) {
                 uno::Reference<sheet::XSpreadsheet> recorded(sheets->getByName(name), uno::UNO_QUERY_THROW);
-                spreadsheetView->setActiveSheet(recorded);
+                if (m_withView)
+                    view()->setActiveSheet(recorded);
                 return recorded;
             }
         }
-        return spreadsheetView->getActiveSheet();
+        return view()->getActiveSheet();   // a bare model always names its sheet (checked when loaded)
     });
     if (!sheet.is())
         throw Error(ErrorNumber::NotAWorksheet, "文件 " + m_path + " 没有活动工作表。");

@@ -26,6 +26,8 @@ public:
         std::string path;             // absolute
         bool readOnly = false;
         bool perCellReads = false;
+        // false: a bare model (a source whose file names its active sheet).
+        bool withView = true;
     };
 
     CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened opened);
@@ -64,6 +66,7 @@ private:
     std::optional<FileIdentity> m_identity;
     bool m_readOnly;
     bool m_perCellReads;
+    bool m_withView;
     std::optional<std::string> m_fileActiveSheet;
     bool m_fileActiveSheetIsChart = false;
     std::shared_ptr<CalcWorksheet> m_activeSheet;

@@ -19,11 +19,13 @@
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/io/XInputStream.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <optional>
 #include <utility>
 
 using namespace css;
@@ -44,19 +46,20 @@ T propertyOf(const uno::Sequence<beans::PropertyValue>& properties, const char* 
     return value;
 }
 
-// The office's deep type detection; true only for types that some
-// spreadsheet filter imports, and that are workbooks (plain text and CSV are not).
-bool detectedAsWorkbook(const OfficeConnection& office, const OUString& url)
+// The office's deep type detection. Nothing when no spreadsheet filter
+// imports the type or it is no workbook (plain text and CSV are not);
+// otherwise the name of Calc's filter for it (empty for Calc's own HTML type,
+// a web page saved as .xls, which has no filter of its own).
+std::optional<OUString> detectCalcFilter(const OfficeConnection& office, const OUString& url)
 {
     uno::Reference<document::XTypeDetection> detection(office.createService("com.sun.star.document.TypeDetection"),
                                                        uno::UNO_QUERY_THROW);
     auto descriptor = sequence<beans::PropertyValue>({property("URL", url)});
     const OUString type = detection->queryTypeByDescriptor(descriptor, true);
     if (type.isEmpty() || type.indexOf("Text") >= 0)
-        return false;
-    // Calc's own HTML type (a web page saved as .xls) has no filter of its own.
+        return std::nullopt;
     if (type == "calc_HTML")
-        return true;
+        return OUString();
     uno::Reference<container::XContainerQuery> filters(office.createService("com.sun.star.document.FilterFactory"),
                                                        uno::UNO_QUERY_THROW);
     const auto query = sequence<beans::NamedValue>(
@@ -64,10 +67,11 @@ bool detectedAsWorkbook(const OfficeConnection& office, const OUString& url)
     const auto matches = filters->createSubSetEnumerationByProperties(query);
     while (matches->hasMoreElements()) {
         const auto filter = matches->nextElement().get<uno::Sequence<beans::PropertyValue>>();
-        if (!propertyOf<OUString>(filter, "Name").startsWith("Text"))
-            return true;
+        const OUString name = propertyOf<OUString>(filter, "Name");
+        if (!name.startsWith("Text"))
+            return name;
     }
-    return false;
+    return std::nullopt;
 }
 
 std::string readZipEntry(const OfficeConnection& office, const OUString& url, const char* entry)
@@ -148,49 +152,90 @@ void closeQuietly(const uno::Reference<lang::XComponent>& component)
     }
 }
 
+uno::Sequence<beans::PropertyValue> loadArguments(bool readOnly)
+{
+    return sequence<beans::PropertyValue>({
+        property("ReadOnly", readOnly),
+        property("MacroExecutionMode", document::MacroExecMode::NEVER_EXECUTE),
+        property("UpdateDocMode", document::UpdateDocMode::NO_UPDATE),
+        property("Silent", true)});
+}
+
+template <class T>
+void append(uno::Sequence<T>& items, T item)
+{
+    items.realloc(items.getLength() + 1);
+    items[items.getLength() - 1] = std::move(item);
+}
+
+// A source whose active sheet the file names is loaded as a bare model, with
+// no frame, controller or view: that halves the load and the close, and its
+// texts are the same (they come from the document and its number formats).
+// Nothing (the model closed again) when the loaded workbook has no sheet of
+// that name; the caller then loads it the usual way.
+uno::Reference<lang::XComponent> loadWithoutView(const OfficeConnection& office, const OUString& url,
+                                                 const OUString& filter, const std::string& activeSheetName)
+{
+    uno::Reference<frame::XLoadable> loadable(office.createService(SpreadsheetService), uno::UNO_QUERY_THROW);
+    auto arguments = loadArguments(true);
+    append(arguments, property("URL", url));
+    append(arguments, property("FilterName", filter));
+    loadable->load(arguments);
+    uno::Reference<lang::XComponent> component(loadable, uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XSpreadsheetDocument> document(loadable, uno::UNO_QUERY);
+    if (document.is() && document->getSheets()->hasByName(toOUString(activeSheetName)))
+        return component;
+    closeQuietly(component);
+    return {};
+}
+
 } // namespace
 
 std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>& session, const std::string& requestedPath,
-                                           bool readOnly, bool perCellReads)
+                                           bool readOnly, bool perCellReads, bool bareModel)
 {
     const std::string path = absolutePath(requestedPath);
     const RegularFile file(path);
     const OfficeConnection& office = session->connection();
     const OUString url = fileUrlOf(path);
 
-    bool workbook = false;
+    std::optional<OUString> filter;
     try {
-        workbook = session->call("检测文件类型", [&] { return detectedAsWorkbook(office, url); });
+        filter = session->call("检测文件类型", [&] { return detectCalcFilter(office, url); });
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
         throw fileOpenError(ErrorNumber::NotAWorkbook, path, "LibreOffice 无法识别该文件的类型。\n" + error.description());
     }
-    if (!workbook)
+    if (!filter)
         throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
     refuseDamagedPackage(*session, file, path, url);
     if (!file.stillAt(path))
         throw fileOpenError(ErrorNumber::NotAWorkbook, path, "文件在打开时被替换了，现在不是原来的普通文件。");
 
+    const auto info = session->call("读取活动工作表", [&] { return sheetInfoFromFile(office, file, url); });
+    const FileSheet* namedActive = info ? info->activeSheet() : nullptr;
+
     // The office locks a workbook opened for editing as soon as the load starts.
     if (!readOnly)
         session->noteLockablePath(path);
     uno::Reference<lang::XComponent> component;
+    bool withView = true;
     try {
-        component = session->call("打开工作簿", [&] {
-            // A source is loaded hidden (fastest). The target is loaded with a
+        component = session->call("打开工作簿", [&]() -> uno::Reference<lang::XComponent> {
+            if (bareModel && readOnly && !filter->isEmpty() && namedActive && !namedActive->chart) {
+                if (auto bare = loadWithoutView(office, url, *filter, namedActive->name); bare.is()) {
+                    withView = false;
+                    return bare;
+                }
+            }
+            // Any other source is loaded hidden. The target is loaded with a
             // view (still nothing on screen in a headless office): a hidden
             // document keeps no view settings, so saving it would lose its
             // active sheet and hidden zeros in .ods.
-            auto arguments = sequence<beans::PropertyValue>({
-                property("ReadOnly", readOnly),
-                property("MacroExecutionMode", document::MacroExecMode::NEVER_EXECUTE),
-                property("UpdateDocMode", document::UpdateDocMode::NO_UPDATE),
-                property("Silent", true)});
-            if (readOnly) {
-                arguments.realloc(arguments.getLength() + 1);
-                arguments[arguments.getLength() - 1] = property("Hidden", true);
-            }
+            auto arguments = loadArguments(readOnly);
+            if (readOnly)
+                append(arguments, property("Hidden", true));
             uno::Reference<frame::XComponentLoader> loader(office.desktop(), uno::UNO_QUERY_THROW);
             return loader->loadComponentFromURL(url, "_blank", 0, arguments);
         });
@@ -223,13 +268,12 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     opened.path = path;
     opened.readOnly = readOnly;
     opened.perCellReads = perCellReads;
+    opened.withView = withView;
     auto document = std::make_shared<CalcDocument>(session, opened);
     session->adopt(document);
     session->setActiveDocument(document);
-
-    const auto info = session->call("读取活动工作表", [&] { return sheetInfoFromFile(office, file, url); });
-    if (info && info->activeSheet())
-        document->recordActiveSheetFromFile(info->activeSheet()->name, info->activeSheet()->chart);
+    if (namedActive)
+        document->recordActiveSheetFromFile(namedActive->name, namedActive->chart);
     return document;
 }
 

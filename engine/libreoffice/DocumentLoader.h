@@ -13,8 +13,9 @@ class OfficeSession;
 // Refuses, with an rm::Error naming the file, a missing file
 // (DocumentNotFound), a file the office's type detection does not take for a
 // spreadsheet (NotAWorkbook), and a load that yields nothing (password, lock,
-// damage: DocumentLoadFailed).
+// damage: DocumentLoadFailed). With `bareModel`, a read-only workbook whose
+// file names its active sheet is loaded without a frame or view.
 std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>& session, const std::string& path,
-                                           bool readOnly, bool perCellReads);
+                                           bool readOnly, bool perCellReads, bool bareModel = false);
 
 } // namespace rm::lo

@@ -52,7 +52,7 @@ struct LibreOfficeBinding::Impl {
     {
         while (readers.size() <= index) {
             OfficeSlot* slot = slots[readers.size()].get();
-            readers.push_back(std::make_unique<CalcGlobal>(slot, options.perCellReads));
+            readers.push_back(std::make_unique<CalcGlobal>(slot, options.perCellReads, !options.sourcesWithView));
         }
         return *readers[index];
     }
