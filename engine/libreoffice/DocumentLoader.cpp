@@ -64,14 +64,22 @@ std::optional<OUString> detectCalcFilter(const OfficeConnection& office, const O
                                                        uno::UNO_QUERY_THROW);
     const auto query = sequence<beans::NamedValue>(
         {beans::NamedValue("Type", uno::Any(type)), beans::NamedValue("DocumentService", uno::Any(OUString::createFromAscii(SpreadsheetService)))});
+    // The detection names the type's preferred filter, which may belong to
+    // another module: it is taken when it is one of Calc's for the type.
+    const OUString preferred = propertyOf<OUString>(descriptor, "FilterName");
+    std::optional<OUString> first;
     const auto matches = filters->createSubSetEnumerationByProperties(query);
     while (matches->hasMoreElements()) {
         const auto filter = matches->nextElement().get<uno::Sequence<beans::PropertyValue>>();
         const OUString name = propertyOf<OUString>(filter, "Name");
-        if (!name.startsWith("Text"))
+        if (name.startsWith("Text"))
+            continue;
+        if (name == preferred)
             return name;
+        if (!first)
+            first = name;
     }
-    return std::nullopt;
+    return first;
 }
 
 std::string readZipEntry(const OfficeConnection& office, const OUString& url, const char* entry)
@@ -171,17 +179,25 @@ void append(uno::Sequence<T>& items, T item)
 // A source whose active sheet the file names is loaded as a bare model, with
 // no frame, controller or view: that halves the load and the close, and its
 // texts are the same (they come from the document and its number formats).
-// Nothing (the model closed again) when the loaded workbook has no sheet of
-// that name; the caller then loads it the usual way.
+// Nothing (the model closed again) when this load fails or the loaded
+// workbook has no sheet of that name; the caller then loads it the usual way,
+// and reports what fails there.
 uno::Reference<lang::XComponent> loadWithoutView(const OfficeConnection& office, const OUString& url,
                                                  const OUString& filter, const std::string& activeSheetName)
 {
     uno::Reference<frame::XLoadable> loadable(office.createService(SpreadsheetService), uno::UNO_QUERY_THROW);
+    uno::Reference<lang::XComponent> component(loadable, uno::UNO_QUERY_THROW);
     auto arguments = loadArguments(true);
     append(arguments, property("URL", url));
     append(arguments, property("FilterName", filter));
-    loadable->load(arguments);
-    uno::Reference<lang::XComponent> component(loadable, uno::UNO_QUERY_THROW);
+    try {
+        loadable->load(arguments);
+    } catch (const uno::RuntimeException&) {
+        throw;   // the office itself failed (or went away)
+    } catch (const uno::Exception&) {
+        closeQuietly(component);
+        return {};
+    }
     uno::Reference<sheet::XSpreadsheetDocument> document(loadable, uno::UNO_QUERY);
     if (document.is() && document->getSheets()->hasByName(toOUString(activeSheetName)))
         return component;

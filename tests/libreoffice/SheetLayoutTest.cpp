@@ -4,6 +4,7 @@
 #include "support/WorkbookMaker.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/OfficeSession.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,9 @@ TEST(ActiveSheet, isTheTabActiveWhenSavedInEveryFormat)
         }
         auto source = OfficeEnvironment::binding().global().openWorkbook(path);
         EXPECT_EQ(source->activeSheet()->cells(1, 1).text(), "second");
+        // .xls and .xlsx name their active sheet: the source loads without a view.
+        const bool hasView = std::static_pointer_cast<CalcDocument>(source)->model()->getCurrentController().is();
+        EXPECT_EQ(hasView, std::string(extension) == ".ods");
         source->close();
 
         auto app = OfficeEnvironment::binding().createInstance();
