@@ -10,7 +10,8 @@
 namespace rm {
 
 // The displayed texts of one sheet over the scanned rectangle (rows 1..rows,
-// columns 1..columns), taken at once. A cell whose text could not be read
+// columns 1..columns), taken at once. A reader may hold fewer rows or columns
+// where the sheet's cells end: every cell beyond shows nothing. A cell whose text could not be read
 // keeps the error instead, to be raised only if that text is ever needed;
 // from `failedFrom()` on (row by row) every cell shares one error.
 class SheetTexts {

@@ -91,8 +91,9 @@ public:
 
     // One source, read then closed: opens the workbook at `path`, takes the
     // displayed texts of its active sheet over rows 1..rows and columns
-    // 1..columns, and closes it. The default does this through openWorkbook();
-    // a binding may read in bulk.
+    // 1..columns (or fewer, where the sheet holds nothing further), and
+    // closes it. The default does this through openWorkbook(); a binding may
+    // read in bulk.
     virtual SheetTexts readSource(const std::string& path, int rows, int columns);
     // Whether this entry point can read now: its office may still be
     // starting, or may have failed to start (the others read then). Never waits.

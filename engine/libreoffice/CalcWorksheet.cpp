@@ -26,6 +26,8 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
 
+#include <algorithm>
+
 using namespace css;
 
 namespace rm::lo {
@@ -171,7 +173,10 @@ SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
         takeSnapshot();
     if (m_perCellReads || !m_writtenCells.empty() || (m_formulaCells && !m_formulaCells->empty()))
         return readSheetTexts(*this, rows, columns);
-    SheetTexts texts(rows, columns);
+    // Only as far as the sheet holds cells: a small source under a large
+    // template needs no room for the empty rest.
+    SheetTexts texts(static_cast<int>(std::min<long>(rows, m_snapshot->rowCount())),
+                     static_cast<int>(std::min<long>(columns, m_snapshot->columnCount())));
     long index = 0;
     for (int row = 1; row <= texts.rows(); ++row)
         for (int column = 1; column <= texts.columns(); ++column)

@@ -1,5 +1,7 @@
 #include "engine/libreoffice/CsvGrid.h"
 
+#include <algorithm>
+
 namespace rm::lo {
 
 CsvGrid::CsvGrid(const std::string& csv, char separator)
@@ -52,6 +54,14 @@ CsvGrid::CsvGrid(const std::string& csv, char separator)
     }
     if (fieldStarted || !row.empty())
         endRow();
+}
+
+long CsvGrid::columnCount() const
+{
+    size_t widest = 0;
+    for (const auto& cells : m_rows)
+        widest = std::max(widest, cells.size());
+    return static_cast<long>(widest);
 }
 
 const std::string& CsvGrid::text(long row, long column) const

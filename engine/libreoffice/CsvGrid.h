@@ -15,6 +15,9 @@ public:
     explicit CsvGrid(std::vector<std::vector<std::string>> rows) : m_rows(std::move(rows)) {}
 
     const std::string& text(long row, long column) const;
+    // The rows and columns that hold cells: every cell beyond is empty.
+    long rowCount() const { return static_cast<long>(m_rows.size()); }
+    long columnCount() const;
 
 private:
     std::vector<std::vector<std::string>> m_rows;

@@ -84,6 +84,15 @@ TEST_F(BulkRead, ofASourceEqualsPerCellReads)
         EXPECT_EQ(sheet->cellText(1, 2), "say \"hi\"");
         EXPECT_EQ(sheet->cellText(1, 3), "line one\nline two");
         expectSameAsLive(*sheet);
+
+        // Read as a source under a much larger template: the texts end where the sheet's cells do.
+        const SheetTexts texts = OfficeEnvironment::binding().global().readSource(path(extension), 5000, 200);
+        EXPECT_EQ(texts.rows(), 12);
+        EXPECT_EQ(texts.columns(), Columns);
+        for (int row = 1; row <= texts.rows(); ++row)
+            for (int column = 1; column <= texts.columns(); ++column)
+                ASSERT_EQ(texts.text(texts.indexOf(row, column)), sheet->liveCellText(row, column))
+                    << "row " << row << ", column " << column;
         workbook->close();
     }
 }
