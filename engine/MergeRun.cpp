@@ -42,9 +42,10 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
     throw Error(error.number(), "模板文件有问题：" + description);
 }
 
-// Every source's texts over the rectangle are held while it is folded in: a
-// used area reaching far out (one stray cell at XFD30000) would need many
-// gigabytes and hours.
+// The template's texts and the running sums over the whole rectangle are
+// held, and so are a source's texts as far as its cells reach: a used area
+// reaching far out (one stray cell at XFD30000) would need many gigabytes and
+// hours.
 void refuseRectangleTooLargeToHold(const ScanRectangle& rectangle)
 {
     const long long cells = static_cast<long long>(rectangle.rows) * rectangle.sourceColumns();
