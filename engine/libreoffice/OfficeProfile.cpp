@@ -26,7 +26,8 @@ std::string lastVersionItem()
            version + "</value></prop></item>\n";
 }
 
-void writeLocaleSettings(const std::string& directory, const std::string& localeTag)
+// The fresh profile's settings: locale, no autosave, macros never run, the office version.
+void writeProfileSettings(const std::string& directory, const std::string& localeTag)
 {
     const std::filesystem::path userDir = std::filesystem::path(directory) / "user";
     std::filesystem::create_directories(userDir);
@@ -56,7 +57,7 @@ OfficeProfile::OfficeProfile(const std::string& localeTag)
         throw Error(ErrorNumber::OfficeStartFailed, "无法创建办公软件的临时配置文件夹：" + pattern);
     m_directory = buffer.data();
     try {
-        writeLocaleSettings(m_directory, localeTag);
+        writeProfileSettings(m_directory, localeTag);
         std::filesystem::create_directory(officeTemporaryFolder());
     } catch (...) {
         std::error_code ignored;
