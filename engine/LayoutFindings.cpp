@@ -49,6 +49,33 @@ std::string describeFinding(const LayoutFinding& finding)
     return {};
 }
 
+bool anyAlignable(const LayoutFindings& findings)
+{
+    for (const auto& finding : findings)
+        if (finding.kind == LayoutFinding::Kind::LayoutDiffers && finding.alignable)
+            return true;
+    return false;
+}
+
+SaveChoice safestSaveChoice(const LayoutFindings& findings)
+{
+    bool layoutDiffers = false;
+    for (const auto& finding : findings) {
+        switch (finding.kind) {
+        case LayoutFinding::Kind::SameContent:
+            return SaveChoice::DontSave;
+        case LayoutFinding::Kind::LayoutDiffers:
+            if (!finding.alignable)
+                return SaveChoice::DontSave;
+            layoutDiffers = true;
+            break;
+        case LayoutFinding::Kind::NothingToAdd:
+            break;
+        }
+    }
+    return layoutDiffers ? SaveChoice::AlignByLabels : SaveChoice::ByPosition;
+}
+
 std::string findingsListing(const LayoutFindings& findings, std::size_t limit)
 {
     std::string text;

@@ -34,10 +34,30 @@ struct LayoutFinding {
     // SameContent: the earlier source with the same texts.
     int otherIndex = 0;
     std::string otherPath;
+    // LayoutDiffers: the source's numbers can be read at the rows and columns
+    // where its own header labels stand; set by the check.
+    bool alignable = false;
+    // LayoutDiffers: the source was read at its matched rows and columns.
+    bool aligned = false;
 };
 
 // In list order of the sources; a source may have more than one.
 using LayoutFindings = std::vector<LayoutFinding>;
+
+// What to do with the sums once the check has found something.
+enum class SaveChoice {
+    AlignByLabels,   // save; every alignable source read at its matched rows and columns
+    ByPosition,      // save; every source read at the template's own cells
+    DontSave,        // close everything unsaved
+};
+
+// At least one source whose differing layout can be aligned by its labels.
+bool anyAlignable(const LayoutFindings& findings);
+
+// The choice that cannot give a wrong sum: aligning when every layout finding
+// is alignable and no source is a duplicate; saving when the only findings
+// are sources with nothing to add (they change no sum); otherwise not saving.
+SaveChoice safestSaveChoice(const LayoutFindings& findings);
 
 // "A1", "B7", "AA10".
 std::string cellAddress(int row, int column);

@@ -97,7 +97,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     refuseRectangleTooLargeToHold(rectangle);
     const NumericLocale locale = binding.numericLocale();
     std::optional<LayoutCheck> layoutCheck;
-    if (checks.confirmSave)
+    if (checks.chooseSave)
         layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
@@ -117,7 +117,8 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     report(MergeStage::Summing, 0, 0);
     sumMarkedCells(*targetSheet, rectangle, sums, progress, checks.contributions);
 
-    if (layoutCheck && !layoutCheck->findings().empty() && !checks.confirmSave(layoutCheck->findings())) {
+    if (layoutCheck && !layoutCheck->findings().empty() &&
+        checks.chooseSave(layoutCheck->findings()) == SaveChoice::DontSave) {
         target->close();
         removeWorkingCopy(workingCopy);
         return nullptr;

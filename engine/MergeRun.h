@@ -25,9 +25,10 @@ namespace rm {
 struct MergeChecks {
     // With it, each source is checked against the template as it is read
     // (LayoutCheck). When something was found, it is asked once, after the
-    // sums and before anything is saved; false: nothing is saved. Called on
+    // sums and before anything is saved: save by position, save with the
+    // alignable sources aligned by their labels, or save nothing. Called on
     // the run's thread; a caller on another thread marshals it itself.
-    std::function<bool(const LayoutFindings&)> confirmSave;
+    std::function<SaveChoice(const LayoutFindings&)> chooseSave;
     // Filled during the summation with every marked cell's summands.
     ContributionTable* contributions = nullptr;
 };
@@ -37,7 +38,7 @@ struct MergeChecks {
 constexpr long long kLargestMergedCellCount = 16777216;
 
 // Returns the still-hidden application with the output workbook open in it;
-// null when confirmSave declined: then every workbook was closed unsaved and
+// null when chooseSave declined: then every workbook was closed unsaved and
 // the working copy removed. `stages`, when given, hears of each stage as the
 // run reaches it.
 std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,

@@ -103,12 +103,12 @@ void Form1::runMergeCommand()
         MergeInProgress busy(*m_progress, {help_command, lblSite}, this, static_cast<long>(sources.size()));
         rm::MergeChecks checks;
         // Asked on the worker's thread; the question itself is put on the window's.
-        checks.confirmSave = [this, &busy](const rm::LayoutFindings& findings) {
+        checks.chooseSave = [this, &busy](const rm::LayoutFindings& findings) {
             bool answer = false;
             QMetaObject::invokeMethod(
                 this, [&] { answer = busy.askUser([&] { return askSaveDespite(findings); }); },
                 Qt::BlockingQueuedConnection);
-            return answer;
+            return answer ? rm::SaveChoice::ByPosition : rm::SaveChoice::DontSave;
         };
         runOffThread([&] {
             app = rm::runMerge(m_binding, templateFile, sources, outputFile, *m_progress, checks, m_progress.get());

@@ -162,11 +162,11 @@ int runCommandLine(const std::vector<std::string>& arguments,
         TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request->sourcePaths.size()));
         ContributionTable contributions;
         MergeChecks checks;
-        checks.confirmSave = [&](const LayoutFindings& findings) {
+        checks.chooseSave = [&](const LayoutFindings& findings) {
             progress.endLine();
             for (const auto& finding : findings)
                 io.err << describeFinding(finding) << "\n";
-            return !request->strict;
+            return request->strict ? SaveChoice::DontSave : SaveChoice::ByPosition;
         };
         if (!request->reportPath.empty())
             checks.contributions = &contributions;

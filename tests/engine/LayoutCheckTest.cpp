@@ -172,9 +172,9 @@ protected:
     std::shared_ptr<rm::SpreadsheetApp> run(std::vector<std::string> sources, bool answer)
     {
         rm::MergeChecks checks;
-        checks.confirmSave = [&](const LayoutFindings& findings) {
+        checks.chooseSave = [&](const LayoutFindings& findings) {
             asked.push_back(findings);
-            return answer;
+            return answer ? rm::SaveChoice::ByPosition : rm::SaveChoice::DontSave;
         };
         checks.contributions = &contributions;
         return rm::runMerge(binding, folder / "t.xls", sources, folder / "out.xls", progress, checks);

@@ -222,9 +222,9 @@ TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
     const std::vector<std::string> list{folder / "s1.xls", folder / "moved.xls", folder / "s2.xls"};
     std::vector<rm::LayoutFindings> asked;
     rm::MergeChecks checks;
-    checks.confirmSave = [&](const rm::LayoutFindings& findings) {
+    checks.chooseSave = [&](const rm::LayoutFindings& findings) {
         asked.push_back(findings);
-        return false;
+        return rm::SaveChoice::DontSave;
     };
     EXPECT_EQ(rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", list, folder / "declined.xls", progress, checks),
               nullptr);
@@ -239,7 +239,7 @@ TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
     EXPECT_TRUE(hiddenCopies(R"(\.~lock\..*)").empty());
 
     // The same office merges again; saved when the answer is yes.
-    checks.confirmSave = [&](const rm::LayoutFindings&) { return true; };
+    checks.chooseSave = [&](const rm::LayoutFindings&) { return rm::SaveChoice::ByPosition; };
     ASSERT_TRUE(rm::runMerge(rm::test::sharedOffice(), folder / "template.xls", list, folder / "kept.xls", progress, checks));
     EXPECT_EQ(readXls(folder / "kept.xls").cell("Report!B2"), "n:3.5");   // 1.5 + nothing + 2
     EXPECT_EQ(readXls(folder / "kept.xls").cell("Report!B3"), "n:110.0"); // 10 + 100 + words
