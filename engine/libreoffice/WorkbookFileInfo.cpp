@@ -181,9 +181,9 @@ std::optional<WorkbookFileInfo> readBinaryWorkbookInfo(const std::string& fileBy
 {
     if (!looksLikeCompoundFile(fileBytes))
         return std::nullopt;
-    auto stream = readCompoundFileStream(fileBytes, u"Workbook");
+    auto stream = readCompoundFileStream(fileBytes, "Workbook");
     if (!stream)
-        stream = readCompoundFileStream(fileBytes, u"Book");
+        stream = readCompoundFileStream(fileBytes, "Book");
     if (!stream)
         return std::nullopt;
     return parseBiffWorkbookStream(*stream);
