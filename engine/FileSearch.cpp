@@ -1,8 +1,9 @@
 #include "engine/FileSearch.h"
 
+#include "engine/WorkbookFormat.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <iterator>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -27,21 +28,6 @@ unsigned char lower(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
-
-bool endsWithIgnoringCase(const std::string& name, const std::string& suffix)
-{
-    if (name.size() < suffix.size())
-        return false;
-    return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<long>(suffix.size()),
-                      [](char a, char b) { return static_cast<unsigned char>(a) == lower(b); });
-}
-
-bool hasWorkbookExtension(const std::string& name)
-{
-    static const std::string extensions[] = {".xls", ".xlsx", ".ods"};
-    return std::any_of(std::begin(extensions), std::end(extensions),
-                       [&](const std::string& extension) { return endsWithIgnoringCase(name, extension); });
 }
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
@@ -80,7 +66,7 @@ std::vector<std::string> listWorkbookNames(const std::string& folder)
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (const dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
-        if (!isHiddenName(name) && hasWorkbookExtension(name) && isRegularFile(prefix + name))
+        if (!isHiddenName(name) && workbookFormatOf(name) && isRegularFile(prefix + name))
             names.push_back(name);
     }
     closedir(directory);

@@ -1,9 +1,10 @@
 #pragma once
 
-// SHA-256 (FIPS 180-4), fed in pieces.
+// SHA-256 fed in pieces, computed by nettle.
+
+#include <nettle/sha2.h>
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -11,20 +12,23 @@ namespace rm {
 
 class Sha256 {
 public:
-    using Digest = std::array<std::uint8_t, 32>;
+    using Digest = std::array<std::uint8_t, SHA256_DIGEST_SIZE>;
 
-    Sha256();
-    void add(std::string_view bytes);
+    Sha256() { sha256_init(&m_context); }
+    void add(std::string_view bytes)
+    {
+        sha256_update(&m_context, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+    }
     // Ends the message; the object must not be fed afterwards.
-    Digest finish();
+    Digest finish()
+    {
+        Digest digest;
+        sha256_digest(&m_context, digest.size(), digest.data());
+        return digest;
+    }
 
 private:
-    void compress(const std::uint8_t* block);
-
-    std::array<std::uint32_t, 8> m_state;
-    std::array<std::uint8_t, 64> m_buffer{};
-    std::size_t m_buffered = 0;
-    std::uint64_t m_length = 0;   // bytes fed so far
+    sha256_ctx m_context;
 };
 
 } // namespace rm

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/RegularFileOpen.h"
 #include "engine/SystemError.h"
 
 #include <cerrno>
@@ -51,32 +52,15 @@ bool entryExists(const std::string& path)
     return lstat(path.c_str(), &info) == 0;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { if (m_fd >= 0) ::close(m_fd); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    int release() { const int fd = m_fd; m_fd = -1; return fd; }
-
-private:
-    int m_fd;
-};
-
-// Opens the template for reading; only a regular file will do (a FIFO must not block us).
-int openTemplate(const std::string& templatePath)
+// Opens the template for reading; only a regular file will do.
+FileDescriptor openTemplate(const std::string& templatePath)
 {
-    const int fd = ::open(templatePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw copyFailed("无法读取模板文件", templatePath, errno);
-    FileDescriptor guard(fd);
-    struct stat info;
-    if (fstat(fd, &info) != 0)
-        throw copyFailed("无法读取模板文件", templatePath, errno);
-    if (!S_ISREG(info.st_mode))
+    RegularFileOpening opening = openRegularFile(templatePath);
+    if (opening.outcome == RegularFileOpening::Outcome::Failed)
+        throw copyFailed("无法读取模板文件", templatePath, opening.errorNumber);
+    if (opening.outcome == RegularFileOpening::Outcome::NotRegular)
         throw Error(ErrorNumber::WorkingCopyFailed, "模板文件不是普通文件：“" + templatePath + "”");
-    return guard.release();
+    return std::move(opening.file);
 }
 
 // Copies everything; on failure the partly written copy is removed again.
@@ -141,7 +125,7 @@ std::string makeWorkingCopy(const std::string& templatePath, const OutputPathPar
                                      : parts.baseName;
     const std::string stem = parts.folder + "." + baseName;
 
-    FileDescriptor source(openTemplate(templatePath));
+    const FileDescriptor source = openTemplate(templatePath);
     for (int attempt = 0; attempt < kMaxWorkingCopyDraws; ++attempt) {
         const std::string candidate = stem + std::to_string(workingCopySuffix(draw())) + parts.extension;
         if (entryExists(candidate))

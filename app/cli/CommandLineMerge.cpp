@@ -7,58 +7,49 @@
 #include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 
-#include <filesystem>
-#include <optional>
+#include <getopt.h>
+#include <iterator>
 #include <ostream>
 
 namespace rm::cli {
 
 namespace {
 
-struct Request {
-    std::string templatePath;
-    std::string outputPath;
-    std::vector<std::string> sourcePaths;
-    bool strict = false;         // findings of the check refuse the save
-    std::string reportPath;      // empty: no report
+// One entry per option: getopt_long's table and the short options are made
+// from this list. `take` stores the option (with its value, when it has one)
+// and says whether the value is acceptable.
+struct OptionSpec {
+    const char* name;
+    char shortName;   // 0: long form only
+    bool takesValue;
+    bool (*take)(CommandLine& commandLine, const char* value);
 };
 
-// Nothing when the arguments are unusable; the caller prints the usage.
-std::optional<Request> parse(const std::vector<std::string>& arguments)
+const OptionSpec Options[] = {
+    {"strict", 0, false, [](CommandLine& c, const char*) { return c.strict = true; }},
+    {"report", 0, true, [](CommandLine& c, const char* value) { return !(c.reportPath = value).empty(); }},
+    {"offices", 0, true,
+     [](CommandLine& c, const char* value) {
+         if (value[0] < '1' || value[0] > '4' || value[1] != '\0')
+             return false;
+         c.officeCount = value[0] - '0';
+         return true;
+     }},
+    {"help", 'h', false, [](CommandLine& c, const char*) { return c.help = true; }},
+};
+
+constexpr int LongOnly = 256;   // getopt_long's code for Options[i] without a short name is LongOnly + i
+
+const OptionSpec* optionFor(int code)
 {
-    const std::string reportPrefix = "--report=";
-    std::vector<std::string> positional;
-    bool strict = false;
-    std::optional<std::string> report;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument.size() <= 1 || argument.front() != '-') {
-            positional.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--strict") {
-            strict = true;
-        } else if (argument == "--report" && i + 1 < arguments.size()) {
-            report = arguments[++i];
-        } else if (argument.rfind(reportPrefix, 0) == 0) {
-            report = argument.substr(reportPrefix.size());
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (positional.size() < 2 || (report && report->empty()))
-        return std::nullopt;
-    Request request{absolutePath(positional[0]), absolutePath(positional[1]), {}, strict, {}};
-    for (size_t i = 2; i < positional.size(); ++i)
-        request.sourcePaths.push_back(absolutePath(positional[i]));
-    if (report)
-        request.reportPath = absolutePath(*report);
-    return request;
+    for (size_t i = 0; i < std::size(Options); ++i)
+        if (code == (Options[i].shortName ? Options[i].shortName : LongOnly + int(i)))
+            return &Options[i];
+    return nullptr;
 }
 
 // The report is written last: it must never replace an input or the output.
-bool reportPathIsFree(const Request& request, std::ostream& err)
+bool reportPathIsFree(const CommandLine& request, std::ostream& err)
 {
     if (request.reportPath.empty())
         return true;
@@ -71,7 +62,7 @@ bool reportPathIsFree(const Request& request, std::ostream& err)
 }
 
 // The window's checks and messages: template first, then the list, first missing entry only.
-bool inputsPresent(const Request& request, std::ostream& err)
+bool inputsPresent(const CommandLine& request, std::ostream& err)
 {
     std::optional<std::string> message = templateCheckMessage(request.templatePath);
     if (!message)
@@ -79,17 +70,6 @@ bool inputsPresent(const Request& request, std::ostream& err)
     if (message)
         err << *message << "\n";
     return !message;
-}
-
-bool wantsHelp(const std::vector<std::string>& arguments)
-{
-    for (const auto& argument : arguments) {
-        if (argument == "--")
-            return false;
-        if (argument == "--help" || argument == "-h")
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -123,19 +103,47 @@ std::string usageText()
            "(nothing saved).\n";
 }
 
-bool takeOfficeCount(std::vector<std::string>& arguments, int& officeCount)
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments)
 {
-    officeCount = 0;
-    for (auto it = arguments.begin(); it != arguments.end() && *it != "--"; ++it) {
-        if (*it != "--offices")
-            continue;
-        if (it + 1 == arguments.end() || (it + 1)->size() != 1 || (*(it + 1))[0] < '1' || (*(it + 1))[0] > '4')
-            return false;
-        officeCount = (*(it + 1))[0] - '0';
-        arguments.erase(it, it + 2);
-        return true;
+    std::vector<std::string> words{"reportmerge-cli"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<option> longOptions;
+    std::string shortOptions;
+    for (size_t i = 0; i < std::size(Options); ++i) {
+        const OptionSpec& spec = Options[i];
+        const int code = spec.shortName ? spec.shortName : LongOnly + int(i);
+        longOptions.push_back({spec.name, spec.takesValue ? required_argument : no_argument, nullptr, code});
+        if (spec.shortName)
+            shortOptions += std::string(1, spec.shortName) + (spec.takesValue ? ":" : "");
     }
-    return true;
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    CommandLine commandLine;
+    bool usable = true;
+    opterr = 0;   // the usage text is the only complaint
+    optind = 0;   // start afresh on every call
+    int code;
+    while ((code = getopt_long(int(words.size()), argv.data(), shortOptions.c_str(), longOptions.data(), nullptr)) != -1) {
+        const OptionSpec* spec = optionFor(code);
+        usable = spec && spec->take(commandLine, optarg) && usable;
+    }
+    if (commandLine.help)
+        return CommandLine{true, {}, {}, {}, false, {}, 0};
+    // getopt_long has moved the paths behind the options in `argv`.
+    const std::vector<std::string> positional(argv.begin() + optind, argv.end() - 1);
+    if (!usable || positional.size() < 2)
+        return std::nullopt;
+    commandLine.templatePath = absolutePath(positional[0]);
+    commandLine.outputPath = absolutePath(positional[1]);
+    for (size_t i = 2; i < positional.size(); ++i)
+        commandLine.sourcePaths.push_back(absolutePath(positional[i]));
+    if (!commandLine.reportPath.empty())
+        commandLine.reportPath = absolutePath(commandLine.reportPath);
+    return commandLine;
 }
 
 int runCommandLine(const std::vector<std::string>& arguments,
@@ -143,39 +151,47 @@ int runCommandLine(const std::vector<std::string>& arguments,
                    const std::function<void()>& finishOutput,
                    CommandLineIo io)
 {
-    if (wantsHelp(arguments)) {
-        io.out << usageText();
-        return ExitSuccess;
-    }
-    const std::optional<Request> request = parse(arguments);
-    if (!request) {
+    const std::optional<CommandLine> commandLine = parseCommandLine(arguments);
+    if (!commandLine) {
         io.err << usageText();
         return ExitUsage;
     }
-    if (!inputsPresent(*request, io.err))
+    return runCommandLine(*commandLine, binding, finishOutput, io);
+}
+
+int runCommandLine(const CommandLine& request,
+                   SpreadsheetBinding& binding,
+                   const std::function<void()>& finishOutput,
+                   CommandLineIo io)
+{
+    if (request.help) {
+        io.out << usageText();
+        return ExitSuccess;
+    }
+    if (!inputsPresent(request, io.err))
         return ExitInputMissing;
-    if (!reportPathIsFree(*request, io.err))
+    if (!reportPathIsFree(request, io.err))
         return ExitUsage;
 
     bool saved = false;
     const auto failure = failureOf([&] {
-        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request->sourcePaths.size()));
+        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request.sourcePaths.size()));
         ContributionTable contributions;
         MergeChecks checks;
         checks.chooseSave = [&](const LayoutFindings& findings) {
             progress.endLine();
             for (const auto& finding : findings)
                 io.err << describeFinding(finding) << "\n";
-            return request->strict ? SaveChoice::DontSave : SaveChoice::ByPosition;
+            return request.strict ? SaveChoice::DontSave : SaveChoice::ByPosition;
         };
-        if (!request->reportPath.empty())
+        if (!request.reportPath.empty())
             checks.contributions = &contributions;
-        saved = runMerge(binding, request->templatePath, request->sourcePaths, request->outputPath, progress, checks,
+        saved = runMerge(binding, request.templatePath, request.sourcePaths, request.outputPath, progress, checks,
                          &progress) != nullptr;
         if (saved)
             progress.finish();
-        if (!request->reportPath.empty())
-            writeContributionReport(request->reportPath, request->sourcePaths, contributions);
+        if (!request.reportPath.empty())
+            writeContributionReport(request.reportPath, request.sourcePaths, contributions);
     });
     if (failure) {
         io.err << failureText(*failure, "\n") << "\n";

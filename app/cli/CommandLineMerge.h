@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,17 +28,34 @@ struct CommandLineIo {
     bool progressBar = false; // draw a bar on `err` (when it is a terminal)
 };
 
-// `arguments` without the program name. After a successful merge
-// `finishOutput` closes the output and ends the office.
+// What the arguments ask for; paths are made absolute.
+struct CommandLine {
+    bool help = false;            // -h or --help anywhere before "--": nothing else counts
+    std::string templatePath;
+    std::string outputPath;
+    std::vector<std::string> sourcePaths;
+    bool strict = false;          // findings of the check refuse the save
+    std::string reportPath;       // empty: no report
+    int officeCount = 0;          // --offices N (1 to 4); 0 when absent
+};
+
+// `arguments` without the program name; nothing when they are unusable (the
+// caller prints the usage and ends with ExitUsage).
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments);
+
+// After a successful merge `finishOutput` closes the output and ends the office.
+int runCommandLine(const CommandLine& commandLine,
+                   SpreadsheetBinding& binding,
+                   const std::function<void()>& finishOutput,
+                   CommandLineIo io);
+
+// Parses `arguments` and runs them; for callers whose binding already exists
+// (--offices is then only checked).
 int runCommandLine(const std::vector<std::string>& arguments,
                    SpreadsheetBinding& binding,
                    const std::function<void()>& finishOutput,
                    CommandLineIo io);
 
 std::string usageText();
-
-// Takes "--offices N" (1 to 4) out of `arguments` (before any "--") into
-// `officeCount`; 0 when absent. false when N is missing or out of range.
-bool takeOfficeCount(std::vector<std::string>& arguments, int& officeCount);
 
 } // namespace rm::cli

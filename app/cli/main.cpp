@@ -9,19 +9,20 @@
 int main(int argc, char* argv[])
 {
     endOfficesOnTerminationSignals();
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    rm::lo::OfficeOptions options;
-    if (!rm::cli::takeOfficeCount(arguments, options.officeCount)) {
+    const auto commandLine = rm::cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!commandLine) {
         std::cerr << rm::cli::usageText();
         return rm::cli::ExitUsage;
     }
+    rm::lo::OfficeOptions options;
+    options.officeCount = commandLine->officeCount;
     rm::lo::LibreOfficeBinding office(options);
     const auto closeOutputAndOffice = [&office]() { office.shutdown(); };
     const bool terminal = isatty(STDERR_FILENO) == 1;
     int status = rm::cli::ExitMergeFailed;
     // Only the office's shutdown after the merge can fail here.
     const auto failure = rm::failureOf([&] {
-        status = rm::cli::runCommandLine(arguments, office, closeOutputAndOffice, {std::cout, std::cerr, terminal});
+        status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice, {std::cout, std::cerr, terminal});
     });
     if (failure) {
         std::cerr << rm::failureText(*failure, "\n") << "\n";

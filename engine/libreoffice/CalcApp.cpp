@@ -30,7 +30,7 @@ std::shared_ptr<Workbook> CalcApp::openWorkbook(const std::string& path)
 {
     if (m_session->ended())
         throw connectionLostError();
-    return openDocument(m_session, path, false, m_perCellReads);
+    return openDocument(m_session, path, {false, m_perCellReads, false});
 }
 
 void CalcApp::setActiveWindowDisplayZeros(bool on)
@@ -75,12 +75,12 @@ CalcGlobal::CalcGlobal(OfficeSlot* office, bool perCellReads, bool bareModels)
 
 std::shared_ptr<Workbook> CalcGlobal::openWorkbook(const std::string& path)
 {
-    return openDocument(m_office->session(), path, true, m_perCellReads, m_bareModels);
+    return openDocument(m_office->session(), path, {true, m_perCellReads, m_bareModels});
 }
 
 SheetTexts CalcGlobal::readSource(const std::string& path, int rows, int columns)
 {
-    const auto document = openDocument(m_office->session(), path, true, m_perCellReads, m_bareModels);
+    const auto document = openDocument(m_office->session(), path, {true, m_perCellReads, m_bareModels});
     const auto sheet = std::static_pointer_cast<CalcWorksheet>(document->activeSheet());
     SheetTexts texts = sheet->displayedTexts(rows, columns);
     document->close();

@@ -9,6 +9,7 @@
 #include "engine/libreoffice/UnoErrors.h"
 #include "engine/libreoffice/UnoText.h"
 
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -69,9 +70,10 @@ CalcDocument::CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened
         m_lockablePaths.push_back(m_path);
 }
 
-void CalcDocument::recordActiveSheetFromFile(const std::string& name, bool chart)
+void CalcDocument::recordActiveSheetFromFile(const std::string& name, int index, bool chart)
 {
     m_fileActiveSheet = name;
+    m_fileActiveIndex = index;
     m_fileActiveSheetIsChart = chart;
 }
 
@@ -111,14 +113,19 @@ std::shared_ptr<Worksheet> CalcDocument::activeSheet()
             uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
             const auto sheets = document->getSheets();
             const OUString name = toOUString(*m_fileActiveSheet);
-            if (sheets->hasByName(name)) {
-                uno::Reference<sheet::XSpreadsheet> recorded(sheets->getByName(name), uno::UNO_QUERY_THROW);
+            uno::Reference<container::XIndexAccess> byIndex(sheets, uno::UNO_QUERY_THROW);
+            uno::Reference<sheet::XSpreadsheet> recorded;
+            if (sheets->hasByName(name))
+                recorded.set(sheets->getByName(name), uno::UNO_QUERY_THROW);
+            else if (m_fileActiveIndex < byIndex->getCount())
+                recorded.set(byIndex->getByIndex(m_fileActiveIndex), uno::UNO_QUERY_THROW);
+            if (recorded.is()) {
                 if (m_withView)
                     view()->setActiveSheet(recorded);
                 return recorded;
             }
         }
-        return view()->getActiveSheet();   // a bare model always names its sheet (checked when loaded)
+        return view()->getActiveSheet();   // a bare model always has its sheet (checked when loaded)
     });
     if (!sheet.is())
         throw Error(ErrorNumber::NotAWorksheet, "文件 " + m_path + " 没有活动工作表。");

@@ -37,7 +37,8 @@ public:
 
     // The sheet that the file itself records as active, which the office's
     // view may not know (see WorkbookFileInfo.h).
-    void recordActiveSheetFromFile(const std::string& name, bool chart);
+    // The name is looked up first, then the index (a name whose code page is unknown).
+    void recordActiveSheetFromFile(const std::string& name, int index, bool chart);
 
     // Closes without saving and swallows every failure (shutdown).
     void discard(bool officeAlive);
@@ -68,6 +69,7 @@ private:
     bool m_perCellReads;
     bool m_withView;
     std::optional<std::string> m_fileActiveSheet;
+    int m_fileActiveIndex = 0;
     bool m_fileActiveSheetIsChart = false;
     std::shared_ptr<CalcWorksheet> m_activeSheet;
     std::vector<std::string> m_lockablePaths;

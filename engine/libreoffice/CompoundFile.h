@@ -6,9 +6,9 @@
 namespace rm::lo {
 
 // Reads one stream out of an OLE2 compound file (the container of binary .xls
-// workbooks). nullopt when the file is no compound file, is damaged, or has no
-// stream of that name in its root storage.
-std::optional<std::string> readCompoundFileStream(const std::string& fileBytes, const std::u16string& streamName);
+// workbooks), by libgsf. nullopt when the file is no compound file, is
+// damaged, or has no stream of that name (ASCII, any case) in its root storage.
+std::optional<std::string> readCompoundFileStream(const std::string& fileBytes, const std::string& streamName);
 
 bool looksLikeCompoundFile(const std::string& fileBytes);
 

@@ -3,6 +3,7 @@
 #include "engine/ErrorNumbers.h"
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcDocument.h"
+#include "engine/libreoffice/CompoundFile.h"
 #include "engine/libreoffice/PackageCheck.h"
 #include "engine/libreoffice/RegularFile.h"
 #include "engine/libreoffice/OfficeSession.h"
@@ -14,6 +15,7 @@
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/container/XContainerQuery.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
@@ -126,13 +128,17 @@ void refuseDamagedPackage(OfficeSession& session, const RegularFile& file, const
                         "LibreOffice：" + damaged->officeText);
 }
 
+bool isCompoundFile(const RegularFile& file)
+{
+    return looksLikeCompoundFile(file.head(8));
+}
+
 // What the file itself says about its active sheet (binary and XML Excel
 // workbooks); nothing for other formats, whose loaded view is right.
 std::optional<WorkbookFileInfo> sheetInfoFromFile(const OfficeConnection& office, const RegularFile& file,
                                                   const OUString& url)
 {
-    const std::string head = file.head(8);
-    if (head.size() == 8 && head.compare(0, 4, "\xD0\xCF\x11\xE0", 4) == 0)
+    if (isCompoundFile(file))
         return readBinaryWorkbookInfo(file.content());
     if (isZipPackage(file)) {
         try {
@@ -180,10 +186,10 @@ void append(uno::Sequence<T>& items, T item)
 // no frame, controller or view: that halves the load and the close, and its
 // texts are the same (they come from the document and its number formats).
 // Nothing (the model closed again) when this load fails or the loaded
-// workbook has no sheet of that name; the caller then loads it the usual way,
-// and reports what fails there.
+// workbook has neither a sheet of that name nor the file's sheets; the caller
+// then loads it the usual way, and reports what fails there.
 uno::Reference<lang::XComponent> loadWithoutView(const OfficeConnection& office, const OUString& url,
-                                                 const OUString& filter, const std::string& activeSheetName)
+                                                 const OUString& filter, const WorkbookFileInfo& info)
 {
     uno::Reference<frame::XLoadable> loadable(office.createService(SpreadsheetService), uno::UNO_QUERY_THROW);
     uno::Reference<lang::XComponent> component(loadable, uno::UNO_QUERY_THROW);
@@ -199,8 +205,13 @@ uno::Reference<lang::XComponent> loadWithoutView(const OfficeConnection& office,
         return {};
     }
     uno::Reference<sheet::XSpreadsheetDocument> document(loadable, uno::UNO_QUERY);
-    if (document.is() && document->getSheets()->hasByName(toOUString(activeSheetName)))
-        return component;
+    if (document.is()) {
+        const auto sheets = document->getSheets();
+        uno::Reference<container::XIndexAccess> byIndex(sheets, uno::UNO_QUERY);
+        if (sheets->hasByName(toOUString(info.activeSheet()->name)) ||
+            (byIndex.is() && byIndex->getCount() == sal_Int32(info.sheets.size())))
+            return component;
+    }
     closeQuietly(component);
     return {};
 }
@@ -208,8 +219,9 @@ uno::Reference<lang::XComponent> loadWithoutView(const OfficeConnection& office,
 } // namespace
 
 std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>& session, const std::string& requestedPath,
-                                           bool readOnly, bool perCellReads, bool bareModel)
+                                           const OpenOptions& options)
 {
+    const bool readOnly = options.readOnly;
     const std::string path = absolutePath(requestedPath);
     const RegularFile file(path);
     const OfficeConnection& office = session->connection();
@@ -231,6 +243,10 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
 
     const auto info = session->call("读取活动工作表", [&] { return sheetInfoFromFile(office, file, url); });
     const FileSheet* namedActive = info ? info->activeSheet() : nullptr;
+    // A binary workbook that does not tell (an encrypted one, whose sheet
+    // records cannot be read) is loaded with a view: a hidden load of it
+    // reports its first sheet, whichever the view shows.
+    const bool showActive = !namedActive && isCompoundFile(file);
 
     // The office locks a workbook opened for editing as soon as the load starts.
     if (!readOnly)
@@ -239,8 +255,8 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     bool withView = true;
     try {
         component = session->call("打开工作簿", [&]() -> uno::Reference<lang::XComponent> {
-            if (bareModel && readOnly && !filter->isEmpty() && namedActive && !namedActive->chart) {
-                if (auto bare = loadWithoutView(office, url, *filter, namedActive->name); bare.is()) {
+            if (options.bareModel && readOnly && !filter->isEmpty() && namedActive && !namedActive->chart) {
+                if (auto bare = loadWithoutView(office, url, *filter, *info); bare.is()) {
                     withView = false;
                     return bare;
                 }
@@ -250,7 +266,7 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
             // document keeps no view settings, so saving it would lose its
             // active sheet and hidden zeros in .ods.
             auto arguments = loadArguments(readOnly);
-            if (readOnly)
+            if (readOnly && !showActive)
                 append(arguments, property("Hidden", true));
             uno::Reference<frame::XComponentLoader> loader(office.desktop(), uno::UNO_QUERY_THROW);
             return loader->loadComponentFromURL(url, "_blank", 0, arguments);
@@ -283,13 +299,13 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     opened.model = model;
     opened.path = path;
     opened.readOnly = readOnly;
-    opened.perCellReads = perCellReads;
+    opened.perCellReads = options.perCellReads;
     opened.withView = withView;
     auto document = std::make_shared<CalcDocument>(session, opened);
     session->adopt(document);
     session->setActiveDocument(document);
     if (namedActive)
-        document->recordActiveSheetFromFile(namedActive->name, namedActive->chart);
+        document->recordActiveSheetFromFile(namedActive->name, info->activeIndex, namedActive->chart);
     return document;
 }
 

@@ -13,9 +13,16 @@ class OfficeSession;
 // Refuses, with an rm::Error naming the file, a missing file
 // (DocumentNotFound), a file the office's type detection does not take for a
 // spreadsheet (NotAWorkbook), and a load that yields nothing (password, lock,
-// damage: DocumentLoadFailed). With `bareModel`, a read-only workbook whose
-// file names its active sheet is loaded without a frame or view.
+// damage: DocumentLoadFailed).
+struct OpenOptions {
+    bool readOnly = false;
+    bool perCellReads = false;   // the sheet's texts read cell by cell, not in bulk
+    // A read-only workbook whose file names its active sheet is loaded
+    // without a frame or view.
+    bool bareModel = false;
+};
+
 std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>& session, const std::string& path,
-                                           bool readOnly, bool perCellReads, bool bareModel = false);
+                                           const OpenOptions& options);
 
 } // namespace rm::lo

@@ -5,11 +5,8 @@
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/UnoText.h"
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
-#include <vector>
 
 namespace rm::lo {
 
@@ -48,41 +45,18 @@ void writeProfileSettings(const std::string& directory, const std::string& local
 
 } // namespace
 
-OfficeProfile::OfficeProfile(const std::string& localeTag)
+OfficeProfile::OfficeProfile(const std::string& localeTag) : m_folder(temporaryFolder(), "reportmerge-office-")
 {
-    std::string pattern = temporaryFolder() + "/reportmerge-office-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data()))
-        throw Error(ErrorNumber::OfficeStartFailed, "无法创建办公软件的临时配置文件夹：" + pattern);
-    m_directory = buffer.data();
-    try {
-        writeProfileSettings(m_directory, localeTag);
-        std::filesystem::create_directory(officeTemporaryFolder());
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_directory, ignored);
-        throw;
-    }
-}
-
-OfficeProfile::~OfficeProfile()
-{
-    // The watchdog's cleaner, and the ending office its own temporary files,
-    // may be removing entries at the same moment: a pass that trips over one
-    // of them is repeated (bounded).
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        std::error_code error;
-        std::filesystem::remove_all(m_directory, error);
-        if (!std::filesystem::exists(m_directory, error) && !error)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
+    if (!m_folder.made())
+        throw Error(ErrorNumber::OfficeStartFailed,
+                    "无法创建办公软件的临时配置文件夹：" + temporaryFolder() + "/reportmerge-office-XXXXXX");
+    writeProfileSettings(directory(), localeTag);
+    std::filesystem::create_directory(officeTemporaryFolder());
 }
 
 std::string OfficeProfile::installationUrl() const
 {
-    return toUtf8(fileUrlOf(m_directory));
+    return toUtf8(fileUrlOf(directory()));
 }
 
 } // namespace rm::lo

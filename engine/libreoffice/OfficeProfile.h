@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TemporaryFolder.h"
+
 #include <string>
 
 namespace rm::lo {
@@ -11,18 +13,15 @@ class OfficeProfile {
 public:
     // localeTag like "de-DE". Throws rm::Error (OfficeStartFailed) when the folder cannot be made.
     explicit OfficeProfile(const std::string& localeTag);
-    ~OfficeProfile();
-    OfficeProfile(const OfficeProfile&) = delete;
-    OfficeProfile& operator=(const OfficeProfile&) = delete;
 
-    const std::string& directory() const { return m_directory; }
+    const std::string& directory() const { return m_folder.path(); }
     // "<directory>/tmp": the office's TMPDIR and ours for files of its documents.
-    std::string officeTemporaryFolder() const { return m_directory + "/tmp"; }
+    std::string officeTemporaryFolder() const { return directory() + "/tmp"; }
     // The -env:UserInstallation value.
     std::string installationUrl() const;
 
 private:
-    std::string m_directory;
+    TemporaryFolder m_folder;
 };
 
 } // namespace rm::lo

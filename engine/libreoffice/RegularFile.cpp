@@ -3,7 +3,6 @@
 #include "engine/ErrorNumbers.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,34 +16,23 @@ Error fileOpenError(int number, const std::string& path, const std::string& reas
 
 RegularFile::RegularFile(const std::string& path) : m_path(path)
 {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (m_fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+    RegularFileOpening opening = openRegularFile(path);
+    if (opening.outcome == RegularFileOpening::Outcome::NotRegular)
+        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是一个普通文件。");
+    if (opening.outcome == RegularFileOpening::Outcome::Failed) {
+        const int reason = opening.errorNumber;
+        if (reason == ENOENT || reason == ENOTDIR)
             throw fileOpenError(ErrorNumber::DocumentNotFound, path, "文件不存在。");
-        if (errno == EACCES || errno == EPERM)
+        if (reason == EACCES || reason == EPERM)
             throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "没有读取该文件的权限。");
-        if (errno == EISDIR)
+        if (reason == EISDIR)
             throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是一个文件。");
-        if (errno == ENAMETOOLONG)
+        if (reason == ENAMETOOLONG)
             throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "路径太长，系统无法处理。");
         throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "无法访问该文件。");
     }
-    struct stat info {};
-    if (fstat(m_fd, &info) != 0) {
-        ::close(m_fd);
-        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "无法访问该文件。");
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(m_fd);
-        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是一个普通文件。");
-    }
-    m_identity = FileIdentity{info.st_dev, info.st_ino};
-}
-
-RegularFile::~RegularFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_file = std::move(opening.file);
+    m_identity = opening.identity;
 }
 
 bool RegularFile::stillAt(const std::string& path) const
@@ -61,7 +49,7 @@ std::string RegularFile::read(size_t limit) const
     off_t offset = 0;
     while (bytes.size() < limit) {
         const size_t want = std::min(sizeof buffer, limit - bytes.size());
-        const ssize_t got = ::pread(m_fd, buffer, want, offset);
+        const ssize_t got = ::pread(m_file.get(), buffer, want, offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

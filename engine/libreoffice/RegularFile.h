@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/FileIdentity.h"
+#include "engine/RegularFileOpen.h"
 
 #include <string>
 
@@ -10,15 +11,13 @@ namespace rm::lo {
 // "无法打开文件 <path>：<reason>", the one form of every refusal to open a workbook.
 Error fileOpenError(int number, const std::string& path, const std::string& reason);
 
-// A workbook file as we open it ourselves before the office does: opened
-// without blocking and checked on that very descriptor to be a regular file,
-// so that a FIFO or device put in its place never makes us wait.
+// A workbook file as we open it ourselves before the office does (see
+// RegularFileOpen.h).
 class RegularFile {
 public:
     // Throws rm::Error naming `path`: DocumentNotFound, NotAWorkbook (not a
     // regular file), DocumentLoadFailed (no permission, other failures).
     explicit RegularFile(const std::string& path);
-    ~RegularFile();
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
 
@@ -34,7 +33,7 @@ private:
     std::string read(size_t limit) const;
 
     std::string m_path;
-    int m_fd = -1;
+    FileDescriptor m_file;
     FileIdentity m_identity;
 };
 

@@ -1,22 +1,22 @@
 #include "engine/libreoffice/SaveFilter.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
+#include "engine/WorkbookFormat.h"
 
 namespace rm::lo {
 
 std::string saveFilterForPath(const std::string& path)
 {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".xls")
+    const auto format = workbookFormatOf(path);
+    if (!format)
+        return {};
+    switch (*format) {
+    case WorkbookFormat::Xls:
         return "MS Excel 97";
-    if (extension == ".xlsx")
+    case WorkbookFormat::Xlsx:
         return "Calc MS Excel 2007 XML";
-    if (extension == ".ods")
+    case WorkbookFormat::Ods:
         return "calc8";
+    }
     return {};
 }
 

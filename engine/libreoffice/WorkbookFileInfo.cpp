@@ -1,9 +1,17 @@
 #include "engine/libreoffice/WorkbookFileInfo.h"
 
 #include "engine/libreoffice/CompoundFile.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <rtl/textenc.h>
+#include <rtl/tencinfo.h>
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <vector>
 
 namespace rm::lo {
 
@@ -14,6 +22,7 @@ constexpr uint16_t RecordBof = 0x0809;
 constexpr uint16_t RecordWindow1 = 0x003D;
 constexpr uint16_t RecordBoundSheet = 0x0085;
 constexpr uint16_t RecordFilePass = 0x002F;
+constexpr uint16_t RecordCodePage = 0x0042;
 constexpr uint8_t SheetTypeChart = 0x02;
 
 uint16_t u16(const std::string& b, size_t at)
@@ -21,121 +30,97 @@ uint16_t u16(const std::string& b, size_t at)
     return static_cast<uint16_t>(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
 }
 
-void appendUtf8(std::string& out, uint32_t cp)
+// The text encoding of a CODEPAGE record's value. Besides Windows code pages
+// the record names Apple Roman (32768) and, in old files, ANSI (32769).
+rtl_TextEncoding encodingOfCodePage(uint16_t codePage)
 {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | cp >> 6);
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | cp >> 12);
-        out += char(0x80 | (cp >> 6 & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | cp >> 18);
-        out += char(0x80 | (cp >> 12 & 0x3F));
-        out += char(0x80 | (cp >> 6 & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
+    switch (codePage) {
+    case 32768:
+        return RTL_TEXTENCODING_APPLE_ROMAN;
+    case 32769:
+        return RTL_TEXTENCODING_MS_1252;
+    default:
+        return rtl_getTextEncodingFromWindowsCodePage(codePage);
     }
+}
+
+std::string decoded(const std::string& bytes, rtl_TextEncoding encoding)
+{
+    return toUtf8(OStringToOUString(OString(bytes.data(), sal_Int32(bytes.size())), encoding));
 }
 
 // BOUNDSHEET's sheet name: BIFF8 has a flags byte (UTF-16LE or compressed
-// 8-bit), BIFF5 a plain 8-bit name (only its Latin-1 reading is kept).
-std::string boundSheetName(const std::string& data, bool biff8)
+// 8-bit, that is Latin-1); BIFF5's 8-bit name is in the workbook's code page,
+// so it is returned undecoded (`encoded`).
+std::string boundSheetName(const std::string& data, bool biff8, bool& encoded)
 {
+    encoded = false;
     if (data.size() < 7)
         return {};
     const size_t length = uint8_t(data[6]);
-    std::string name;
     if (!biff8) {
-        for (size_t i = 0; i < length && 7 + i < data.size(); ++i)
-            appendUtf8(name, uint8_t(data[7 + i]));
-        return name;
+        encoded = true;
+        return data.substr(7, length);
     }
     if (data.size() < 8)
         return {};
-    const bool wide = uint8_t(data[7]) & 1;
-    for (size_t i = 0; i < length; ++i) {
-        if (wide) {
-            const size_t at = 8 + 2 * i;
-            if (at + 2 > data.size())
-                break;
-            uint32_t cp = u16(data, at);
-            if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < length && at + 4 <= data.size()) {
-                const uint32_t low = u16(data, at + 2);
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-            appendUtf8(name, cp);
-        } else {
-            if (8 + i >= data.size())
-                break;
-            appendUtf8(name, uint8_t(data[8 + i]));
-        }
-    }
-    return name;
+    if (!(uint8_t(data[7]) & 1))
+        return decoded(data.substr(8, length), RTL_TEXTENCODING_ISO_8859_1);
+    std::vector<sal_Unicode> wide;
+    for (size_t i = 0; i < length && 8 + 2 * i + 2 <= data.size(); ++i)
+        wide.push_back(u16(data, 8 + 2 * i));
+    return toUtf8(OUString(wide.data(), sal_Int32(wide.size())));
 }
 
-// The attributes of every element with local name `element` (any prefix).
-std::vector<std::map<std::string, std::string>> elements(const std::string& xml, const std::string& element)
+struct XmlDocumentDeleter {
+    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+using XmlDocument = std::unique_ptr<xmlDoc, XmlDocumentDeleter>;
+
+XmlDocument parsedXml(const std::string& xml)
 {
-    std::vector<std::map<std::string, std::string>> found;
-    size_t at = 0;
-    while ((at = xml.find('<', at)) != std::string::npos) {
-        const size_t nameEnd = xml.find_first_of(" \t\r\n/>", at + 1);
-        if (nameEnd == std::string::npos)
-            break;
-        std::string name = xml.substr(at + 1, nameEnd - at - 1);
-        const size_t colon = name.find(':');
-        if (colon != std::string::npos)
-            name.erase(0, colon + 1);
-        const size_t tagEnd = xml.find('>', nameEnd);
-        if (tagEnd == std::string::npos)
-            break;
-        if (name == element) {
-            std::map<std::string, std::string> attributes;
-            size_t a = nameEnd;
-            while (a < tagEnd) {
-                const size_t eq = xml.find('=', a);
-                if (eq == std::string::npos || eq > tagEnd)
-                    break;
-                size_t keyStart = xml.find_first_not_of(" \t\r\n", a);
-                std::string key = xml.substr(keyStart, eq - keyStart);
-                while (!key.empty() && (key.back() == ' ' || key.back() == '\t' || key.back() == '\r' || key.back() == '\n'))
-                    key.pop_back();
-                const size_t quote = xml.find_first_of("\"'", eq);
-                if (quote == std::string::npos || quote > tagEnd)
-                    break;
-                const size_t close = xml.find(xml[quote], quote + 1);
-                if (close == std::string::npos)
-                    break;
-                const size_t keyColon = key.find(':');
-                if (keyColon != std::string::npos && key.compare(0, keyColon, "xmlns") != 0)
-                    key.erase(0, keyColon + 1);
-                attributes[key] = xml.substr(quote + 1, close - quote - 1);
-                a = close + 1;
+    if (xml.empty())
+        return nullptr;
+    return XmlDocument(xmlReadMemory(xml.data(), int(xml.size()), nullptr, nullptr,
+                                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+}
+
+// A name without its namespace prefix (an undeclared prefix stays in the name).
+std::string localName(const xmlChar* name)
+{
+    const std::string text = reinterpret_cast<const char*>(name);
+    const size_t colon = text.find(':');
+    return colon == std::string::npos ? text : text.substr(colon + 1);
+}
+
+using Attributes = std::map<std::string, std::string>;
+
+// Document order; libxml2 bounds the depth.
+void collect(xmlNode* node, const std::string& element, std::vector<Attributes>& found)
+{
+    for (; node; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        if (localName(node->name) == element) {
+            Attributes attributes;
+            for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
+                xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
+                attributes[localName(attribute->name)] = value ? reinterpret_cast<const char*>(value) : "";
+                xmlFree(value);
             }
             found.push_back(std::move(attributes));
         }
-        at = tagEnd + 1;
+        collect(node->children, element, found);
     }
-    return found;
 }
 
-std::string unescapeXml(std::string text)
+// The decoded attributes, by local name, of every element named `element` (any namespace).
+std::vector<Attributes> elements(const XmlDocument& document, const std::string& element)
 {
-    static const std::pair<const char*, const char*> entities[] = {
-        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
-    for (const auto& [from, to] : entities) {
-        size_t at = 0;
-        const std::string f = from;
-        while ((at = text.find(f, at)) != std::string::npos) {
-            text.replace(at, f.size(), to);
-            at += 1;
-        }
-    }
-    return text;
+    std::vector<Attributes> found;
+    if (document)
+        collect(xmlDocGetRootElement(document.get()), element, found);
+    return found;
 }
 
 bool endsWith(const std::string& text, const std::string& tail)
@@ -150,6 +135,8 @@ std::optional<WorkbookFileInfo> parseBiffWorkbookStream(const std::string& strea
     WorkbookFileInfo info;
     bool biff8 = true;
     bool sawWindow = false;
+    rtl_TextEncoding encoding = RTL_TEXTENCODING_MS_1252;   // without a CODEPAGE record
+    std::vector<bool> encodedNames;
     size_t at = 0;
     bool first = true;
     while (at + 4 <= stream.size()) {
@@ -171,12 +158,22 @@ std::optional<WorkbookFileInfo> parseBiffWorkbookStream(const std::string& strea
         if (type == RecordWindow1 && data.size() >= 12 && !sawWindow) {
             info.activeIndex = u16(data, 10);
             sawWindow = true;
+        } else if (type == RecordCodePage && data.size() >= 2) {
+            encoding = encodingOfCodePage(u16(data, 0));
         } else if (type == RecordBoundSheet && data.size() >= 6) {
-            info.sheets.push_back({boundSheetName(data, biff8), uint8_t(data[5]) == SheetTypeChart});
+            bool encoded = false;
+            info.sheets.push_back({boundSheetName(data, biff8, encoded), uint8_t(data[5]) == SheetTypeChart});
+            encodedNames.push_back(encoded);
         }
     }
     if (first || info.sheets.empty())
         return std::nullopt;
+    // A code page that rtl does not know leaves the names undecoded: the
+    // active sheet is then found by its index.
+    for (size_t i = 0; i < info.sheets.size(); ++i)
+        if (encodedNames[i])
+            info.sheets[i].name =
+                encoding == RTL_TEXTENCODING_DONTKNOW ? std::string() : decoded(info.sheets[i].name, encoding);
     return info;
 }
 
@@ -184,9 +181,9 @@ std::optional<WorkbookFileInfo> readBinaryWorkbookInfo(const std::string& fileBy
 {
     if (!looksLikeCompoundFile(fileBytes))
         return std::nullopt;
-    auto stream = readCompoundFileStream(fileBytes, u"Workbook");
+    auto stream = readCompoundFileStream(fileBytes, "Workbook");
     if (!stream)
-        stream = readCompoundFileStream(fileBytes, u"Book");
+        stream = readCompoundFileStream(fileBytes, "Book");
     if (!stream)
         return std::nullopt;
     return parseBiffWorkbookStream(*stream);
@@ -194,23 +191,26 @@ std::optional<WorkbookFileInfo> readBinaryWorkbookInfo(const std::string& fileBy
 
 std::optional<WorkbookFileInfo> parseOpenXmlWorkbook(const std::string& workbookXml, const std::string& relationshipsXml)
 {
+    const XmlDocument workbook = parsedXml(workbookXml);
+    if (!workbook)
+        return std::nullopt;
     std::map<std::string, bool> chartById;
-    for (const auto& rel : elements(relationshipsXml, "Relationship")) {
+    for (const auto& rel : elements(parsedXml(relationshipsXml), "Relationship")) {
         const auto id = rel.find("Id");
         const auto type = rel.find("Type");
         if (id != rel.end() && type != rel.end())
             chartById[id->second] = endsWith(type->second, "/chartsheet");
     }
     WorkbookFileInfo info;
-    for (const auto& sheet : elements(workbookXml, "sheet")) {
+    for (const auto& sheet : elements(workbook, "sheet")) {
         const auto name = sheet.find("name");
         const auto id = sheet.find("id");
         FileSheet entry;
-        entry.name = name != sheet.end() ? unescapeXml(name->second) : std::string();
+        entry.name = name != sheet.end() ? name->second : std::string();
         entry.chart = id != sheet.end() && chartById.count(id->second) && chartById[id->second];
         info.sheets.push_back(entry);
     }
-    const auto views = elements(workbookXml, "workbookView");
+    const auto views = elements(workbook, "workbookView");
     if (!views.empty()) {
         const auto tab = views.front().find("activeTab");
         if (tab != views.front().end()) {

@@ -12,7 +12,7 @@
 namespace rm::lo {
 
 struct FileSheet {
-    std::string name;    // UTF-8
+    std::string name;    // UTF-8; empty when its code page is unknown (the sheet's index still holds)
     bool chart = false;  // a chart sheet, not a worksheet
 };
 
@@ -26,7 +26,9 @@ struct WorkbookFileInfo {
 };
 
 // The globals substream of a BIFF5/BIFF8 workbook stream (the "Workbook" or
-// "Book" stream of a binary .xls): BOUNDSHEET records and WINDOW1's active tab.
+// "Book" stream of a binary .xls): BOUNDSHEET records, WINDOW1's active tab
+// and, for BIFF5's 8-bit sheet names, CODEPAGE. Nothing for an encrypted
+// workbook (its records after FILEPASS cannot be read).
 std::optional<WorkbookFileInfo> parseBiffWorkbookStream(const std::string& stream);
 
 // From a binary .xls file's bytes; nullopt when it is none.

@@ -1,6 +1,7 @@
 #include "TempFolder.h"
 
 #include "app/cli/CommandLineMerge.h"
+#include "engine/FileSystem.h"
 #include "engine/memory/MemoryBinding.h"
 
 #include <gtest/gtest.h>
@@ -112,25 +113,51 @@ TEST_F(CommandLineTest, HelpAndUsage)
     EXPECT_EQ(run({"--", folder / "template.xls", folder / "out.xls", "-s.xls"}), rm::cli::ExitInputMissing);
 }
 
-TEST_F(CommandLineTest, OfficeCountOption)
+TEST_F(CommandLineTest, OptionsAreTakenInOnePass)
 {
-    int count = -1;
-    std::vector<std::string> arguments = {"t.xls", "--offices", "3", "o.xls", "s.xls"};
-    EXPECT_TRUE(rm::cli::takeOfficeCount(arguments, count));
-    EXPECT_EQ(count, 3);
-    EXPECT_EQ(arguments, (std::vector<std::string>{"t.xls", "o.xls", "s.xls"}));
-    arguments = {"t.xls", "o.xls", "s.xls"};
-    EXPECT_TRUE(rm::cli::takeOfficeCount(arguments, count));
-    EXPECT_EQ(count, 0);
-    for (const char* bad : {"0", "5", "x", "12"}) {
-        arguments = {"--offices", bad, "t.xls", "o.xls", "s.xls"};
-        EXPECT_FALSE(rm::cli::takeOfficeCount(arguments, count)) << bad;
+    using rm::cli::parseCommandLine;
+    const auto parsed = parseCommandLine({"t.xls", "--offices", "3", "o.xls", "--strict", "s.xls", "--report=r.csv"});
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->officeCount, 3);
+    EXPECT_TRUE(parsed->strict);
+    EXPECT_EQ(parsed->templatePath, rm::absolutePath("t.xls"));
+    EXPECT_EQ(parsed->outputPath, rm::absolutePath("o.xls"));
+    EXPECT_EQ(parsed->sourcePaths, (std::vector<std::string>{rm::absolutePath("s.xls")}));
+    EXPECT_EQ(parsed->reportPath, rm::absolutePath("r.csv"));
+
+    const auto plain = parseCommandLine({"t.xls", "o.xls", "s.xls"});
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->officeCount, 0);
+    EXPECT_FALSE(plain->strict);
+    EXPECT_EQ(plain->reportPath, "");
+    for (const char* bad : {"0", "5", "x", "12", ""})
+        EXPECT_FALSE(parseCommandLine({"--offices", bad, "t.xls", "o.xls", "s.xls"})) << bad;
+    EXPECT_FALSE(parseCommandLine({"t.xls", "o.xls", "--offices"}));
+    EXPECT_FALSE(parseCommandLine({"t.xls", "o.xls", "--report"}));
+    EXPECT_FALSE(parseCommandLine({"t.xls", "o.xls", "--report="}));
+    EXPECT_FALSE(parseCommandLine({"t.xls", "o.xls", "-x"}));
+
+    // After "--" everything is a path; "-" alone is one too.
+    const auto ended = parseCommandLine({"--", "--offices", "2", "-"});
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ended->officeCount, 0);
+    EXPECT_EQ(ended->templatePath, rm::absolutePath("--offices"));
+    EXPECT_EQ(ended->sourcePaths, (std::vector<std::string>{rm::absolutePath("-")}));
+
+    // Help wins over everything else before "--", even unusable arguments.
+    for (const std::vector<std::string>& help :
+         {std::vector<std::string>{"--bogus", "-h"}, {"a.xls", "--help", "--offices", "9"}}) {
+        const auto asked = parseCommandLine(help);
+        ASSERT_TRUE(asked);
+        EXPECT_TRUE(asked->help);
     }
-    arguments = {"--offices"};
-    EXPECT_FALSE(rm::cli::takeOfficeCount(arguments, count));
-    arguments = {"--", "--offices", "2"};   // after "--" a path
-    EXPECT_TRUE(rm::cli::takeOfficeCount(arguments, count));
-    EXPECT_EQ(arguments.size(), 3u);
+    const auto notHelp = parseCommandLine({"t.xls", "o.xls", "--", "--help"});
+    ASSERT_TRUE(notHelp);
+    EXPECT_FALSE(notHelp->help);
+
+    // Parsing twice in one process starts afresh.
+    EXPECT_TRUE(parseCommandLine({"--strict", "t.xls", "o.xls"}));
+    EXPECT_TRUE(parseCommandLine({"--strict", "t.xls", "o.xls"}));
 }
 
 TEST_F(CommandLineTest, ProgressBarOnlyWhenAsked)

@@ -107,6 +107,25 @@ TEST_F(Inputs, unreadableSourcesEndTheMergeWithTheirOwnError)
     }
 }
 
+// An .xls encrypted with the default password opens without one, but its
+// sheet records cannot be read from the file: its second sheet, active when
+// saved, is the one summed, not the first.
+TEST_F(Inputs, anEncryptedSourceIsReadOnTheSheetItShows)
+{
+    {
+        lo::test::WorkbookMaker maker(*lo::BindingTestAccess::session(sharedOffice()), {"Cover", "Report"});
+        maker.number(0, 2, 2, 1000).number(0, 3, 2, 1000).number(1, 2, 2, 5).number(1, 3, 2, 7).activeSheet(1);
+        maker.save(folder / "encrypted.xls", "VelvetSweatshop");
+    }
+    const Snapshot before = snapshot({folder / "template.xls", folder / "s1.xls", folder / "encrypted.xls"});
+    const Outcome outcome = mergeWith(sharedOffice(), folder / "template.xls",
+                                      {folder / "s1.xls", folder / "encrypted.xls"}, folder / "out.xls");
+    ASSERT_EQ(outcome.number, 0) << outcome.description;
+    EXPECT_EQ(numberIn(folder / "out.xls", "Report!B2"), 6.5);
+    EXPECT_EQ(numberIn(folder / "out.xls", "Report!B3"), 9);
+    expectUnchanged(before);
+}
+
 TEST_F(Inputs, anHtmlTableNamedXlsMerges)
 {
     writeBytes(folder / "table.xls", "<html><body><table><tr><td>Item</td></tr>"

@@ -1,5 +1,7 @@
 // The binding's own readers of file contents, without an office.
 
+#include "support/Biff5Workbook.h"
+
 #include "engine/libreoffice/CsvGrid.h"
 #include "engine/libreoffice/LockFiles.h"
 #include "engine/libreoffice/SaveFilter.h"
@@ -141,6 +143,64 @@ TEST(BiffWorkbook, anActiveTabBeyondTheSheetsNamesNoSheet)
     const auto info = parseBiffWorkbookStream(bof() + window1(7) + boundSheet("Data", 0, false) + record(0x000A, ""));
     ASSERT_TRUE(info);
     EXPECT_EQ(info->activeSheet(), nullptr);
+}
+
+// GBK bytes of 收入 and 支出.
+const std::string Income = "\xCA\xD5\xC8\xEB";
+const std::string Spending = "\xD6\xA7\xB3\xF6";
+
+TEST(BiffWorkbook, decodesBiff5SheetNamesInTheWorkbooksCodePage)
+{
+    const auto info = parseBiffWorkbookStream(test::biff5BookStream({{Income, Spending}, 936, 1}));
+    ASSERT_TRUE(info);
+    ASSERT_EQ(info->sheets.size(), 2u);
+    EXPECT_EQ(info->sheets[0].name, "收入");
+    EXPECT_EQ(info->activeSheet()->name, "支出");
+
+    // Windows-1252 is more than Latin-1.
+    const auto western = parseBiffWorkbookStream(test::biff5BookStream({{"\x80 Q1", "Q2"}, 1252, 0}));
+    ASSERT_TRUE(western);
+    EXPECT_EQ(western->activeSheet()->name, "€ Q1");
+}
+
+TEST(BiffWorkbook, aCodePageNobodyKnowsLeavesTheIndexAlone)
+{
+    const auto info = parseBiffWorkbookStream(test::biff5BookStream({{Income, Spending}, 1, 1}));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->activeIndex, 1);
+    EXPECT_EQ(info->activeSheet()->name, "");
+}
+
+TEST(BiffWorkbook, isReadOutOfItsCompoundFileWhateverTheStreamNamesCase)
+{
+    const std::string stream = test::biff5BookStream({{Income, Spending}, 936, 1});
+    for (const char* name : {"Book", "BOOK", "Workbook"}) {
+        SCOPED_TRACE(name);
+        const auto info = readBinaryWorkbookInfo(test::compoundFileWith(name, stream));
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->activeSheet()->name, "支出");
+    }
+    EXPECT_FALSE(readBinaryWorkbookInfo(test::compoundFileWith("Other", stream)));
+    const std::string file = test::compoundFileWith("Book", stream);
+    EXPECT_FALSE(readBinaryWorkbookInfo(file.substr(0, 1024)));   // cut inside the stream
+}
+
+// A file whose records after FILEPASS are encrypted tells nothing.
+TEST(BiffWorkbook, anEncryptedWorkbookTellsNothing)
+{
+    EXPECT_FALSE(parseBiffWorkbookStream(bof() + record(0x002F, std::string(54, '\x11')) +
+                                         record(0x0085, std::string(20, '\x5A')) + record(0x000A, "")));
+}
+
+TEST(OpenXmlWorkbook, decodesCharacterReferencesInSheetNames)
+{
+    const auto info = parseOpenXmlWorkbook(
+        "<workbook xmlns:r=\"r\"><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets>"
+        "<sheet name=\"&#x6536;&#20837; &lt;1&gt;\" r:id=\"rId1\"/></sheets></workbook>",
+        "");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->activeSheet()->name, "收入 <1>");
+    EXPECT_FALSE(parseOpenXmlWorkbook("<workbook><sheets><sheet name=\"cut", ""));
 }
 
 TEST(OpenXmlWorkbook, tellsChartSheetsByTheirRelationship)

@@ -1,5 +1,6 @@
 // Used-range counts and the active sheet of a loaded workbook.
 
+#include "support/Biff5Workbook.h"
 #include "support/OfficeEnvironment.h"
 #include "support/WorkbookMaker.h"
 
@@ -8,6 +9,8 @@
 #include "engine/libreoffice/OfficeSession.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace rm::lo::test {
 namespace {
@@ -77,6 +80,44 @@ TEST(ActiveSheet, isTheTabActiveWhenSavedInEveryFormat)
         EXPECT_EQ(target->activeSheet()->cells(1, 1).text(), "second");
         target->close();
     }
+}
+
+bool loadedWithView(const std::shared_ptr<Workbook>& workbook)
+{
+    return std::static_pointer_cast<CalcDocument>(workbook)->model()->getCurrentController().is();
+}
+
+// BIFF5 names are in the workbook's code page (GBK here); one that nothing
+// knows leaves the sheet's index to go by.
+TEST(ActiveSheet, ofABiff5WorkbookIsFoundWhateverItsCodePage)
+{
+    const std::string folder = testFolder();
+    for (const std::uint16_t codePage : {936, 1}) {
+        SCOPED_TRACE(codePage);
+        const std::string path = folder + "/biff5-" + std::to_string(codePage) + ".xls";
+        std::ofstream(path, std::ios::binary)
+            << compoundFileWith("Book", biff5BookStream({{"\xCA\xD5\xC8\xEB", "\xD6\xA7\xB3\xF6", "x"}, codePage, 1}));
+        auto source = OfficeEnvironment::binding().global().openWorkbook(path);
+        EXPECT_EQ(source->activeSheet()->cellText(1, 1), "2");
+        EXPECT_FALSE(loadedWithView(source));
+        source->close();
+    }
+}
+
+// An encrypted .xls (the default password, which the office tries by itself)
+// hides its sheet records: the active sheet is the one its view shows.
+TEST(ActiveSheet, ofAnEncryptedWorkbookIsTheOneItsViewShows)
+{
+    const std::string path = testFolder() + "/encrypted.xls";
+    {
+        WorkbookMaker maker(OfficeEnvironment::session(), {"First", "Second", "Third"});
+        maker.text(0, 1, 1, "first").text(1, 1, 1, "second").text(2, 1, 1, "third").activeSheet(1);
+        maker.save(path, "VelvetSweatshop");
+    }
+    auto source = OfficeEnvironment::binding().global().openWorkbook(path);
+    EXPECT_EQ(source->activeSheet()->cellText(1, 1), "second");
+    EXPECT_TRUE(loadedWithView(source));
+    source->close();
 }
 
 TEST(ActiveSheet, staysActiveInTheSavedCopy)
