@@ -6,6 +6,12 @@ set -eu
 folder=$1
 shift
 mkdir -p "$folder"
+# Compiled locales fit only the C library that made them.
+made_by=$(localedef --version | head -n 1)
+if [ "$(cat "$folder/.made-by" 2>/dev/null)" != "$made_by" ]; then
+  find "$folder" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
+  printf '%s\n' "$made_by" > "$folder/.made-by"
+fi
 for locale in "$@"; do
   [ -f "$folder/$locale.UTF-8/LC_CTYPE" ] && continue
   partial=$(mktemp -d "$folder/.$locale.XXXXXX")
