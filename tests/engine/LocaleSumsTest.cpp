@@ -26,6 +26,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <locale.h>
 #include <map>
 #include <sstream>
 
@@ -131,6 +132,25 @@ const std::string& generatedLocales(const std::string& root)
     return folder;
 }
 
+// An empty folder for LOCPATH: what remains are the locales kept as folders in /usr/lib/locale (C.utf8).
+const std::string& noLocales(const std::string& root)
+{
+    static const std::string folder = [&] {
+        const std::string path = root + "/no-locales";
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+bool localeLoads(const std::string& name)
+{
+    locale_t probe = newlocale(LC_ALL_MASK, name.c_str(), nullptr);
+    if (probe)
+        freelocale(probe);
+    return probe != nullptr;
+}
+
 // The locale the office took from the system (its process locale), as a tag like "ru-RU".
 std::string officeSystemLocale(rm::lo::OfficeSession& session)
 {
@@ -204,11 +224,17 @@ protected:
 
     void SetUp() override
     {
-        // The office's system locale comes from the environment its process starts with.
-        if (GetParam().generated)
+        // The office's system locale comes from the environment its process starts with. With LOCPATH
+        // set, glibc no longer reads the machine's locale archive (where locale-gen puts the locales), so
+        // either case sees only the locales it generated itself, whatever the machine has.
+        if (GetParam().generated) {
             setenv("LOCPATH", generatedLocales(s_folder->path()).c_str(), 1);
-        else
-            unsetenv("LOCPATH");
+        } else {
+            setenv("LOCPATH", noLocales(s_folder->path()).c_str(), 1);
+            // glibc still looks in /usr/lib/locale's folders after LOCPATH's; a locale kept there cannot be hidden.
+            ASSERT_FALSE(localeLoads(GetParam().locale + ".UTF-8"))
+                << GetParam().locale << ".UTF-8 is installed as a folder in /usr/lib/locale";
+        }
         rm::lo::OfficeOptions options;
         options.localeName = GetParam().locale;
         m_binding = std::make_unique<rm::lo::LibreOfficeBinding>(options);

@@ -24,6 +24,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <clocale>
+
 using namespace rm::ui;
 using namespace rm::ui::test;
 
@@ -87,6 +89,20 @@ private slots:
         const QString lang = qEnvironmentVariable("LANG").section(QLatin1Char('.'), 0, 0);
         QCOMPARE(QLocale::system().name(), lang);
         QCOMPARE(QLocale().name(), QStringLiteral("zh_CN"));
+    }
+
+    void the_process_runs_in_the_users_locale_only_where_it_is_installed()
+    {
+        // CTest says whether the run's LOCPATH holds the user's locale or hides every one of the machine's.
+        const QString installed = qEnvironmentVariable("RM_USER_LOCALE_INSTALLED");
+        if (installed.isEmpty())
+            QSKIP("RM_USER_LOCALE_INSTALLED is not set");
+        const QString process = QString::fromLatin1(std::setlocale(LC_CTYPE, nullptr));
+        const QString lang = qEnvironmentVariable("LANG");
+        if (installed == QLatin1String("1"))
+            QCOMPARE(process, lang);
+        else
+            QVERIFY2(process != lang, qPrintable(lang + QStringLiteral(" is still found: LOCPATH cannot hide a locale kept as a folder in /usr/lib/locale")));
     }
 
     void the_message_box_button_is_queding()
