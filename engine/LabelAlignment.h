@@ -5,10 +5,11 @@
 // labels in their own columns of the source, a marked column by its column
 // labels in their own rows, each label by the rule of labelAgrees() (a text
 // that reads the same is preferred to one that only begins with it). A label
-// the template holds k times in that column (row) must be found exactly k
-// times and is matched in order; once mostly. Anything else (missing, found
-// more often, rows or columns in another order, a row's labels pointing at
-// different rows) leaves the source unaligned.
+// must be found exactly as often as the template holds it in that column
+// (row), usually once, and is matched in order. Anything else (missing, found
+// more or less often, rows or columns in another order, a row's labels
+// pointing at different rows, an unlabelled marked row while others moved)
+// leaves the source unaligned.
 
 #include "engine/LayoutFindings.h"
 #include "engine/SheetTexts.h"
