@@ -44,7 +44,8 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
 }
 
 // The template's texts and the running sums over the whole rectangle are
-// held, and so are a source's texts as far as its cells reach: a used area
+// held, and so are a source's texts as far as its cells reach (with the
+// check before saving, up to the alignment margins beyond): a used area
 // reaching far out (one stray cell at XFD30000) would need many gigabytes and
 // hours.
 void refuseRectangleTooLargeToHold(const ScanRectangle& rectangle)
