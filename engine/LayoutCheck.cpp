@@ -10,9 +10,21 @@ namespace {
 
 constexpr long kLargestScannedCount = 32767;
 
-bool isBlank(const std::string& text)
+// The template's texts and formula flags over its rectangle.
+TemplateCells readTemplateCells(Worksheet& sheet, int rows, int columns)
 {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+    TemplateCells cells{rows, columns, {}, {}};
+    const auto count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
+    cells.texts.resize(count);
+    cells.formulas.resize(count);
+    std::size_t index = 0;
+    for (int row = 1; row <= rows; ++row)
+        for (int column = 1; column <= columns; ++column, ++index) {
+            cells.formulas[index] = sheet.cellHasFormula(row, column);
+            if (!cells.formulas[index])
+                cells.texts[index] = sheet.cellText(row, column);
+        }
+    return cells;
 }
 
 // Length first, so that no two different sequences of texts feed the same bytes.
@@ -26,6 +38,15 @@ void addText(Sha256& digest, const std::string& text)
     digest.add(text);
 }
 
+const std::string& textAt(const SheetTexts& texts, int row, int column)
+{
+    static const std::string unreadable;
+    if (row > texts.rows() || column > texts.columns())
+        return unreadable;
+    const long index = texts.indexOf(row, column);
+    return texts.readError(index) ? unreadable : texts.text(index);
+}
+
 } // namespace
 
 LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_numbers(locale)
@@ -34,53 +55,51 @@ LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_num
     const long columns = templateSheet.usedRangeColumnCount();
     if (rows < 1 || columns < 1 || rows > kLargestScannedCount || columns > kLargestScannedCount)
         return;
-    m_enabled = true;
-    m_rows = static_cast<int>(rows);
-    m_columns = static_cast<int>(columns);
-    long long cell = 0;
-    for (int row = 1; row <= m_rows; ++row)
-        for (int column = 1; column <= m_columns; ++column, ++cell) {
-            if (templateSheet.cellHasFormula(row, column))
-                continue;
-            std::string text = templateSheet.cellText(row, column);
-            if (isMarkedText(text))
-                m_marks.push_back(cell);
-            else if (!isBlank(text) && !m_numbers.read(text))
-                m_labels.push_back({cell, std::move(text)});
-        }
+    m_template.emplace(readTemplateCells(templateSheet, static_cast<int>(rows), static_cast<int>(columns)),
+                       m_numbers);
 }
 
-void LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceTexts)
+const std::vector<CellPosition>& LayoutCheck::markedCells() const
+{
+    static const std::vector<CellPosition> none;
+    return m_template ? m_template->marks() : none;
+}
+
+const SourceAlignment* LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceTexts)
 {
     const int index = m_nextSource++;
-    if (!m_enabled)
-        return;
+    m_alignment.reset();
+    if (!m_template)
+        return nullptr;
     LayoutFinding layout = LayoutFinding(LayoutFinding::Kind::LayoutDiffers, index, path);
+    for (const HeaderLabel& label : m_template->governingLabels()) {
+        const std::string& text = textAt(sourceTexts, label.row, label.column);
+        if (!labelAgrees(label.text, text) && ++layout.differingLabels <= long(shownDifferences))
+            layout.firstDifferences.push_back({label.row, label.column, label.text, text});
+    }
+
     bool numberAtMark = false;
     Sha256 digest;
-    auto label = m_labels.begin();
-    auto mark = m_marks.begin();
-    long long cell = 0;
-    for (int row = 1; row <= m_rows; ++row)
-        for (int column = 1; column <= m_columns; ++column, ++cell) {
-            static const std::string unreadable;
-            const long index = sourceTexts.indexOf(row, column);
-            const bool known = row <= sourceTexts.rows() && column <= sourceTexts.columns() &&
-                               !sourceTexts.readError(index);
-            const std::string& text = known ? sourceTexts.text(index) : unreadable;
+    auto mark = m_template->marks().begin();
+    const auto marksEnd = m_template->marks().end();
+    for (int row = 1; row <= m_template->rows(); ++row)
+        for (int column = 1; column <= m_template->columns(); ++column) {
+            const std::string& text = textAt(sourceTexts, row, column);
             addText(digest, text);
-            if (label != m_labels.end() && label->cell == cell) {
-                if (text != label->text && ++layout.differingLabels <= long(shownDifferences))
-                    layout.firstDifferences.push_back({row, column, label->text, text});
-                ++label;
-            } else if (mark != m_marks.end() && *mark == cell) {
+            if (mark != marksEnd && mark->row == row && mark->column == column) {
                 numberAtMark = numberAtMark || m_numbers.read(text).has_value();
                 ++mark;
             }
         }
 
-    if (layout.differingLabels > 0)
+    if (layout.differingLabels > 0) {
+        m_alignment = alignByLabels(*m_template, sourceTexts);
+        if (m_alignment) {
+            layout.alignable = true;
+            layout.moves = movesOf(*m_template, sourceTexts, *m_alignment);
+        }
         m_findings.push_back(std::move(layout));
+    }
     if (numberAtMark) {
         const auto [first, isNew] = m_firstWithDigest.try_emplace(digest.finish(), index, path);
         if (!isNew) {
@@ -89,9 +108,17 @@ void LayoutCheck::checkSource(const std::string& path, const SheetTexts& sourceT
             same.otherPath = first->second.second;
             m_findings.push_back(std::move(same));
         }
-    } else if (!m_marks.empty()) {
+    } else if (!m_template->marks().empty()) {
         m_findings.push_back(LayoutFinding(LayoutFinding::Kind::NothingToAdd, index, path));
     }
+    return m_alignment ? &*m_alignment : nullptr;
+}
+
+void LayoutCheck::markAlignedSources()
+{
+    for (auto& finding : m_findings)
+        if (finding.kind == LayoutFinding::Kind::LayoutDiffers && finding.alignable)
+            finding.aligned = true;
 }
 
 } // namespace rm

@@ -15,25 +15,62 @@ std::string describeDifference(const LabelDifference& difference)
            (difference.sourceText.empty() ? std::string("为空") : quoted(difference.sourceText));
 }
 
-std::string describeLayout(const LayoutFinding& finding)
+std::string describeDifferences(const LayoutFinding& finding)
 {
-    std::string text = "版式与模板不同：" + finding.sourcePath + "（" + std::to_string(finding.differingLabels) +
-                       " 处标签不同：";
+    std::string text = std::to_string(finding.differingLabels) + " 处标签不同：";
     for (std::size_t i = 0; i < finding.firstDifferences.size(); ++i)
         text += (i ? "；" : "") + describeDifference(finding.firstDifferences[i]);
     if (finding.differingLabels > static_cast<long>(finding.firstDifferences.size()))
         text += "；…";
+    return text;
+}
+
+std::string describeLayout(const LayoutFinding& finding)
+{
+    std::string text = "版式与模板不同：" + finding.sourcePath + "（";
+    if (finding.alignable && !finding.moves.empty()) {
+        for (std::size_t i = 0; i < finding.moves.size(); ++i)
+            text += (i ? "；" : "") + describeMove(finding.moves[i]);
+    } else {
+        text += describeDifferences(finding);
+    }
+    if (finding.alignable)
+        text += finding.aligned ? "；已按标签对齐" : "；可按标签对齐";
     return text + "）";
 }
 
+constexpr std::size_t kShownMovedTexts = 3;
+
 } // namespace
 
-std::string cellAddress(int row, int column)
+std::string columnLetters(int column)
 {
     std::string letters;
     for (int n = column; n > 0; n = (n - 1) / 26)
         letters.insert(letters.begin(), char('A' + (n - 1) % 26));
-    return letters + std::to_string(row);
+    return letters;
+}
+
+std::string cellAddress(int row, int column)
+{
+    return columnLetters(column) + std::to_string(row);
+}
+
+std::string describeMove(const LayoutMove& move)
+{
+    const int count = move.by < 0 ? -move.by : move.by;
+    std::string text = move.rows ? "第 " + std::to_string(move.from) + " 行起" + (move.by > 0 ? "下移 " : "上移 ") +
+                                       std::to_string(count) + " 行"
+                                 : "第 " + columnLetters(move.from) + " 列起" + (move.by > 0 ? "右移 " : "左移 ") +
+                                       std::to_string(count) + " 列";
+    if (move.texts.empty())
+        return text;
+    text += move.by > 0 ? "（多出" : "（缺少";
+    for (std::size_t i = 0; i < move.texts.size() && i < kShownMovedTexts; ++i)
+        text += (i ? "、" : "") + quoted(move.texts[i]);
+    if (move.texts.size() > kShownMovedTexts)
+        text += "等";
+    return text + "）";
 }
 
 std::string describeFinding(const LayoutFinding& finding)
@@ -55,6 +92,16 @@ bool anyAlignable(const LayoutFindings& findings)
         if (finding.kind == LayoutFinding::Kind::LayoutDiffers && finding.alignable)
             return true;
     return false;
+}
+
+std::size_t findingsRemaining(const LayoutFindings& findings, SaveChoice choice)
+{
+    std::size_t remaining = 0;
+    for (const auto& finding : findings)
+        if (!(choice == SaveChoice::AlignByLabels && finding.kind == LayoutFinding::Kind::LayoutDiffers &&
+              finding.alignable))
+            ++remaining;
+    return remaining;
 }
 
 SaveChoice safestSaveChoice(const LayoutFindings& findings)

@@ -16,9 +16,17 @@ struct LabelDifference {
     std::string sourceText;
 };
 
+// Rows or columns a source has more or fewer than the template, found by its header labels.
+struct LayoutMove {
+    bool rows = true;   // rows moved; false: columns
+    int from = 0;       // the template's first row (column) found elsewhere
+    int by = 0;         // > 0: that many lower (further right), lines inserted; < 0: higher (further left), lines removed
+    std::vector<std::string> texts;   // labels of the inserted lines (by > 0) or of the removed ones (by < 0)
+};
+
 struct LayoutFinding {
     enum class Kind {
-        LayoutDiffers,   // a label of the template reads differently in the source
+        LayoutDiffers,   // a header label that governs a sum reads differently in the source
         SameContent,     // the source shows exactly what an earlier source shows
         NothingToAdd,    // no number at any marked cell
     };
@@ -28,7 +36,7 @@ struct LayoutFinding {
     Kind kind = Kind::LayoutDiffers;
     int sourceIndex = 0;
     std::string sourcePath;
-    // LayoutDiffers: how many label cells differ, and the first few in scan order.
+    // LayoutDiffers: how many governing header labels differ, and the first few in scan order.
     long differingLabels = 0;
     std::vector<LabelDifference> firstDifferences;
     // SameContent: the earlier source with the same texts.
@@ -39,6 +47,8 @@ struct LayoutFinding {
     bool alignable = false;
     // LayoutDiffers: the source was read at its matched rows and columns.
     bool aligned = false;
+    // LayoutDiffers, alignable: what moved, in the template's order (rows first).
+    std::vector<LayoutMove> moves;
 };
 
 // In list order of the sources; a source may have more than one.
@@ -51,6 +61,10 @@ enum class SaveChoice {
     DontSave,        // close everything unsaved
 };
 
+// How many findings still stand when the sums are saved by `choice`:
+// aligning resolves the alignable layout findings.
+std::size_t findingsRemaining(const LayoutFindings& findings, SaveChoice choice);
+
 // At least one source whose differing layout can be aligned by its labels.
 bool anyAlignable(const LayoutFindings& findings);
 
@@ -59,8 +73,14 @@ bool anyAlignable(const LayoutFindings& findings);
 // are sources with nothing to add (they change no sum); otherwise not saving.
 SaveChoice safestSaveChoice(const LayoutFindings& findings);
 
+// "第 7 行起下移 1 行（多出“其中：新增项目”）", "第 C 列起左移 1 列（缺少“上年数”）".
+std::string describeMove(const LayoutMove& move);
+
 // "A1", "B7", "AA10".
 std::string cellAddress(int row, int column);
+
+// "C" for 3, "AA" for 27.
+std::string columnLetters(int column);
 
 // One finding in one line, e.g. "没有可相加的数字：/data/a.xls".
 std::string describeFinding(const LayoutFinding& finding);

@@ -30,7 +30,7 @@ void scanRow(Worksheet& targetSheet, std::int16_t row, std::int32_t columnCount,
             const double sum = sums.sumAt(row, column);
             cell.setValue2(sum);
             if (contributions)
-                contributions->push_back({row, column, sums.summandsAt(row, column), sum});
+                contributions->push_back({row, column, sums.summandsAt(row, column), sum, {}});
         }
         advance(progress);
         if (column == columnCount)

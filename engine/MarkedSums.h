@@ -11,6 +11,13 @@ namespace rm {
 
 struct MarkedCellContributions;
 
+struct CellPosition {
+    int row = 0;
+    int column = 0;
+    bool operator==(const CellPosition& other) const { return row == other.row && column == other.column; }
+    bool operator!=(const CellPosition& other) const { return !(*this == other); }
+};
+
 // The running sums of every cell of the scanned rectangle over the sources
 // folded so far, in the order they were folded (double additions, the first
 // source first, from 0): the same additions the summation makes at a marked
@@ -47,6 +54,9 @@ struct MarkedCellContributions {
     int column = 0;
     std::vector<double> bySource;   // in list order; NaN: the source added nothing
     double sum = 0;
+    // Per source, in list order: the source's cell that was read. Empty when
+    // every source was read at this very cell (by position).
+    std::vector<CellPosition> readAt;
 };
 // In scan order.
 using ContributionTable = std::vector<MarkedCellContributions>;

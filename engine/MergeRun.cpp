@@ -1,5 +1,6 @@
 #include "engine/MergeRun.h"
 
+#include "engine/AlignedSums.h"
 #include "engine/Checked16.h"
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
@@ -43,7 +44,8 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
 }
 
 // The template's texts and the running sums over the whole rectangle are
-// held, and so are a source's texts as far as its cells reach: a used area
+// held, and so are a source's texts as far as its cells reach (with the
+// check before saving, up to the alignment margins beyond): a used area
 // reaching far out (one stray cell at XFD30000) would need many gigabytes and
 // hours.
 void refuseRectangleTooLargeToHold(const ScanRectangle& rectangle)
@@ -97,8 +99,15 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     refuseRectangleTooLargeToHold(rectangle);
     const NumericLocale locale = binding.numericLocale();
     std::optional<LayoutCheck> layoutCheck;
-    if (checks.chooseSave)
+    std::optional<AlignedSums> alignedSums;
+    int readRows = rectangle.rows;
+    int readColumns = rectangle.sourceColumns();
+    if (checks.chooseSave) {
         layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
+        alignedSums.emplace(layoutCheck->markedCells(), checks.contributions != nullptr);
+        readRows = alignmentReach(readRows, kAlignmentRowMargin);
+        readColumns = alignmentReach(readColumns, kAlignmentColumnMargin);
+    }
 
     const std::int16_t sourceCount = narrowToInt16(static_cast<long long>(sourcePaths.size()));
     if (readers.empty())
@@ -106,22 +115,31 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     report(MergeStage::ReadingSources, 0, sourceCount);
     const NumericReader numbers(locale);
     MarkedSums sums(rectangle.rows, rectangle.sourceColumns(), checks.contributions != nullptr);
-    readSourcesInOrder(readers, sourcePaths, rectangle.rows, rectangle.sourceColumns(),
+    readSourcesInOrder(readers, sourcePaths, readRows, readColumns,
                        [&](std::size_t index, SheetTexts&& texts) {
                            sums.fold(texts, numbers);
                            if (layoutCheck)
-                               layoutCheck->checkSource(sourcePaths[index], texts);
+                               alignedSums->fold(texts, numbers,
+                                                 layoutCheck->checkSource(sourcePaths[index], texts));
                            report(MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
                        });
 
     report(MergeStage::Summing, 0, 0);
     sumMarkedCells(*targetSheet, rectangle, sums, progress, checks.contributions);
 
-    if (layoutCheck && !layoutCheck->findings().empty() &&
-        checks.chooseSave(layoutCheck->findings()) == SaveChoice::DontSave) {
-        target->close();
-        removeWorkingCopy(workingCopy);
-        return nullptr;
+    if (layoutCheck && !layoutCheck->findings().empty()) {
+        const SaveChoice choice = checks.chooseSave(layoutCheck->findings());
+        if (choice == SaveChoice::AlignByLabels && anyAlignable(layoutCheck->findings())) {
+            alignedSums->writeInto(*targetSheet, checks.contributions);
+            layoutCheck->markAlignedSources();
+        }
+        if (checks.findingsSettled)
+            checks.findingsSettled(layoutCheck->findings());
+        if (choice == SaveChoice::DontSave) {
+            target->close();
+            removeWorkingCopy(workingCopy);
+            return nullptr;
+        }
     }
 
     report(MergeStage::Saving, 0, 0);

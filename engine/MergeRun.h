@@ -2,9 +2,11 @@
 
 // The merge run: copies the template to a hidden working copy beside the
 // output, opens it, reads every source (opened, its texts taken over the
-// scanned rectangle, closed at once; several side by side when the binding
-// offers several readers), sums the marked cells, saves the result under the
-// output path and deletes the working copy.
+// scanned rectangle, and with the check before saving over the alignment
+// margins beyond it; closed at once; several side by side when the binding
+// offers several readers), sums the marked cells by position and, in the same
+// pass, aligned by labels, saves the chosen result under the output path and
+// deletes the working copy.
 // It catches nothing and undoes nothing: any failure reaches the caller as
 // rm::Error.
 
@@ -29,7 +31,12 @@ struct MergeChecks {
     // alignable sources aligned by their labels, or save nothing. Called on
     // the run's thread; a caller on another thread marshals it itself.
     std::function<SaveChoice(const LayoutFindings&)> chooseSave;
-    // Filled during the summation with every marked cell's summands.
+    // Told the findings once the choice is made, with `aligned` set on those
+    // of the sources that were read at their matched rows and columns.
+    std::function<void(const LayoutFindings&)> findingsSettled;
+    // Filled during the summation with every marked cell's summands; when the
+    // choice aligns sources, their cells hold the aligned summands and the
+    // cells that were read.
     ContributionTable* contributions = nullptr;
 };
 

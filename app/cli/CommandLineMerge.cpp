@@ -28,6 +28,11 @@ struct OptionSpec {
 const OptionSpec Options[] = {
     {"strict", 0, false, [](CommandLine& c, const char*) { return c.strict = true; }},
     {"report", 0, true, [](CommandLine& c, const char* value) { return !(c.reportPath = value).empty(); }},
+    {"align", 0, true,
+     [](CommandLine& c, const char* value) {
+         c.alignByLabels = std::string(value) == "labels";
+         return c.alignByLabels || std::string(value) == "position";
+     }},
     {"offices", 0, true,
      [](CommandLine& c, const char* value) {
          if (value[0] < '1' || value[0] > '4' || value[1] != '\0')
@@ -76,8 +81,10 @@ bool inputsPresent(const CommandLine& request, std::ostream& err)
 
 std::string usageText()
 {
-    return "用法: reportmerge-cli [--strict] [--report 报告.csv] [--offices N] 模板文件 输出文件 合并文件...\n"
-           "Usage: reportmerge-cli [--strict] [--report FILE.csv] [--offices N] TEMPLATE OUTPUT SOURCE...\n"
+    return "用法: reportmerge-cli [--strict] [--align labels|position] [--report 报告.csv] [--offices N]\n"
+           "                        模板文件 输出文件 合并文件...\n"
+           "Usage: reportmerge-cli [--strict] [--align labels|position] [--report FILE.csv] [--offices N]\n"
+           "                        TEMPLATE OUTPUT SOURCE...\n"
            "\n"
            "把每个合并文件活动工作表中与模板标有“?”的单元格相同位置的数字相加，\n"
            "写入模板的副本，并保存为输出文件。模板和合并文件不会被修改。\n"
@@ -85,22 +92,28 @@ std::string usageText()
            "the numbers shown at the same cell of each source's active sheet, and saves\n"
            "the result as OUTPUT. The template and the sources are never modified.\n"
            "\n"
-           "保存前检查每个合并文件：版式与模板不同、与另一个文件内容相同、没有可相加的数字，\n"
-           "发现的问题写到标准错误输出。\n"
-           "Before saving, every source is checked (layout differs from the template, same\n"
-           "content as another source, nothing to add); findings go to stderr.\n"
+           "保存前检查每个合并文件：决定相加位置的行、列标题与模板不同（能否按标签对齐）、\n"
+           "与另一个文件内容相同、没有可相加的数字，发现的问题写到标准错误输出。\n"
+           "Before saving, every source is checked (a row or column header that places a\n"
+           "sum differs from the template, and whether the source can be aligned by its\n"
+           "labels; same content as another source; nothing to add); findings go to stderr.\n"
            "\n"
-           "  --strict           do not save when the check finds anything (exit status 4)\n"
+           "  --align labels     read every alignable source where its own row and column\n"
+           "                     labels put the numbers (rows or columns inserted or removed)\n"
+           "  --align position   read every source at the template's cells (the default)\n"
+           "  --strict           do not save when a finding remains (with --align labels,\n"
+           "                     alignable sources no longer count) (exit status 4)\n"
            "  --report FILE.csv  write, for every marked cell, what each source added and\n"
-           "                     the sum (UTF-8 CSV with a byte-order mark)\n"
+           "                     the sum (UTF-8 CSV with a byte-order mark); an aligned\n"
+           "                     source also gets the cell read, where it is another one\n"
            "  --offices N        read the sources with N private offices side by side\n"
            "                     (1 to 4; default: one per processor core, at most 4)\n"
            "  -h, --help         show this text\n"
            "\n"
            "Exit status: 0 merged (also with findings, without --strict); 1 the merge\n"
            "failed (\"错误:\" number, then the description); 2 wrong arguments; 3 the\n"
-           "template or a source is missing; 4 --strict and the check found something\n"
-           "(nothing saved).\n";
+           "template or a source is missing; 4 --strict and a finding of the check\n"
+           "remains (nothing saved).\n";
 }
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments)
@@ -131,8 +144,11 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         const OptionSpec* spec = optionFor(code);
         usable = spec && spec->take(commandLine, optarg) && usable;
     }
-    if (commandLine.help)
-        return CommandLine{true, {}, {}, {}, false, {}, 0};
+    if (commandLine.help) {
+        CommandLine helpOnly;
+        helpOnly.help = true;
+        return helpOnly;
+    }
     // getopt_long has moved the paths behind the options in `argv`.
     const std::vector<std::string> positional(argv.begin() + optind, argv.end() - 1);
     if (!usable || positional.size() < 2)
@@ -178,11 +194,19 @@ int runCommandLine(const CommandLine& request,
         TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request.sourcePaths.size()));
         ContributionTable contributions;
         MergeChecks checks;
+        std::vector<bool> alignedSources(request.sourcePaths.size(), false);
         checks.chooseSave = [&](const LayoutFindings& findings) {
+            const SaveChoice choice = request.alignByLabels && anyAlignable(findings) ? SaveChoice::AlignByLabels
+                                                                                       : SaveChoice::ByPosition;
+            return request.strict && findingsRemaining(findings, choice) > 0 ? SaveChoice::DontSave : choice;
+        };
+        checks.findingsSettled = [&](const LayoutFindings& findings) {
             progress.endLine();
-            for (const auto& finding : findings)
+            for (const auto& finding : findings) {
                 io.err << describeFinding(finding) << "\n";
-            return request.strict ? SaveChoice::DontSave : SaveChoice::ByPosition;
+                if (finding.aligned)
+                    alignedSources[static_cast<std::size_t>(finding.sourceIndex)] = true;
+            }
         };
         if (!request.reportPath.empty())
             checks.contributions = &contributions;
@@ -191,7 +215,7 @@ int runCommandLine(const CommandLine& request,
         if (saved)
             progress.finish();
         if (!request.reportPath.empty())
-            writeContributionReport(request.reportPath, request.sourcePaths, contributions);
+            writeContributionReport(request.reportPath, request.sourcePaths, alignedSources, contributions);
     });
     if (failure) {
         io.err << failureText(*failure, "\n") << "\n";

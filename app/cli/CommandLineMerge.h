@@ -34,7 +34,8 @@ struct CommandLine {
     std::string templatePath;
     std::string outputPath;
     std::vector<std::string> sourcePaths;
-    bool strict = false;          // findings of the check refuse the save
+    bool strict = false;          // findings of the check that remain refuse the save
+    bool alignByLabels = false;   // --align labels: alignable sources are read where their labels stand
     std::string reportPath;       // empty: no report
     int officeCount = 0;          // --offices N (1 to 4); 0 when absent
 };

@@ -34,25 +34,34 @@ std::string numberField(double value)
 
 } // namespace
 
-std::string contributionCsv(const std::vector<std::string>& sourcePaths, const ContributionTable& table)
+std::string contributionCsv(const std::vector<std::string>& sourcePaths, const std::vector<bool>& aligned,
+                            const ContributionTable& table)
 {
+    const auto isAligned = [&](std::size_t source) { return source < aligned.size() && aligned[source]; };
     std::string csv = "\xEF\xBB\xBF单元格";
-    for (const auto& path : sourcePaths)
-        csv += "," + csvField(path);
+    for (std::size_t source = 0; source < sourcePaths.size(); ++source)
+        csv += isAligned(source) ? "," + csvField(sourcePaths[source] + "（按标签对齐）") + ",读取的单元格"
+                                 : "," + csvField(sourcePaths[source]);
     csv += ",合计\r\n";
     for (const auto& cell : table) {
         csv += cellAddress(cell.row, cell.column);
-        for (const double value : cell.bySource)
-            csv += "," + numberField(value);
+        for (std::size_t source = 0; source < cell.bySource.size(); ++source) {
+            csv += "," + numberField(cell.bySource[source]);
+            if (!isAligned(source))
+                continue;
+            const bool elsewhere = source < cell.readAt.size() &&
+                                   cell.readAt[source] != CellPosition{cell.row, cell.column};
+            csv += "," + (elsewhere ? cellAddress(cell.readAt[source].row, cell.readAt[source].column) : std::string());
+        }
         csv += "," + numberField(cell.sum) + "\r\n";
     }
     return csv;
 }
 
 void writeContributionReport(const std::string& path, const std::vector<std::string>& sourcePaths,
-                             const ContributionTable& table)
+                             const std::vector<bool>& aligned, const ContributionTable& table)
 {
-    const std::string csv = contributionCsv(sourcePaths, table);
+    const std::string csv = contributionCsv(sourcePaths, aligned, table);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
     file.close();

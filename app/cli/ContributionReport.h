@@ -11,11 +11,15 @@
 namespace rm::cli {
 
 // Columns: the cell's address, one column per source (headed by its path),
-// the sum. A source that added nothing leaves its field empty.
-std::string contributionCsv(const std::vector<std::string>& sourcePaths, const ContributionTable& table);
+// the sum. A source that added nothing leaves its field empty. An aligned
+// source (`aligned`, by list order) is headed "路径（按标签对齐）" and followed
+// by a column "读取的单元格": the source's cell that was read, where it is
+// not the marked cell itself.
+std::string contributionCsv(const std::vector<std::string>& sourcePaths, const std::vector<bool>& aligned,
+                            const ContributionTable& table);
 
 // Writes contributionCsv() to `path`; rm::Error (ReportWriteFailed) when it cannot.
 void writeContributionReport(const std::string& path, const std::vector<std::string>& sourcePaths,
-                             const ContributionTable& table);
+                             const std::vector<bool>& aligned, const ContributionTable& table);
 
 } // namespace rm::cli

@@ -1,3 +1,4 @@
+#include "GridSheets.h"
 #include "TempFolder.h"
 
 #include "app/cli/CommandLineMerge.h"
@@ -215,4 +216,49 @@ TEST_F(CommandLineTest, ReportListsEverySourcesContribution)
     EXPECT_EQ(run({"--report", folder / "missing/r.csv", folder / "t2.xls", folder / "o4.xls", folder / "s1.xls"}),
               rm::cli::ExitMergeFailed);
     EXPECT_NE(err.str().find("\n错误:1006\n无法写入报告文件："), std::string::npos) << err.str();
+}
+
+TEST_F(CommandLineTest, AlignByLabelsAndStrictRefusesOnlyWhatRemains)
+{
+    using namespace reportgrids;
+    binding.createWorkbookFile(folder / "月报模板.xls", WorkbookContent(sheetOf(monthlyTemplate())));
+    binding.createWorkbookFile(folder / "东区.xls", WorkbookContent(sheetOf(monthlyBranch("东区分公司", 1))));
+    binding.createWorkbookFile(
+        folder / "西区.xls",
+        WorkbookContent(sheetOf(withRowInserted(monthlyBranch("西区分公司", 2), 8, {"其中：新增项目", "", "50", "500"}))));
+    const auto with = [&](std::vector<std::string> options, const std::string& output = "合并.xls") {
+        for (const std::string& name : {std::string("月报模板.xls"), output, std::string("东区.xls"), std::string("西区.xls")})
+            options.push_back(folder / name);
+        return options;
+    };
+    const std::string finding = "版式与模板不同：" + (folder / "西区.xls") + "（第 8 行起下移 1 行（多出“其中：新增项目”）；";
+
+    EXPECT_EQ(run(with({"--strict"})), rm::cli::ExitFindings);
+    EXPECT_EQ(err.str(), finding + "可按标签对齐）\n因发现以上问题，合并结果没有保存。\n");
+    EXPECT_FALSE(binding.savedWorkbook(folder / "合并.xls"));
+
+    const std::string report = folder / "报告.csv";
+    EXPECT_EQ(run(with({"--align", "labels", "--strict", "--report", report})), rm::cli::ExitSuccess);
+    EXPECT_EQ(err.str(), finding + "已按标签对齐）\n");
+    EXPECT_EQ(binding.savedWorkbook(folder / "合并.xls")->active().numberAt(8, 3), 1800);
+    const std::string csv = readBytes(report);
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBF单元格," + (folder / "东区.xls") + "," + (folder / "西区.xls") +
+                            "（按标签对齐）,读取的单元格,合计\r\nC4,1000,2000,,3000\r\n",
+                        0),
+              0u)
+        << csv;
+    EXPECT_NE(csv.find("\r\nC8,600,1200,C9,1800\r\nD8,7000,14000,D9,21000\r\n"), std::string::npos) << csv;
+
+    EXPECT_EQ(run(with({"--align=position"}, "按位置.xls")), rm::cli::ExitSuccess);
+    EXPECT_EQ(err.str(), finding + "可按标签对齐）\n");
+    EXPECT_EQ(binding.savedWorkbook(folder / "按位置.xls")->active().numberAt(8, 3), 650);
+
+    // What aligning cannot mend still refuses: a source sent twice.
+    std::vector<std::string> twice = with({"--align", "labels", "--strict"}, "两次.xls");
+    twice.push_back(folder / "东区.xls");
+    EXPECT_EQ(run(twice), rm::cli::ExitFindings);
+    EXPECT_NE(err.str().find("内容相同"), std::string::npos);
+
+    EXPECT_EQ(run(with({"--align", "sideways"})), rm::cli::ExitUsage);
+    EXPECT_EQ(run({folder / "月报模板.xls", folder / "合并.xls", folder / "东区.xls", "--align"}), rm::cli::ExitUsage);
 }

@@ -77,20 +77,33 @@ TEST(LayoutCheck, FilledCopiesOfTheLayoutGiveNoFindings)
 
 TEST(LayoutCheck, ALabelThatReadsDifferentlyIsReportedWithTheFirstThree)
 {
-    const LayoutFindings findings = check(reportLayout(), {filled(1, 2, 3), withInsertedRow()});
-    ASSERT_EQ(findings.size(), 1u);
-    const LayoutFinding& layout = findings[0];
-    EXPECT_EQ(layout.kind, Kind::LayoutDiffers);
-    EXPECT_EQ(layout.sourceIndex, 1);
-    EXPECT_EQ(layout.sourcePath, "/in/s2.xls");
-    EXPECT_EQ(layout.differingLabels, 4);   // A2..A5; the formula's cell B5 is no label
+    // The labels moved down a row: found where they went.
+    SheetContent renamed = withInsertedRow();
+    renamed.text(4, 1, "费用");
+    const LayoutFindings findings = check(reportLayout(), {filled(1, 2, 3), withInsertedRow(), renamed});
+    ASSERT_EQ(findings.size(), 2u);
+    const LayoutFinding& moved = findings[0];
+    EXPECT_EQ(moved.kind, Kind::LayoutDiffers);
+    EXPECT_EQ(moved.sourceIndex, 1);
+    EXPECT_EQ(moved.sourcePath, "/in/s2.xls");
+    EXPECT_EQ(moved.differingLabels, 3);   // A2..A4; "合计" by the formula's cell B5 governs no sum
+    EXPECT_TRUE(moved.alignable);
+    EXPECT_EQ(rm::describeFinding(moved), "版式与模板不同：/in/s2.xls（第 2 行起下移 1 行（多出“其中：”）；可按标签对齐）");
+
+    // "成本" is nowhere: the differing labels, the first three.
+    LayoutFinding layout = findings[1];
+    EXPECT_FALSE(layout.alignable);
+    EXPECT_EQ(layout.differingLabels, 3);
     ASSERT_EQ(layout.firstDifferences.size(), 3u);
     EXPECT_EQ(layout.firstDifferences[0].row, 2);
     EXPECT_EQ(layout.firstDifferences[0].templateText, "销售");
     EXPECT_EQ(layout.firstDifferences[0].sourceText, "其中：");
     EXPECT_EQ(rm::describeFinding(layout),
-              "版式与模板不同：/in/s2.xls（4 处标签不同：A2 模板“销售”，此文件“其中：”；A3 模板“成本”，此文件“销售”；"
-              "A4 模板“利润”，此文件“成本”；…）");
+              "版式与模板不同：/in/s3.xls（3 处标签不同：A2 模板“销售”，此文件“其中：”；A3 模板“成本”，此文件“销售”；"
+              "A4 模板“利润”，此文件“费用”）");
+    layout.differingLabels = 4;
+    EXPECT_EQ(rm::describeFinding(layout).substr(rm::describeFinding(layout).size() - std::string("；…）").size()),
+              "；…）");
 }
 
 TEST(LayoutCheck, ASourceSentTwiceIsReportedAgainstTheFirst)

@@ -1,6 +1,7 @@
 // Merge runs end to end against a real, private office, and reportmerge-cli.
 
 #include "RecordingProgress.h"
+#include "ReportGrids.h"
 #include "TempFolder.h"
 #include "support/SharedOffice.h"
 #include "XlsFiles.h"
@@ -45,6 +46,22 @@ const char* kInsertedRow = R"json({"sheets": [{"name": "Data", "cells": {
     "A4": "pears", "B4": 200,
     "A5": "plums", "B5": 300,
     "A6": "Total", "B6": {"formula": "SUM(B3:B5)"}}}]})json";
+
+// A report grid as make_xls.py's JSON: one sheet "月报".
+std::string gridJson(const reportgrids::Grid& grid)
+{
+    std::string cells;
+    for (std::size_t r = 0; r < grid.size(); ++r)
+        for (std::size_t c = 0; c < grid[r].size(); ++c) {
+            const std::string& text = grid[r][c];
+            double value = 0;
+            if (text.empty())
+                continue;
+            cells += (cells.empty() ? "\"" : ", \"") + rm::cellAddress(int(r) + 1, int(c) + 1) + "\": " +
+                     (reportgrids::isNumber(text, value) ? text : "\"" + text + "\"");
+        }
+    return R"({"sheets": [{"name": "月报", "cells": {)" + cells + "}}]}";
+}
 
 // Finds hidden working copies while the summation runs.
 class WatchingProgress : public RecordingProgress {
@@ -231,9 +248,7 @@ TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
     ASSERT_EQ(asked.size(), 1u);
     ASSERT_EQ(asked[0].size(), 1u);
     EXPECT_EQ(rm::describeFinding(asked[0][0]),
-              "版式与模板不同：" + (folder / "moved.xls") +
-                  "（5 处标签不同：A2 模板“apples”，此文件“fruit:”；C2 模板“kept”，此文件为空；"
-                  "A3 模板“pears”，此文件“apples”；…）");
+              "版式与模板不同：" + (folder / "moved.xls") + "（第 2 行起下移 1 行（多出“fruit:”）；可按标签对齐）");
     EXPECT_FALSE(std::filesystem::exists(folder / "declined.xls"));
     EXPECT_TRUE(hiddenCopies(R"(\.declined[0-9]{4}\.xls)").empty());
     EXPECT_TRUE(hiddenCopies(R"(\.~lock\..*)").empty());
@@ -252,6 +267,70 @@ TEST_F(OfficeMergeTest, ASourceWithAnInsertedRowIsFoundBeforeSaving)
     EXPECT_EQ(result.err, rm::describeFinding(asked[0][0]) + "\n因发现以上问题，合并结果没有保存。\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "strict.xls"));
     EXPECT_EQ(inputs(), before);
+}
+
+// A Chinese monthly report from three branches; the west inserted a row
+// "其中：新增项目" under 其他业务收入. Answered each way, cell by cell.
+TEST_F(OfficeMergeTest, AShiftedBranchReportIsSavedAlignedByPositionOrNotAtAll)
+{
+    using namespace reportgrids;
+    makeXls(folder / "月报模板.xls", gridJson(monthlyTemplate()));
+    makeXls(folder / "东区.xls", gridJson(monthlyBranch("东区分公司", 1)));
+    makeXls(folder / "西区.xls",
+            gridJson(withRowInserted(monthlyBranch("西区分公司", 2), 8, {"    其中：新增项目", "", "50", "500"})));
+    makeXls(folder / "南区.xls", gridJson(monthlyBranch("南区分公司", 3)));
+    const std::vector<std::string> list{folder / "东区.xls", folder / "西区.xls", folder / "南区.xls"};
+    const std::string finding = "版式与模板不同：" + (folder / "西区.xls") + "（第 8 行起下移 1 行（多出“其中：新增项目”）；";
+
+    std::vector<rm::LayoutFinding> settled;
+    const auto merge = [&](rm::SaveChoice answer, const std::string& output) {
+        rm::MergeChecks checks;
+        checks.chooseSave = [&](const rm::LayoutFindings& findings) {
+            EXPECT_EQ(findings.size(), 1u);
+            return answer;
+        };
+        checks.findingsSettled = [&](const rm::LayoutFindings& findings) { settled = findings; };
+        return rm::runMerge(rm::test::sharedOffice(), folder / "月报模板.xls", list, folder / output, progress, checks) !=
+               nullptr;
+    };
+    const auto amounts = [&](const std::string& output) {
+        const XlsContent out = readXls(folder / output);
+        std::vector<std::string> cells;
+        for (const int row : {4, 6, 7, 8, 9})
+            for (const char* column : {"C", "D"})
+                cells.push_back(out.cell("月报!" + std::string(column) + std::to_string(row)));
+        return cells;
+    };
+
+    EXPECT_FALSE(merge(rm::SaveChoice::DontSave, "不保存.xls"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "不保存.xls"));
+    ASSERT_EQ(settled.size(), 1u);
+    EXPECT_EQ(rm::describeFinding(settled[0]), finding + "可按标签对齐）");
+
+    // By position the west's new item lands in 营业成本 and its 营业成本 in 利润总额.
+    ASSERT_TRUE(merge(rm::SaveChoice::ByPosition, "按位置.xls"));
+    EXPECT_EQ(amounts("按位置.xls"),
+              (std::vector<std::string>{"n:6000.0", "n:72000.0", "n:4800.0", "n:54000.0", "n:1200.0", "n:18000.0",
+                                        "n:2450.0", "n:28500.0", "n:2800.0", "n:34000.0"}));
+
+    // Aligned, every amount is the branches' own: six times the base amount.
+    ASSERT_TRUE(merge(rm::SaveChoice::AlignByLabels, "按标签.xls"));
+    EXPECT_EQ(rm::describeFinding(settled.at(0)), finding + "已按标签对齐）");
+    const XlsContent aligned = readXls(folder / "按标签.xls");
+    EXPECT_EQ(amounts("按标签.xls"),
+              (std::vector<std::string>{"n:6000.0", "n:72000.0", "n:4800.0", "n:54000.0", "n:1200.0", "n:18000.0",
+                                        "n:3600.0", "n:42000.0", "n:2400.0", "n:30000.0"}));
+    EXPECT_EQ(aligned.cell("月报!A2"), "t:编制单位：");   // the template's own texts stay
+    EXPECT_EQ(aligned.cell("月报!B8"), "n:4.0");
+
+    // The command line: aligned, nothing remains for --strict to refuse.
+    const CommandResult result =
+        runCommand(shellQuote(RM_CLI) + " --align labels --strict " + shellQuote(folder / "月报模板.xls") + " " +
+                   shellQuote(folder / "命令行.xls") + " " + shellQuote(list[0]) + " " + shellQuote(list[1]) + " " +
+                   shellQuote(list[2]));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, finding + "已按标签对齐）\n");
+    EXPECT_EQ(amounts("命令行.xls"), amounts("按标签.xls"));
 }
 
 // The workbooks shipped in examples/: Chinese sheet names and texts, and the
