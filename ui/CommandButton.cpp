@@ -17,7 +17,10 @@ void CommandButton::keyPressEvent(QKeyEvent* event)
 {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
-        click();
+        // A held key repeats its press: that is still the one activation, and
+        // a key pressed in a dialog that has closed since then repeats here.
+        if (!event->isAutoRepeat())
+            click();
         return;
     }
     QPushButton::keyPressEvent(event);
