@@ -96,6 +96,31 @@ private slots:
         QCOMPARE(bar.value(), bar.maximum());
     }
 
+    void cleared_after_an_unfinished_run_the_bar_is_empty_and_the_next_run_starts_from_nothing()
+    {
+        QProgressBar bar;
+        ProgressBarAdaptor progress(&bar);
+        progress.beginRun(2);
+        progress.stageProgress(rm::MergeStage::Summing, 0, 0);
+        progress.setMaximum(8.0f);
+        progress.setValue(8.0f);
+        progress.endRun(false);
+        const int stoppedAt = bar.value();
+        QVERIFY(stoppedAt > ProgressBarAdaptor::barSteps / 2);
+        progress.setValue(0.0f);   // alone it cannot take the bar back
+        QCOMPARE(bar.value(), stoppedAt);
+        progress.clear();
+        QCOMPARE(bar.value(), bar.minimum());
+        QCOMPARE(progress.value(), 0.0f);
+        QCOMPARE(progress.minimum(), 0.0f);
+        QCOMPARE(progress.maximum(), 100.0f);
+        progress.beginRun(2);
+        progress.stageProgress(rm::MergeStage::StartingOffice, 0, 0);
+        QVERIFY(bar.value() < stoppedAt);
+        progress.endRun(true);
+        QCOMPARE(bar.value(), bar.maximum());
+    }
+
     void a_run_from_another_thread_moves_the_bar_forward_on_its_own_thread()
     {
         QProgressBar bar;

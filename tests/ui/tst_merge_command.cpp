@@ -356,7 +356,10 @@ private slots:
         save->setFocus();
         m_desktop->dialogs->confirmNext(path("out.xls"));
         bool inputReachedTheQuestion = false;
+        QWidget* focusWhileAsked = nullptr;
         m_desktop->messages->whileAsked = [&](const rm::LayoutFindings&) {
+            // Locked, the window keeps its focus on the list, not on help.
+            focusWhileAsked = form->focusWidget();
             // The question must take clicks although the window is locked.
             QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
             inputReachedTheQuestion = !m_desktop->openedUrls.empty() && isLocked(*form);
@@ -371,6 +374,7 @@ private slots:
         QCOMPARE(QString::fromStdString(findings[0].sourcePath), path("moved.xls"));
         QCOMPARE(findings[0].sourceIndex, 2);
         QVERIFY(inputReachedTheQuestion);
+        QCOMPARE(focusWhileAsked, form->findChild<QListWidget*>("List1"));
         QVERIFY(m_desktop->messages->shown.empty());
         QVERIFY(isIdle(*form));
         QVERIFY(form->isVisible());
