@@ -13,39 +13,16 @@ CommandButton::CommandButton(const QString& text, QWidget* parent) : QPushButton
     setFocusPolicy(Qt::StrongFocus);
 }
 
-namespace {
-
-bool isEnter(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}
-
-} // namespace
-
-bool CommandButton::isRepeat(const QKeyEvent* press) const
-{
-    // The window system repeats a held key as a release and a press with the
-    // same time stamp; the toolkit flags the pair only when it sees both at
-    // once, so the stamps are compared here too.
-    return press->isAutoRepeat() || (press->timestamp() != 0 && press->timestamp() == m_lastEnterRelease);
-}
-
 void CommandButton::keyPressEvent(QKeyEvent* event)
 {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (isEnter(event) && plain) {
-        if (!isRepeat(event))
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
+        // A held key repeats its press: that is still the one activation.
+        if (!event->isAutoRepeat())
             click();
         return;
     }
     QPushButton::keyPressEvent(event);
-}
-
-void CommandButton::keyReleaseEvent(QKeyEvent* event)
-{
-    if (isEnter(event))
-        m_lastEnterRelease = event->timestamp();
-    QPushButton::keyReleaseEvent(event);
 }
 
 void CommandButton::paintEvent(QPaintEvent*)
