@@ -424,15 +424,6 @@ private slots:
         QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 2)), QStringLiteral("16"));
     }
 
-    void no_findings_no_question()
-    {
-        auto form = readyForm(*m_binding);
-        m_desktop->dialogs->confirmNext(path("out.xls"));
-        form->save_command_Click();
-        QVERIFY(m_desktop->messages->questions.empty());
-        QCOMPARE(m_desktop->exitRequests, 1);
-    }
-
     // The real dialog, answered from the keyboard.
     void the_real_dialog_return_takes_the_default_and_escape_does_not_save_data()
     {

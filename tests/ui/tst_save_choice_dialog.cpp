@@ -1,5 +1,5 @@
 // The question before saving: its texts, its buttons and which is the
-// default, Escape and closing, and its size on the screen.
+// default, Escape and closing. (Its size on a real screen: tst_window_x11.)
 
 #include "ui/SaveChoiceDialog.h"
 
@@ -7,8 +7,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -168,27 +166,6 @@ private slots:
         SaveChoiceDialog closed(findings, nullptr);
         QCOMPARE(answer(closed, [&] { closed.close(); }), SaveChoice::DontSave);
         QVERIFY(!closed.isVisible());
-    }
-
-    void many_findings_scroll_inside_a_dialog_that_fits_the_screen()
-    {
-        LayoutFindings findings;
-        for (int i = 0; i < 300; ++i)
-            findings.push_back(differing(i, "/home/用户/报表/二〇二六年/各分部按月上报的原始报表/第一季度/分部" +
-                                                 std::to_string(i) + ".xls",
-                                         false));
-        SaveChoiceDialog dialog(findings, nullptr);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        const QRect screen = dialog.screen()->availableGeometry();
-        QVERIFY(dialog.height() <= screen.height() * SaveChoiceDialog::screenShare);
-        QVERIFY(dialog.width() <= screen.width() * SaveChoiceDialog::screenShare);
-        QVERIFY(dialog.findingsList()->verticalScrollBar()->maximum() > 0);
-        for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
-            QVERIFY(b->isVisible());
-            QVERIFY(dialog.rect().contains(QRect(b->mapTo(&dialog, QPoint(0, 0)), b->size())));
-        }
-        dialog.close();
     }
 };
 
