@@ -45,7 +45,7 @@ public:
         std::printf("message after %.1f s: %s\n", clock.elapsed() / 1000.0, text.toUtf8().constData());
     }
     // The bench's sources are copies of the template: nothing to ask; save in any case.
-    bool ask(QWidget*, const QString&) override { return true; }
+    rm::SaveChoice chooseSave(QWidget*, const rm::LayoutFindings&) override { return rm::SaveChoice::ByPosition; }
     QElapsedTimer clock;
 };
 

@@ -123,21 +123,6 @@ SaveChoice safestSaveChoice(const LayoutFindings& findings)
     return layoutDiffers ? SaveChoice::AlignByLabels : SaveChoice::ByPosition;
 }
 
-std::string findingsListing(const LayoutFindings& findings, std::size_t limit)
-{
-    std::string text;
-    for (std::size_t i = 0; i < findings.size() && i < limit; ++i)
-        text += (i ? "\n" : "") + describeFinding(findings[i]);
-    if (findings.size() > limit)
-        text += "\n…等 " + std::to_string(findings.size()) + " 项";
-    return text;
-}
-
-std::string saveAnywayQuestion(const LayoutFindings& findings)
-{
-    return "合并前检查发现以下问题，相加的结果可能不对：\n" + findingsListing(findings) + "\n\n仍然保存合并结果吗？";
-}
-
 std::string notSavedBecauseOfFindings()
 {
     return "因发现以上问题，合并结果没有保存。";

@@ -85,12 +85,6 @@ std::string columnLetters(int column);
 // One finding in one line, e.g. "没有可相加的数字：/data/a.xls".
 std::string describeFinding(const LayoutFinding& finding);
 
-// The first `limit` findings, one per line, then "…等 N 项" (N: all of them) when there are more.
-std::string findingsListing(const LayoutFindings& findings, std::size_t limit = 20);
-
-// The window's question before saving: the listing and whether to save anyway.
-std::string saveAnywayQuestion(const LayoutFindings& findings);
-
 // What the command line says when --strict refuses to save.
 std::string notSavedBecauseOfFindings();
 

@@ -5,8 +5,9 @@
 namespace rm::ui {
 
 // A push button that is never a default button: Enter and Return press it
-// only while it has the focus. A caption wider than the button wraps onto
-// further lines, centred.
+// only while it has the focus, once per keystroke (not again while the key
+// is held; see also RepeatedEnterFilter). A caption wider than the button
+// wraps onto further lines, centred.
 class CommandButton : public QPushButton {
     Q_OBJECT
 

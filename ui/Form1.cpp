@@ -1,5 +1,6 @@
 #include "ui/Form1.h"
 
+#include "ui/RepeatedEnterFilter.h"
 #include "ui/WindowTexts.h"
 
 #include <QGuiApplication>
@@ -19,6 +20,7 @@ Form1::Form1(rm::SpreadsheetBinding& binding, Form1Services services, QWidget* p
     , m_cd1(m_services.fileDialogs)
 {
     buildControls();
+    new RepeatedEnterFilter(this);
     m_progress = std::make_unique<ProgressBarAdaptor>(ProgressBar1);
     connectHandlers();
     Form_Load();

@@ -5,10 +5,10 @@
 #include "ui/SharedFileDialog.h"
 #include "ui/TemplateSetting.h"
 
-#include "engine/LayoutFindings.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/Spreadsheet.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QWidget>
@@ -79,7 +79,6 @@ private:
     void lockWindow();
     void unlockWindow();
     void setCommandsEnabled(bool enabled);
-    bool askSaveDespite(const rm::LayoutFindings& findings);
     void showInformation(const QString& text);
     void showFailure(const rm::Failure& failure);
 
@@ -107,6 +106,8 @@ private:
     QLabel* label1 = nullptr;
 
     std::unique_ptr<ProgressBarAdaptor> m_progress;
+    // Where the keyboard focus was when the window was locked for a merge.
+    QPointer<QWidget> m_focusBeforeLock;
     // The texts of List1's entries (which are unique), for the duplicate test.
     QSet<QString> m_entries;
 };

@@ -42,7 +42,7 @@ public:
 
     // On the window's thread.
     template <typename Question>
-    bool askUser(Question question)
+    auto askUser(Question question)
     {
         m_blocker.reset();
         struct Reblock {
@@ -104,11 +104,11 @@ void Form1::runMergeCommand()
         rm::MergeChecks checks;
         // Asked on the worker's thread; the question itself is put on the window's.
         checks.chooseSave = [this, &busy](const rm::LayoutFindings& findings) {
-            bool answer = false;
+            rm::SaveChoice choice = rm::SaveChoice::DontSave;
             QMetaObject::invokeMethod(
-                this, [&] { answer = busy.askUser([&] { return askSaveDespite(findings); }); },
+                this, [&] { choice = busy.askUser([&] { return m_services.messageBoxes->chooseSave(this, findings); }); },
                 Qt::BlockingQueuedConnection);
-            return answer ? rm::SaveChoice::ByPosition : rm::SaveChoice::DontSave;
+            return choice;
         };
         runOffThread([&] {
             app = rm::runMerge(m_binding, templateFile, sources, outputFile, *m_progress, checks, m_progress.get());
@@ -147,13 +147,21 @@ std::vector<std::string> Form1::sourcePaths() const
 
 void Form1::lockWindow()
 {
+    // Disabling the focused button would hand the focus on to the next
+    // enabled one, help, where a key meant for a dialog (or one held down
+    // while it closes) would press it. The list takes no keys while locked.
+    m_focusBeforeLock = focusWidget();
+    List1->setFocus(Qt::OtherFocusReason);
     setCommandsEnabled(false);
 }
 
 void Form1::unlockWindow()
 {
     setCommandsEnabled(true);
-    m_progress->setValue(0.0f);
+    m_progress->clear();
+    if (m_focusBeforeLock && m_focusBeforeLock->isEnabled() && m_focusBeforeLock->isVisibleTo(this))
+        m_focusBeforeLock->setFocus(Qt::OtherFocusReason);
+    m_focusBeforeLock.clear();
 }
 
 void Form1::setCommandsEnabled(bool enabled)
@@ -161,11 +169,6 @@ void Form1::setCommandsEnabled(bool enabled)
     for (QPushButton* button : {add_command, addFloder_command, del_command, open_command, save_command})
         button->setEnabled(enabled);
     Label3->setVisible(!enabled);
-}
-
-bool Form1::askSaveDespite(const rm::LayoutFindings& findings)
-{
-    return m_services.messageBoxes->ask(this, QString::fromStdString(rm::saveAnywayQuestion(findings)));
 }
 
 void Form1::showInformation(const QString& text)

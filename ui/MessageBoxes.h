@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/LayoutFindings.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -8,26 +10,25 @@
 namespace rm::ui {
 
 // Every message of the window: the application's title as caption, OK only;
-// the one question (whether to save despite the check's findings) has Yes
-// and No, No being the default. Tests replace it with a sink that records
-// and answers at once.
+// and the one question, how to save despite the check's findings
+// (SaveChoiceDialog). Tests replace it with a sink that records and answers
+// at once.
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // Returns when the user has answered.
     virtual void show(QWidget* owner, const QString& text, QMessageBox::Icon icon) = 0;
-    // True when the user answered Yes.
-    virtual bool ask(QWidget* owner, const QString& text) = 0;
+    // Returns when the user has chosen; closing the question is DontSave.
+    virtual rm::SaveChoice chooseSave(QWidget* owner, const rm::LayoutFindings& findings) = 0;
 };
 
 class QtMessageBoxes : public MessageBoxes {
 public:
     void show(QWidget* owner, const QString& text, QMessageBox::Icon icon) override;
-    bool ask(QWidget* owner, const QString& text) override;
+    rm::SaveChoice chooseSave(QWidget* owner, const rm::LayoutFindings& findings) override;
 
-    // The configured, not yet shown boxes.
+    // The configured, not yet shown box.
     static std::unique_ptr<QMessageBox> makeBox(QWidget* owner, const QString& text, QMessageBox::Icon icon);
-    static std::unique_ptr<QMessageBox> makeQuestion(QWidget* owner, const QString& text);
 };
 
 } // namespace rm::ui

@@ -110,6 +110,19 @@ void ProgressBarAdaptor::endRun(bool completed)
     showOnBar();
 }
 
+void ProgressBarAdaptor::clear()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_maximum = 100.0f;
+        m_minimum = 0.0f;
+        m_value = 0.0f;
+        m_stages = rm::StageProgress();
+        m_sinceNews.invalidate();
+    }
+    showOnBar();
+}
+
 void ProgressBarAdaptor::changed()
 {
     // From another thread the timer picks the change up.

@@ -41,6 +41,10 @@ public:
     // keeps up with it until endRun, which fills it when the run `completed`.
     void beginRun(long sourceCount);
     void endRun(bool completed);
+    // On the bar's thread, outside a run: back to the state before any run,
+    // the bar empty. (setValue(0) alone cannot empty it: the run's bar only
+    // moves forward.)
+    void clear();
 
 private:
     void changed();

@@ -1,5 +1,6 @@
 #include "ui/MessageBoxes.h"
 
+#include "ui/SaveChoiceDialog.h"
 #include "ui/WindowTexts.h"
 
 namespace rm::ui {
@@ -12,19 +13,11 @@ std::unique_ptr<QMessageBox> QtMessageBoxes::makeBox(QWidget* owner, const QStri
     return box;
 }
 
-std::unique_ptr<QMessageBox> QtMessageBoxes::makeQuestion(QWidget* owner, const QString& text)
+rm::SaveChoice QtMessageBoxes::chooseSave(QWidget* owner, const rm::LayoutFindings& findings)
 {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, applicationTitle, text,
-                                             QMessageBox::Yes | QMessageBox::No, owner);
-    box->setTextFormat(Qt::PlainText);
-    box->setDefaultButton(QMessageBox::No);
-    box->setEscapeButton(QMessageBox::No);
-    return box;
-}
-
-bool QtMessageBoxes::ask(QWidget* owner, const QString& text)
-{
-    return makeQuestion(owner, text)->exec() == QMessageBox::Yes;
+    SaveChoiceDialog dialog(findings, owner);
+    dialog.exec();
+    return dialog.choice();
 }
 
 void QtMessageBoxes::show(QWidget* owner, const QString& text, QMessageBox::Icon icon)

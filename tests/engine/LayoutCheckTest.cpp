@@ -146,23 +146,8 @@ TEST(LayoutCheck, LabelsAreTheTemplatesOwnTextsWithoutNumbersFormulasOrMarks)
     EXPECT_EQ(rm::describeFinding(findings[0]), "版式与模板不同：/in/s1.xls（1 处标签不同：A1 模板“名称”，此文件为空）");
 }
 
-TEST(LayoutFindings, ListingStopsAfterTwentyAndCountsAll)
+TEST(LayoutFindings, CellAddresses)
 {
-    LayoutFindings findings;
-    for (int i = 1; i <= 20; ++i)
-        findings.push_back({Kind::NothingToAdd, i - 1, "/s" + std::to_string(i)});
-    std::string listing = rm::findingsListing(findings);
-    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 19);
-    EXPECT_EQ(listing.find("等"), std::string::npos);
-
-    findings.push_back({Kind::NothingToAdd, 20, "/s21"});
-    listing = rm::findingsListing(findings);
-    EXPECT_EQ(listing.find("/s21"), std::string::npos);
-    EXPECT_EQ(listing.substr(listing.rfind('\n') + 1), "…等 21 项");
-    const std::string question = rm::saveAnywayQuestion(findings);
-    EXPECT_NE(question.find(listing), std::string::npos);
-    EXPECT_EQ(question.substr(question.size() - std::string("仍然保存合并结果吗？").size()), "仍然保存合并结果吗？");
-
     EXPECT_EQ(rm::cellAddress(7, 2), "B7");
     EXPECT_EQ(rm::cellAddress(1, 26), "Z1");
     EXPECT_EQ(rm::cellAddress(10, 27), "AA10");

@@ -26,14 +26,14 @@ void RecordingMessageBoxes::show(QWidget*, const QString& text, QMessageBox::Ico
         whileShown(shown.back());
 }
 
-bool RecordingMessageBoxes::ask(QWidget*, const QString& text)
+rm::SaveChoice RecordingMessageBoxes::chooseSave(QWidget*, const rm::LayoutFindings& findings)
 {
-    questions.push_back(text);
+    questions.push_back(findings);
     if (whileAsked)
-        whileAsked(text);
+        whileAsked(findings);
     if (m_answers.empty())
-        return false;
-    const bool answer = m_answers.front();
+        return rm::safestSaveChoice(findings);
+    const rm::SaveChoice answer = m_answers.front();
     m_answers.pop_front();
     return answer;
 }

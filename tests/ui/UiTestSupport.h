@@ -40,21 +40,21 @@ struct ShownMessage {
 };
 
 // Records every message and answers OK at once; can run a check while a message is up.
-// Questions are recorded apart and answered as set beforehand, else with the
-// default button (No).
+// The question before saving is recorded apart and answered as set
+// beforehand, else with the default button (the safest choice).
 class RecordingMessageBoxes : public MessageBoxes {
 public:
     void show(QWidget* owner, const QString& text, QMessageBox::Icon icon) override;
-    bool ask(QWidget* owner, const QString& text) override;
-    void setNextAnswer(bool yes) { m_answers.push_back(yes); }
+    rm::SaveChoice chooseSave(QWidget* owner, const rm::LayoutFindings& findings) override;
+    void setNextAnswer(rm::SaveChoice choice) { m_answers.push_back(choice); }
 
     std::vector<ShownMessage> shown;
     std::function<void(const ShownMessage&)> whileShown;
-    std::vector<QString> questions;
-    std::function<void(const QString&)> whileAsked;
+    std::vector<rm::LayoutFindings> questions;
+    std::function<void(const rm::LayoutFindings&)> whileAsked;
 
 private:
-    std::deque<bool> m_answers;
+    std::deque<rm::SaveChoice> m_answers;
 };
 
 struct FolderRequest {

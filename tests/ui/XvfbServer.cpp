@@ -17,13 +17,13 @@ namespace {
 constexpr int startTimeoutMs = 30000;
 }
 
-XvfbServer::XvfbServer()
+XvfbServer::XvfbServer(const std::string& screen)
 {
     int fds[2];
     if (pipe(fds) != 0)
         return;
     const std::string fdText = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", "1024x768x24",
+    const char* argv[] = {"Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(),
                           "-nolisten", "tcp", "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

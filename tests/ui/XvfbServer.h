@@ -9,7 +9,8 @@ namespace rm::ui::test {
 // X11 window. Stopped (and waited for) when destroyed.
 class XvfbServer {
 public:
-    XvfbServer();
+    // `screen`: "WIDTHxHEIGHTxDEPTH".
+    explicit XvfbServer(const std::string& screen = "1024x768x24");
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;

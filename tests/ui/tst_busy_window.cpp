@@ -4,9 +4,11 @@
 #include "ui/FolderBrowser.h"
 #include "ui/InputBlocker.h"
 #include "ui/ProgressBarAdaptor.h"
+#include "ui/RepeatedEnterFilter.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -93,6 +95,31 @@ private slots:
         QVERIFY(std::isnan(progress.value()));
         progress.setMaximum(4.0f);
         progress.setValue(9.0f);                      // past the maximum: full, not beyond
+        QCOMPARE(bar.value(), bar.maximum());
+    }
+
+    void cleared_after_an_unfinished_run_the_bar_is_empty_and_the_next_run_starts_from_nothing()
+    {
+        QProgressBar bar;
+        ProgressBarAdaptor progress(&bar);
+        progress.beginRun(2);
+        progress.stageProgress(rm::MergeStage::Summing, 0, 0);
+        progress.setMaximum(8.0f);
+        progress.setValue(8.0f);
+        progress.endRun(false);
+        const int stoppedAt = bar.value();
+        QVERIFY(stoppedAt > ProgressBarAdaptor::barSteps / 2);
+        progress.setValue(0.0f);   // alone it cannot take the bar back
+        QCOMPARE(bar.value(), stoppedAt);
+        progress.clear();
+        QCOMPARE(bar.value(), bar.minimum());
+        QCOMPARE(progress.value(), 0.0f);
+        QCOMPARE(progress.minimum(), 0.0f);
+        QCOMPARE(progress.maximum(), 100.0f);
+        progress.beginRun(2);
+        progress.stageProgress(rm::MergeStage::StartingOffice, 0, 0);
+        QVERIFY(bar.value() < stoppedAt);
+        progress.endRun(true);
         QCOMPARE(bar.value(), bar.maximum());
     }
 
@@ -196,6 +223,37 @@ private slots:
             QVERIFY(InputBlocker::isUserInput(t));
         for (QEvent::Type t : {QEvent::Paint, QEvent::Timer, QEvent::UpdateRequest, QEvent::Resize, QEvent::Show})
             QVERIFY(!InputBlocker::isUserInput(t));
+    }
+
+    // --- RepeatedEnterFilter --------------------------------------------------
+    void only_the_first_press_of_a_held_enter_gets_through()
+    {
+        struct PressCounter : QWidget {
+            QList<int> presses;
+            void keyPressEvent(QKeyEvent* e) override { presses << e->key(); }
+        } widget;
+        const auto send = [&](QEvent::Type type, Qt::Key key, quint64 stamp, bool repeat = false) {
+            QKeyEvent event(type, key, Qt::NoModifier, QString(), repeat);
+            event.setTimestamp(stamp);
+            QApplication::sendEvent(&widget, &event);
+        };
+        {
+            RepeatedEnterFilter filter;
+            send(QEvent::KeyPress, Qt::Key_Return, 1000);
+            send(QEvent::KeyRelease, Qt::Key_Return, 1660, true);   // the window system's repeat pair...
+            send(QEvent::KeyPress, Qt::Key_Return, 1660, true);
+            send(QEvent::KeyRelease, Qt::Key_Return, 1700);   // ...and one the toolkit did not flag
+            send(QEvent::KeyPress, Qt::Key_Return, 1700);
+            send(QEvent::KeyPress, Qt::Key_Enter, 1700);
+            send(QEvent::KeyPress, Qt::Key_A, 1700);   // other keys pass
+            send(QEvent::KeyRelease, Qt::Key_Return, 1740);
+            send(QEvent::KeyPress, Qt::Key_Return, 2500);   // a new keystroke
+            send(QEvent::KeyRelease, Qt::Key_Return, 0);    // events without a time stamp are never repeats
+            send(QEvent::KeyPress, Qt::Key_Return, 0);
+        }
+        QCOMPARE(widget.presses, (QList<int>{Qt::Key_Return, Qt::Key_A, Qt::Key_Return, Qt::Key_Return}));
+        send(QEvent::KeyPress, Qt::Key_Return, 0, true);   // gone with the filter
+        QCOMPARE(widget.presses.size(), 5);
     }
 
     // --- FolderBrowser -------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "ui/FileDialogPresenter.h"
 #include "ui/FolderBrowser.h"
 #include "ui/MessageBoxes.h"
+#include "ui/SaveChoiceDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -109,6 +110,17 @@ private slots:
     {
         auto box = QtMessageBoxes::makeBox(nullptr, QStringLiteral("报表合并完成。"), QMessageBox::Information);
         QCOMPARE(readable(box->button(QMessageBox::Ok)->text()), QStringLiteral("确定"));
+    }
+
+    void the_question_before_saving_reads_chinese()
+    {
+        rm::LayoutFinding differing(rm::LayoutFinding::Kind::LayoutDiffers, 1, "/data/b.xls");
+        differing.alignable = true;
+        const rm::LayoutFindings findings{differing, rm::LayoutFinding(rm::LayoutFinding::Kind::NothingToAdd, 2, "/data/c.xls")};
+        SaveChoiceDialog dialog(findings, nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Brivane 合并报表"));
+        verifyAllChinese(shownTexts(&dialog), "question before saving");
+        QCOMPARE(shownTexts(&dialog).size(), 5);   // the summary, the explanation, three buttons
     }
 
     void the_open_dialog_reads_chinese()

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -258,6 +259,23 @@ private slots:
         QCOMPARE(desktop.openedUrls.size(), size_t(2));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(desktop.openedUrls.size(), size_t(2));
+        // A held key's repeats are the same keystroke: nothing more.
+        for (int i = 0; i < 3; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(QApplication::focusWidget(), &repeat);
+        }
+        // A repeat not flagged as one: the press carries its release's time stamp.
+        const auto send = [](QEvent::Type type, quint64 stamp) {
+            QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier);
+            event.setTimestamp(stamp);
+            QApplication::sendEvent(QApplication::focusWidget(), &event);
+        };
+        send(QEvent::KeyRelease, 5000);
+        send(QEvent::KeyPress, 5000);
+        QCOMPARE(desktop.openedUrls.size(), size_t(2));
+        send(QEvent::KeyRelease, 5000);
+        send(QEvent::KeyPress, 5120);   // a new keystroke
+        QCOMPARE(desktop.openedUrls.size(), size_t(3));
         QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
     }
 

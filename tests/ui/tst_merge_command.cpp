@@ -8,14 +8,18 @@
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 #include "ui/OutputName.h"
+#include "ui/SaveChoiceDialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
@@ -58,6 +62,33 @@ bool isLocked(Form1& form)
     return form.findChild<QLabel*>("Label3")->isVisible() && form.findChild<QPushButton*>("help_command")->isEnabled();
 }
 
+// The real question before saving; every other message recorded.
+class RealQuestionOnly : public MessageBoxes {
+public:
+    explicit RealQuestionOnly(std::shared_ptr<RecordingMessageBoxes> messages) : m_messages(std::move(messages)) {}
+    void show(QWidget* owner, const QString& text, QMessageBox::Icon icon) override { m_messages->show(owner, text, icon); }
+    rm::SaveChoice chooseSave(QWidget* owner, const rm::LayoutFindings& findings) override
+    {
+        return QtMessageBoxes().chooseSave(owner, findings);
+    }
+
+private:
+    std::shared_ptr<RecordingMessageBoxes> m_messages;
+};
+
+// Runs `answer` inside the dialog's modal loop once it is up.
+void answerTheDialog(std::function<void(SaveChoiceDialog*)> answer)
+{
+    QTimer::singleShot(10, [answer] {
+        auto* dialog = qobject_cast<SaveChoiceDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            answerTheDialog(answer);
+            return;
+        }
+        answer(dialog);
+    });
+}
+
 bool isIdle(Form1& form)
 {
     for (const QString& name : lockedButtons)
@@ -81,11 +112,14 @@ class MergeCommandTest : public QObject {
 
     void createTemplateAndSources()
     {
-        m_binding->createWorkbookFile(path("t.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "?").text(1, 2, "合计")));
-        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5).text(1, 2, "合计")));
-        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7).text(1, 2, "合计")));
+        // B1 is summed; A1 is its row label.
+        m_binding->createWorkbookFile(path("t.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "合计").text(1, 2, "?")));
+        m_binding->createWorkbookFile(path("s1.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "合计").number(1, 2, 5)));
+        m_binding->createWorkbookFile(path("s2.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "合计").number(1, 2, 7)));
         // Another layout: its label cell reads differently.
-        m_binding->createWorkbookFile(path("moved.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 4).text(1, 2, "项目")));
+        m_binding->createWorkbookFile(path("moved.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "项目").number(1, 2, 4)));
+        // The layout, but no number to add.
+        m_binding->createWorkbookFile(path("blank.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "合计")));
     }
 
     std::unique_ptr<Form1> readyForm(rm::SpreadsheetBinding& binding)
@@ -243,7 +277,7 @@ private slots:
 
         auto saved = m_binding->savedWorkbook(path("out.xls").toStdString());
         QVERIFY(saved.has_value());
-        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 1)), QStringLiteral("12"));
+        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 2)), QStringLiteral("12"));
         // Sources in list order.
         const auto& events = m_binding->events();
         auto first = std::find(events.begin(), events.end(), "open-readonly " + path("s1.xls").toStdString());
@@ -313,33 +347,47 @@ private slots:
     }
 
     // --- the check before saving ---------------------------------------------------
-    void findings_ask_first_and_no_saves_nothing_and_returns_to_idle()
+    void findings_ask_first_and_dont_save_returns_to_idle_and_a_second_merge_works()
     {
         auto form = readyForm(*m_binding);
         form->addToList(path("moved.xls"));
+        auto* bar = form->findChild<QProgressBar*>("ProgressBar1");
+        auto* save = form->findChild<QPushButton*>("save_command");
+        save->setFocus();
         m_desktop->dialogs->confirmNext(path("out.xls"));
         bool inputReachedTheQuestion = false;
-        m_desktop->messages->whileAsked = [&](const QString&) {
+        QWidget* focusWhileAsked = nullptr;
+        m_desktop->messages->whileAsked = [&](const rm::LayoutFindings&) {
+            // Locked, the window keeps its focus on the list, not on help.
+            focusWhileAsked = form->focusWidget();
             // The question must take clicks although the window is locked.
             QTest::mouseClick(form->findChild<QPushButton*>("help_command"), Qt::LeftButton);
             inputReachedTheQuestion = !m_desktop->openedUrls.empty() && isLocked(*form);
         };
-        form->save_command_Click();   // no answer set: the default button, No
+        m_desktop->messages->setNextAnswer(rm::SaveChoice::DontSave);
+        form->save_command_Click();
 
         QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
-        QCOMPARE(m_desktop->messages->questions[0],
-                 QStringLiteral("合并前检查发现以下问题，相加的结果可能不对：\n版式与模板不同：") + path("moved.xls") +
-                     QStringLiteral("（1 处标签不同：B1 模板“合计”，此文件“项目”）\n\n仍然保存合并结果吗？"));
+        const rm::LayoutFindings& findings = m_desktop->messages->questions[0];
+        QCOMPARE(findings.size(), size_t(1));
+        QCOMPARE(findings[0].kind, rm::LayoutFinding::Kind::LayoutDiffers);
+        QCOMPARE(QString::fromStdString(findings[0].sourcePath), path("moved.xls"));
+        QCOMPARE(findings[0].sourceIndex, 2);
         QVERIFY(inputReachedTheQuestion);
+        QCOMPARE(focusWhileAsked, form->findChild<QListWidget*>("List1"));
         QVERIFY(m_desktop->messages->shown.empty());
         QVERIFY(isIdle(*form));
         QVERIFY(form->isVisible());
+        // Idle as before the merge: the bar shows empty, the focus is back.
+        QCOMPARE(bar->value(), bar->minimum());
         QCOMPARE(form->progress().value(), 0.0f);
+        QCOMPARE(form->progress().maximum(), 100.0f);
+        QCOMPARE(form->focusWidget(), save);
         QCOMPARE(form->findChild<QListWidget*>("List1")->count(), 3);
         QCOMPARE(m_desktop->exitRequests, 0);
         QVERIFY(!m_binding->savedWorkbook(path("out.xls").toStdString()).has_value());
         QVERIFY(m_binding->openDocuments().empty());
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 4);   // t, s1, s2, moved
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 5);   // t, s1, s2, moved, blank
 
         // Fix the list and merge again: no findings, no question.
         form->findChild<QListWidget*>("List1")->setCurrentRow(2);
@@ -349,21 +397,74 @@ private slots:
         QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
         QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
         QCOMPARE(m_desktop->exitRequests, 1);
+        QCOMPARE(bar->value(), bar->maximum());
     }
 
-    void findings_answered_yes_save_as_usual()
+    void each_saving_choice_saves_and_is_handed_to_the_run_data()
     {
+        QTest::addColumn<int>("choice");
+        QTest::newRow("by position") << int(rm::SaveChoice::ByPosition);
+        QTest::newRow("aligned by labels") << int(rm::SaveChoice::AlignByLabels);
+    }
+
+    void each_saving_choice_saves_and_is_handed_to_the_run()
+    {
+        QFETCH(int, choice);
         auto form = readyForm(*m_binding);
         form->addToList(path("moved.xls"));
         m_desktop->dialogs->confirmNext(path("out.xls"));
-        m_desktop->messages->setNextAnswer(true);
+        m_desktop->messages->setNextAnswer(rm::SaveChoice(choice));
         form->save_command_Click();
         QCOMPARE(m_desktop->messages->questions.size(), size_t(1));
         QCOMPARE(messageTexts(), QStringList{"报表合并完成。"});
         QCOMPARE(m_desktop->exitRequests, 1);
         auto saved = m_binding->savedWorkbook(path("out.xls").toStdString());
         QVERIFY(saved.has_value());
-        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 1)), QStringLiteral("16"));
+        // moved.xls is not alignable (its label is nowhere): read in place either way.
+        QCOMPARE(QString::fromStdString(saved->active().displayedText(1, 2)), QStringLiteral("16"));
+    }
+
+    // The real dialog, answered from the keyboard.
+    void the_real_dialog_return_takes_the_default_and_escape_does_not_save_data()
+    {
+        QTest::addColumn<QString>("extraSource");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("saved");
+        // Only a source with nothing to add: saving changes no sum, so it is the default.
+        QTest::newRow("nothing to add, Return") << "blank.xls" << int(Qt::Key_Return) << true;
+        QTest::newRow("nothing to add, Escape") << "blank.xls" << int(Qt::Key_Escape) << false;
+        QTest::newRow("layout differs, Return") << "moved.xls" << int(Qt::Key_Return) << false;
+    }
+
+    void the_real_dialog_return_takes_the_default_and_escape_does_not_save()
+    {
+        QFETCH(QString, extraSource);
+        QFETCH(int, key);
+        QFETCH(bool, saved);
+        TestDesktop& desktop = *m_desktop;
+        Form1Services services = desktop.services();
+        services.messageBoxes = std::make_shared<RealQuestionOnly>(desktop.messages);
+        auto form = std::make_unique<Form1>(*m_binding, services);
+        form->findChild<QLineEdit*>("tplpath_text")->setText(path("t.xls"));
+        form->addToList(path("s1.xls"));
+        form->addToList(path(extraSource));
+        form->show();
+        QString summary;
+        answerTheDialog([&](SaveChoiceDialog* dialog) {
+            summary = dialog->findChild<QLabel*>("summary")->text();
+            QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key(key));
+        });
+        desktop.dialogs->confirmNext(path("out.xls"));
+        form->save_command_Click();
+        QVERIFY(summary.startsWith(QStringLiteral("合并前检查发现 1 项问题：")));
+        QCOMPARE(m_binding->savedWorkbook(path("out.xls").toStdString()).has_value(), saved);
+        QCOMPARE(desktop.exitRequests, saved ? 1 : 0);
+        QVERIFY(desktop.openedUrls.empty());
+        if (!saved) {
+            QVERIFY(isIdle(*form));
+            auto* bar = form->findChild<QProgressBar*>("ProgressBar1");
+            QCOMPARE(bar->value(), bar->minimum());
+        }
     }
 
     void the_window_lives_on_but_takes_only_help_and_the_link_while_the_merge_runs()

@@ -17,7 +17,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace rm::ui;
 using namespace rm::ui::test;
@@ -132,19 +131,6 @@ private slots:
         QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
         auto plain = QtMessageBoxes::makeBox(nullptr, QStringLiteral("错误:1\r\nx"), QMessageBox::NoIcon);
         QCOMPARE(plain->icon(), QMessageBox::NoIcon);
-    }
-
-    void the_real_question_has_yes_and_no_and_no_is_the_default()
-    {
-        auto box = QtMessageBoxes::makeQuestion(nullptr, QStringLiteral("仍然保存合并结果吗？"));
-        QCOMPARE(box->windowTitle(), QStringLiteral("Brivane 合并报表"));
-        QCOMPARE(box->icon(), QMessageBox::Question);
-        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
-        QCOMPARE(box->escapeButton(), static_cast<QAbstractButton*>(box->button(QMessageBox::No)));
-        // Enter takes the default: not saving.
-        QTimer::singleShot(0, box.get(), [&] { QTest::keyClick(box.get(), Qt::Key_Return); });
-        QCOMPARE(box->exec(), int(QMessageBox::No));
     }
 
     void confirmed_dialog_keeps_the_chosen_path_and_cancel_changes_nothing()

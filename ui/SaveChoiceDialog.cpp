@@ -1,0 +1,174 @@
+#include "ui/SaveChoiceDialog.h"
+
+#include "ui/WindowTexts.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace rm::ui {
+
+namespace {
+
+std::string fileName(const std::string& path)
+{
+    return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+}
+
+// The finding's line with each file named by its name alone.
+QString shortLine(rm::LayoutFinding finding)
+{
+    finding.sourcePath = fileName(finding.sourcePath);
+    if (!finding.otherPath.empty())
+        finding.otherPath = fileName(finding.otherPath);
+    return QString::fromStdString(rm::describeFinding(finding));
+}
+
+QLabel* wrappedLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+QString SaveChoiceDialog::summary(const rm::LayoutFindings& findings)
+{
+    int differing = 0;
+    int alignable = 0;
+    int duplicates = 0;
+    int empty = 0;
+    for (const rm::LayoutFinding& finding : findings) {
+        switch (finding.kind) {
+        case rm::LayoutFinding::Kind::LayoutDiffers:
+            ++differing;
+            alignable += finding.alignable ? 1 : 0;
+            break;
+        case rm::LayoutFinding::Kind::SameContent:
+            ++duplicates;
+            break;
+        case rm::LayoutFinding::Kind::NothingToAdd:
+            ++empty;
+            break;
+        }
+    }
+    QStringList parts;
+    if (differing > 0)
+        parts << (alignable > 0 ? QStringLiteral("%1 个文件版式与模板不同（%2 个可按标签对齐）").arg(differing).arg(alignable)
+                                : QStringLiteral("%1 个文件版式与模板不同").arg(differing));
+    if (duplicates > 0)
+        parts << QStringLiteral("%1 个文件与前面的文件内容相同").arg(duplicates);
+    if (empty > 0)
+        parts << QStringLiteral("%1 个文件没有可相加的数字").arg(empty);
+    return QStringLiteral("合并前检查发现 %1 项问题：%2。").arg(findings.size()).arg(parts.join(QStringLiteral("，")));
+}
+
+SaveChoiceDialog::SaveChoiceDialog(const rm::LayoutFindings& findings, QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("SaveChoiceDialog"));
+    setWindowTitle(applicationTitle);
+    setModal(true);
+
+    auto* icon = new QLabel(this);
+    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(iconSize, iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    auto* summaryLabel = wrappedLabel(summary(findings), this);
+    summaryLabel->setObjectName(QStringLiteral("summary"));
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("findings"));
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setTextElideMode(Qt::ElideRight);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_list->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    m_list->setUniformItemSizes(true);
+    m_list->setMinimumHeight(m_list->fontMetrics().height() * 4);
+    for (const rm::LayoutFinding& finding : findings) {
+        auto* item = new QListWidgetItem(shortLine(finding), m_list);
+        item->setToolTip(QString::fromStdString(rm::describeFinding(finding)));
+    }
+
+    auto* explanation = wrappedLabel(
+        QStringLiteral("按标签对齐：可对齐的文件从其行、列标签所在的位置读取数字；按位置：每个文件都从模板的单元格位置读取；"
+                       "不保存：什么也不保存，可修改文件列表后重新合并。"),
+        this);
+    explanation->setObjectName(QStringLiteral("explanation"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    if (rm::anyAlignable(findings))
+        m_alignButton = addChoice(QStringLiteral("按标签对齐后保存"), rm::SaveChoice::AlignByLabels);
+    m_positionButton = addChoice(QStringLiteral("按位置保存"), rm::SaveChoice::ByPosition);
+    m_dontSaveButton = addChoice(QStringLiteral("不保存"), rm::SaveChoice::DontSave);
+    for (QPushButton* b : {m_alignButton, m_positionButton, m_dontSaveButton})
+        if (b)
+            buttons->addWidget(b);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addWidget(summaryLabel, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(explanation);
+    layout->addLayout(buttons);
+
+    QPushButton* preferred = button(rm::safestSaveChoice(findings));
+    if (!preferred)
+        preferred = m_dontSaveButton;
+    preferred->setDefault(true);
+    preferred->setFocus(Qt::OtherFocusReason);
+
+    fitScreen();
+}
+
+QPushButton* SaveChoiceDialog::addChoice(const QString& text, rm::SaveChoice choice)
+{
+    auto* b = new QPushButton(text, this);
+    connect(b, &QPushButton::clicked, this, [this, choice] {
+        m_choice = choice;
+        if (choice == rm::SaveChoice::DontSave)
+            reject();
+        else
+            accept();
+    });
+    return b;
+}
+
+QPushButton* SaveChoiceDialog::button(rm::SaveChoice choice) const
+{
+    switch (choice) {
+    case rm::SaveChoice::AlignByLabels:
+        return m_alignButton;
+    case rm::SaveChoice::ByPosition:
+        return m_positionButton;
+    case rm::SaveChoice::DontSave:
+        return m_dontSaveButton;
+    }
+    return nullptr;
+}
+
+void SaveChoiceDialog::fitScreen()
+{
+    const QWidget* owner = parentWidget();
+    QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QSize limit(static_cast<int>(available.width() * screenShare),
+                      static_cast<int>(available.height() * screenShare));
+    setMaximumSize(limit);
+    resize(sizeHint().boundedTo(limit));
+}
+
+} // namespace rm::ui
