@@ -35,7 +35,7 @@ void TerminalProgress::setValue(float value)
 void TerminalProgress::stageProgress(MergeStage stage, long done, long total)
 {
     m_stages.stageProgress(stage, done, total);
-    m_label = stageLabel(stage, done, total);
+    m_label = stageText(stage, done, total);
     draw();
 }
 
