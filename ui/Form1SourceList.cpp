@@ -2,10 +2,14 @@
 
 #include "ui/Form1.h"
 
-#include "engine/FileSearch.h"
+#include "ui/OffThread.h"
 #include "ui/WindowTexts.h"
 
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QPushButton>
+
+#include <array>
 
 namespace rm::ui {
 
@@ -59,11 +63,57 @@ void Form1::addFloder_command_Click()
     const QString folder = m_services.browseForFolder(nullptr, QStringLiteral("选择目录"));
     if (folder.isEmpty())
         return;
-    for (const std::string& name : rm::listWorkbookNames(folder.toStdString())) {
+    std::vector<std::string> names;
+    const std::string where = folder.toStdString();
+    withoutFreezing([&] { names = m_services.listWorkbooks(where); });
+    for (const std::string& name : names) {
         // One message at the limit, not one per remaining file.
         if (!addToListWithinLimit(folder + QLatin1Char('/') + QString::fromStdString(name)))
             break;
     }
+}
+
+bool Form1::addEntries(const QStringList& paths, QStringList& alreadyListed)
+{
+    for (const QString& path : paths) {
+        if (m_entries.contains(path))
+            alreadyListed << path;
+        if (!addToListWithinLimit(path))
+            return false;
+    }
+    return true;
+}
+
+void Form1::withoutFreezing(const std::function<void()>& work)
+{
+    // A folder of hundreds of files takes a noticeable while to list; the
+    // window keeps answering meanwhile, but nothing may change the list.
+    const std::array<QPushButton*, 5> commands{add_command, addFloder_command, del_command, open_command, save_command};
+    std::array<bool, 5> wasEnabled{};
+    for (size_t i = 0; i < commands.size(); ++i) {
+        wasEnabled[i] = commands[i]->isEnabled();
+        commands[i]->setEnabled(false);
+    }
+    struct Restore {
+        const std::array<QPushButton*, 5>& commands;
+        const std::array<bool, 5>& wasEnabled;
+        ~Restore()
+        {
+            QGuiApplication::restoreOverrideCursor();
+            for (size_t i = 0; i < commands.size(); ++i)
+                commands[i]->setEnabled(wasEnabled[i]);
+        }
+    };
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const Restore restore{commands, wasEnabled};
+    runOffThread(work);
+}
+
+void Form1::List1_KeyDown()
+{
+    // As 移除, and only when it could be clicked (not during a merge or a listing).
+    if (del_command->isEnabled())
+        del_command_Click();
 }
 
 void Form1::del_command_Click()
