@@ -223,11 +223,20 @@ private slots:
         for (auto& [where, dialog] : dialogs) {
             dialog->setViewMode(QFileDialog::Detail);
             const int rows = dialog->fileMode() == QFileDialog::Directory ? 1 : 3;
-            const QStringList texts = fileViewTexts(*dialog, dir.path(), rows);
+            QStringList texts = fileViewTexts(*dialog, dir.path(), rows);
             QVERIFY2(texts.size() >= 4 + 4 * rows, qPrintable(texts.join(QLatin1Char('|'))));
             for (const QString& text : texts)
                 QVERIFY2(englishWords(text, names).isEmpty(),
                          qPrintable(QStringLiteral("%1: \"%2\"").arg(QLatin1String(where), text)));
+            // The tool buttons' tips (back, forward, parent folder, new folder, views).
+            QStringList tips;
+            for (QWidget* widget : dialog->findChildren<QWidget*>())
+                if (widget->isVisibleTo(dialog.get()) && !widget->toolTip().isEmpty())
+                    tips << widget->toolTip();
+            QVERIFY2(tips.size() >= 5, qPrintable(tips.join(QLatin1Char('|'))));
+            for (const QString& tip : tips)
+                QVERIFY2(englishWords(tip, names).isEmpty(),
+                         qPrintable(QStringLiteral("%1: tip \"%2\"").arg(QLatin1String(where), tip)));
             // Left in the build folder to be looked at.
             dialog->resize(760, 420);
             dialog->show();

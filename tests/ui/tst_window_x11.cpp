@@ -6,6 +6,7 @@
 #include "X11Probe.h"
 #include "XvfbServer.h"
 
+#include "engine/FileSearch.h"
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 
@@ -278,6 +279,38 @@ private slots:
         QCOMPARE(m_binding.savedWorkbook(dir.filePath("out.xls").toStdString())->active().numberAt(1, 1), 12);
         QVERIFY2(stageTexts.contains(QStringLiteral("读取合并文件 1/2 东区.xls")), qPrintable(stageTexts.join('|')));
         QCOMPARE(desktop.exitRequests, 1);
+    }
+
+    // A folder being listed holds no thread the desktop needs: the window
+    // answers a ping sent while the listing is still going on, and its
+    // pointer shows busy meanwhile.
+    void a_folder_is_listed_while_the_window_answers_the_desktop()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.xls"));
+        writeFile(dir.filePath("b.xls"));
+        TestDesktop desktop;
+        Form1Services services = desktop.services();
+        const std::string display = std::getenv("DISPLAY");
+        unsigned long window = 0;
+        double pingMs = -2;
+        services.listWorkbooks = [&](const std::string& folder) {
+            X11Probe probe(display);
+            pingMs = probe.ping(window, 5000);   // answered only if the window's thread is free
+            return rm::listWorkbookNames(folder);
+        };
+        desktop.folderAnswers.push_back(dir.path());
+        Form1 form(m_binding, services);
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        window = form.winId();
+        bool busy = false;
+        QTimer::singleShot(0, [&] { busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor; });
+        form.addFloder_command_Click();
+        std::printf("ping while listing: %.1f ms\n", pingMs);
+        QVERIFY2(pingMs >= 0, "the window did not answer while the folder was listed");
+        QVERIFY(busy);
+        QCOMPARE(form.findChild<QListWidget*>("List1")->count(), 2);
     }
 
     void the_window_is_mapped_centred_with_its_size()
