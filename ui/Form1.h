@@ -81,6 +81,8 @@ private:
     void buildControls();
     // addToList that reports whether the entry is in the list (false: refused at the limit).
     bool addToListWithinLimit(const QString& path);
+    // addToList without the selection.
+    bool appendUnlessListed(const QString& path);
     int selectedIndex() const;
     // Adds the entries in order; those already listed are collected in `alreadyListed`.
     // False when the list reached its limit.

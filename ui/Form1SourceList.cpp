@@ -20,6 +20,14 @@ void Form1::addToList(const QString& path)
 
 bool Form1::addToListWithinLimit(const QString& path)
 {
+    if (!appendUnlessListed(path))
+        return false;
+    List1->setCurrentRow(List1->count() - 1);
+    return true;
+}
+
+bool Form1::appendUnlessListed(const QString& path)
+{
     // Exact, case-sensitive comparison with every entry; the set answers it
     // without a scan of the list, which at 32,767 entries took seconds per folder.
     const int count = List1->count();
@@ -36,7 +44,6 @@ bool Form1::addToListWithinLimit(const QString& path)
         List1->addItem(item);
         m_entries.insert(path);
     }
-    List1->setCurrentRow(List1->count() - 1);
     return true;
 }
 
@@ -52,10 +59,8 @@ void Form1::add_command_Click()
     m_cd1.setFlags(SharedFileDialog::OverwritePrompt);
     if (!m_cd1.showOpenSeveral(this))
         return;
-    for (const QString& path : m_cd1.fileNames()) {
-        if (!addToListWithinLimit(path))
-            break;
-    }
+    QStringList alreadyListed;
+    addEntries(m_cd1.fileNames(), alreadyListed);
 }
 
 void Form1::addFloder_command_Click()
@@ -66,22 +71,34 @@ void Form1::addFloder_command_Click()
     std::vector<std::string> names;
     const std::string where = folder.toStdString();
     withoutFreezing([&] { names = m_services.listWorkbooks(where); });
-    for (const std::string& name : names) {
-        // One message at the limit, not one per remaining file.
-        if (!addToListWithinLimit(folder + QLatin1Char('/') + QString::fromStdString(name)))
-            break;
-    }
+    QStringList paths;
+    paths.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names)
+        paths << folder + QLatin1Char('/') + QString::fromStdString(name);
+    QStringList alreadyListed;
+    addEntries(paths, alreadyListed);
 }
 
 bool Form1::addEntries(const QStringList& paths, QStringList& alreadyListed)
 {
+    // As addToList for each path, but the last entry is selected once, at the
+    // end: a selection per entry lays the whole list out again each time
+    // (half a second for a folder of 300).
+    bool withinLimit = true;
+    bool anyTaken = false;
     for (const QString& path : paths) {
         if (m_entries.contains(path))
             alreadyListed << path;
-        if (!addToListWithinLimit(path))
-            return false;
+        // One message at the limit, not one per remaining file.
+        if (!appendUnlessListed(path)) {
+            withinLimit = false;
+            break;
+        }
+        anyTaken = true;
     }
-    return true;
+    if (anyTaken)
+        List1->setCurrentRow(List1->count() - 1);
+    return withinLimit;
 }
 
 void Form1::withoutFreezing(const std::function<void()>& work)

@@ -409,8 +409,13 @@ private slots:
         TestDesktop desktop;
         desktop.folderAnswers.push_back(folder.dir.path());
         Form1 form(m_binding, desktop.services());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.addFloder_command_Click();
         QCOMPARE(entries(form).size(), 300);
+        // Scrolled to the selected last entry.
+        auto* list = form.findChild<QListWidget*>("List1");
+        QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(299))));
         QCOMPARE(entries(form).first(), folder.path(names.first()));
         QCOMPARE(entries(form).last(), folder.path(names.last()));
         QCOMPARE(selected(form), 299);
