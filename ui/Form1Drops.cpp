@@ -34,8 +34,9 @@ QString namesList(const QString& heading, const QStringList& names)
 
 Form1::DropTarget Form1::dropTargetAt(const QPoint& position) const
 {
-    // The list box is disabled while the window is locked, the template
-    // field always; the commands beside them say whether they may change.
+    // Whether the list or the template may change now (not during a merge,
+    // after a failed one, or while a folder is listed) is what the commands
+    // beside them say.
     if (QRect(List1->mapTo(this, QPoint(0, 0)), List1->size()).contains(position))
         return add_command->isEnabled() ? DropTarget::SourceList : DropTarget::None;
     if (tplpath_text->geometry().contains(position))
