@@ -7,6 +7,38 @@
 
 namespace rm::ui {
 
+namespace {
+
+// Texts of Qt's file icon provider (the type column of the file dialogs)
+// that Qt's own Chinese translation lacks.
+class FileTypeTranslator : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* sourceText, const char* disambiguation, int n) const override
+    {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0 && qstrcmp(context, "QFileIconProvider") != 0)
+            return QString();
+        static const struct {
+            const char* english;
+            const char* chinese;
+        } texts[] = {
+            {"Folder", "文件夹"}, {"File Folder", "文件夹"}, {"Drive", "驱动器"},
+            {"Shortcut", "快捷方式"}, {"Alias", "快捷方式"}, {"Unknown", "未知"},
+        };
+        for (const auto& text : texts)
+            if (qstrcmp(sourceText, text.english) == 0)
+                return QString::fromUtf8(text.chinese);
+        return QString();
+    }
+
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
 bool installChineseTranslation(QCoreApplication& application)
 {
     const QLocale chinese(QLocale::Chinese, QLocale::China);
@@ -16,6 +48,7 @@ bool installChineseTranslation(QCoreApplication& application)
         delete translator;
         return false;
     }
+    QCoreApplication::installTranslator(new FileTypeTranslator(&application));
     return QCoreApplication::installTranslator(translator);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/FolderBrowser.h"
 
+#include "ui/ChineseFileColumns.h"
+
 #include <QFileDialog>
 
 namespace rm::ui::FolderBrowser {
@@ -10,6 +12,7 @@ std::unique_ptr<QFileDialog> makeDialog(QWidget* ownerWindow, const QString& tit
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    dialog->setProxyModel(new ChineseFileColumns(dialog.get()));
     return dialog;
 }
 

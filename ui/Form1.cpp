@@ -22,6 +22,7 @@ Form1::Form1(rm::SpreadsheetBinding& binding, Form1Services services, QWidget* p
     buildControls();
     new RepeatedEnterFilter(this);
     m_progress = std::make_unique<ProgressBarAdaptor>(ProgressBar1);
+    m_progress->setStageLabel(lblStage);
     connectHandlers();
     Form_Load();
 }
@@ -37,6 +38,8 @@ void Form1::connectHandlers()
     connect(save_command, &QPushButton::clicked, this, [this] { save_command_Click(); });
     connect(help_command, &QPushButton::clicked, this, [this] { help_command_Click(); });
     lblSite->installEventFilter(this);
+    List1->removeKeyPressed = [this] { List1_KeyDown(); };
+    setAcceptDrops(true);
 }
 
 void Form1::Form_Load()

@@ -3,17 +3,21 @@
 #include "ui/Form1Services.h"
 #include "ui/ProgressBarAdaptor.h"
 #include "ui/SharedFileDialog.h"
+#include "ui/SourceListWidget.h"
 #include "ui/TemplateSetting.h"
 
 #include "engine/MergeFrontEnd.h"
 #include "engine/Spreadsheet.h"
 
+#include <QList>
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +57,10 @@ public:
     void add_command_Click();
     void addFloder_command_Click();
     void del_command_Click();
+    void List1_KeyDown();
+    // Files and folders dropped onto the list, and onto the template field.
+    void List1_DragDrop(const QList<QUrl>& urls);
+    void tplpath_text_DragDrop(const QList<QUrl>& urls);
     void save_command_Click();
     void help_command_Click();
     void lblSite_Click();
@@ -65,12 +73,25 @@ public:
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
     // addToList that reports whether the entry is in the list (false: refused at the limit).
     bool addToListWithinLimit(const QString& path);
+    // addToList without the selection.
+    bool appendUnlessListed(const QString& path);
     int selectedIndex() const;
+    // Adds the entries in order; those already listed are collected in `alreadyListed`.
+    // False when the list reached its limit.
+    bool addEntries(const QStringList& paths, QStringList& alreadyListed);
+    // Runs `work` (file system only) off the window's thread, with a busy
+    // cursor and the list and merge commands disabled meanwhile.
+    void withoutFreezing(const std::function<void()>& work);
+    enum class DropTarget { None, SourceList, TemplateField };
+    DropTarget dropTargetAt(const QPoint& position) const;
     void connectHandlers();
     void setLinkColour(const QColor& colour);
     void showTemplatePath(const QString& path);
@@ -92,7 +113,7 @@ private:
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* open_command = nullptr;
     QGroupBox* Frame1 = nullptr;
-    QListWidget* List1 = nullptr;
+    SourceListWidget* List1 = nullptr;
     QPushButton* del_command = nullptr;
     QPushButton* addFloder_command = nullptr;
     QPushButton* add_command = nullptr;
@@ -101,6 +122,7 @@ private:
     QLabel* Label5 = nullptr;
     std::array<QLabel*, 2> Label4{};
     QLabel* Label3 = nullptr;
+    QLabel* lblStage = nullptr;
     std::array<LineControl*, 2> Line1{};
     QLabel* Label2 = nullptr;
     QLabel* label1 = nullptr;

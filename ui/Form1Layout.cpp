@@ -6,6 +6,7 @@
 
 #include "ui/CommandButton.h"
 #include "ui/LineControl.h"
+#include "ui/SourceListWidget.h"
 #include "ui/TextColour.h"
 #include "ui/WindowTexts.h"
 
@@ -122,6 +123,11 @@ void Form1::buildControls()
                         QRect(0, 600 / twipsPerPixel, 8520 / twipsPerPixel, 1));
     Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("正在处理，请稍候……"), twips(120, 5610, 5055, 255));
     Label3->setVisible(false);
+    // In Label3's row, after its text: what the merge is doing. A child of
+    // Label3, it shows and hides with it; its text is kept to its width.
+    const int stageLeft = Label3->fontMetrics().horizontalAdvance(Label3->text()) + 12;
+    lblStage = makeLabel(Label3, QStringLiteral("lblStage"), QString(),
+                         QRect(stageLeft, 0, Label3->width() - stageLeft, Label3->height()));
     Label4[0] = makeLabel(this, QStringLiteral("Label4_0"), QStringLiteral("Brivane"), twips(150, -30, 2115, 735));
     Label4[0]->setFont(logoFont);
     setTextColour(Label4[0], QColor(255, 0, 0));
@@ -147,7 +153,7 @@ void Form1::buildControls()
     addFloder_command = makeButton(Frame1, QStringLiteral("addFloder_command"), QStringLiteral("添加目录所有文件"),
                                    twips(7200, 840, 975, 495));
     del_command = makeButton(Frame1, QStringLiteral("del_command"), QStringLiteral("移除"), twips(7200, 1560, 975, 495));
-    List1 = new QListWidget(Frame1);
+    List1 = new SourceListWidget(QStringLiteral("可将工作簿或文件夹拖放到这里"), Frame1);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twips(120, 240, 6975, 3840));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);

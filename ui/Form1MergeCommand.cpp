@@ -93,6 +93,7 @@ void Form1::runMergeCommand()
     const QString outputPath = m_cd1.fileName();
 
     lockWindow();
+    m_progress->nameSources(sources);
 
     const std::string templateFile = templatePath.toStdString();
     const std::string outputFile = outputPath.toStdString();

@@ -1,5 +1,6 @@
 #include "ui/Form1Services.h"
 
+#include "engine/FileSearch.h"
 #include "ui/FolderBrowser.h"
 #include "ui/TemplateSetting.h"
 
@@ -25,6 +26,8 @@ Form1Services Form1Services::withDefaults() const
         s.programFolder = [] { return QCoreApplication::applicationDirPath(); };
     if (!s.exitProgram)
         s.exitProgram = [] { QCoreApplication::exit(0); };
+    if (!s.listWorkbooks)
+        s.listWorkbooks = &rm::listWorkbookNames;
     if (s.settingsName.isEmpty())
         s.settingsName = TemplateSetting::programSettingsName();
     return s;

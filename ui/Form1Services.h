@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -28,6 +30,8 @@ struct Form1Services {
     std::function<QString()> programFolder;
     // Ends the program after a successful merge.
     std::function<void()> exitProgram;
+    // The workbook names a folder holds; called off the window's thread.
+    std::function<std::vector<std::string>(const std::string& folder)> listWorkbooks;
     // Application name of the remembered template setting; empty: the program's.
     QString settingsName;
 

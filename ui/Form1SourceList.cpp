@@ -2,10 +2,14 @@
 
 #include "ui/Form1.h"
 
-#include "engine/FileSearch.h"
+#include "ui/OffThread.h"
 #include "ui/WindowTexts.h"
 
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QPushButton>
+
+#include <array>
 
 namespace rm::ui {
 
@@ -15,6 +19,14 @@ void Form1::addToList(const QString& path)
 }
 
 bool Form1::addToListWithinLimit(const QString& path)
+{
+    if (!appendUnlessListed(path))
+        return false;
+    List1->setCurrentRow(List1->count() - 1);
+    return true;
+}
+
+bool Form1::appendUnlessListed(const QString& path)
 {
     // Exact, case-sensitive comparison with every entry; the set answers it
     // without a scan of the list, which at 32,767 entries took seconds per folder.
@@ -32,7 +44,6 @@ bool Form1::addToListWithinLimit(const QString& path)
         List1->addItem(item);
         m_entries.insert(path);
     }
-    List1->setCurrentRow(List1->count() - 1);
     return true;
 }
 
@@ -48,10 +59,8 @@ void Form1::add_command_Click()
     m_cd1.setFlags(SharedFileDialog::OverwritePrompt);
     if (!m_cd1.showOpenSeveral(this))
         return;
-    for (const QString& path : m_cd1.fileNames()) {
-        if (!addToListWithinLimit(path))
-            break;
-    }
+    QStringList alreadyListed;
+    addEntries(m_cd1.fileNames(), alreadyListed);
 }
 
 void Form1::addFloder_command_Click()
@@ -59,11 +68,69 @@ void Form1::addFloder_command_Click()
     const QString folder = m_services.browseForFolder(nullptr, QStringLiteral("选择目录"));
     if (folder.isEmpty())
         return;
-    for (const std::string& name : rm::listWorkbookNames(folder.toStdString())) {
+    std::vector<std::string> names;
+    const std::string where = folder.toStdString();
+    withoutFreezing([&] { names = m_services.listWorkbooks(where); });
+    QStringList paths;
+    paths.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names)
+        paths << folder + QLatin1Char('/') + QString::fromStdString(name);
+    QStringList alreadyListed;
+    addEntries(paths, alreadyListed);
+}
+
+bool Form1::addEntries(const QStringList& paths, QStringList& alreadyListed)
+{
+    // As addToList for each path, but the last entry is selected once, at the
+    // end: a selection per entry lays the whole list out again each time
+    // (half a second for a folder of 300).
+    bool withinLimit = true;
+    bool anyTaken = false;
+    for (const QString& path : paths) {
+        if (m_entries.contains(path))
+            alreadyListed << path;
         // One message at the limit, not one per remaining file.
-        if (!addToListWithinLimit(folder + QLatin1Char('/') + QString::fromStdString(name)))
+        if (!appendUnlessListed(path)) {
+            withinLimit = false;
             break;
+        }
+        anyTaken = true;
     }
+    if (anyTaken)
+        List1->setCurrentRow(List1->count() - 1);
+    return withinLimit;
+}
+
+void Form1::withoutFreezing(const std::function<void()>& work)
+{
+    // A folder of hundreds of files takes a noticeable while to list; the
+    // window keeps answering meanwhile, but nothing may change the list.
+    const std::array<QPushButton*, 5> commands{add_command, addFloder_command, del_command, open_command, save_command};
+    std::array<bool, 5> wasEnabled{};
+    for (size_t i = 0; i < commands.size(); ++i) {
+        wasEnabled[i] = commands[i]->isEnabled();
+        commands[i]->setEnabled(false);
+    }
+    struct Restore {
+        const std::array<QPushButton*, 5>& commands;
+        const std::array<bool, 5>& wasEnabled;
+        ~Restore()
+        {
+            QGuiApplication::restoreOverrideCursor();
+            for (size_t i = 0; i < commands.size(); ++i)
+                commands[i]->setEnabled(wasEnabled[i]);
+        }
+    };
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const Restore restore{commands, wasEnabled};
+    runOffThread(work);
+}
+
+void Form1::List1_KeyDown()
+{
+    // As 移除, and only when it could be clicked (not during a merge or a listing).
+    if (del_command->isEnabled())
+        del_command_Click();
 }
 
 void Form1::del_command_Click()

@@ -6,14 +6,6 @@
 
 namespace rm::ui {
 
-void OfferedFilesFilter::sort(int column, Qt::SortOrder order)
-{
-    // The file system model sorts folders first and names naturally; a
-    // proxy-side sort would compare display texts instead.
-    if (sourceModel())
-        sourceModel()->sort(column, order);
-}
-
 bool OfferedFilesFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
     const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QSortFilterProxyModel>
+#include "ui/ChineseFileColumns.h"
 
 namespace rm::ui {
 
 // Sits between an open dialog and its file system model and hides the files
 // that the template and source checks count as absent (names starting with
 // "." or "~$", such as office lock files), whatever the dialog's "show
-// hidden files" setting. Folders pass, and the model's own order stays.
-class OfferedFilesFilter : public QSortFilterProxyModel {
+// hidden files" setting. Folders pass; sizes and dates read Chinese.
+class OfferedFilesFilter : public ChineseFileColumns {
 public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-    void sort(int column, Qt::SortOrder order) override;
+    using ChineseFileColumns::ChineseFileColumns;
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

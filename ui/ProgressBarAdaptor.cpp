@@ -1,16 +1,42 @@
 #include "ui/ProgressBarAdaptor.h"
 
+#include "engine/StageText.h"
+
+#include <QFontMetrics>
+#include <QLabel>
 #include <QProgressBar>
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace rm::ui {
 
 namespace {
 constexpr int kRefreshIntervalMs = 40;
+
+QString fileNameOf(const std::string& path)
+{
+    const QString whole = QString::fromStdString(path);
+    const qsizetype slash = std::max(whole.lastIndexOf(QLatin1Char('/')), whole.lastIndexOf(QLatin1Char('\\')));
+    return whole.mid(slash + 1);
 }
+
+// "stage name  estimate" within `width`: the name gives way first (shortened
+// in the middle, or left out), then the end of the whole.
+QString fitted(const QFontMetrics& metrics, int width, const ProgressBarAdaptor::StageCaption& caption)
+{
+    const QString tail = caption.estimate.isEmpty() ? QString() : QStringLiteral("  ") + caption.estimate;
+    if (!caption.name.isEmpty()) {
+        const int room = width - metrics.horizontalAdvance(caption.stage + QLatin1Char(' ') + tail);
+        if (room >= metrics.horizontalAdvance(QStringLiteral("一…一")))
+            return caption.stage + QLatin1Char(' ') + metrics.elidedText(caption.name, Qt::ElideMiddle, room) + tail;
+    }
+    return metrics.elidedText(caption.stage + tail, Qt::ElideRight, width);
+}
+
+} // namespace
 
 ProgressBarAdaptor::ProgressBarAdaptor(QProgressBar* bar) : m_bar(bar), m_timer(new QTimer(bar))
 {
@@ -81,6 +107,10 @@ void ProgressBarAdaptor::stageProgress(rm::MergeStage stage, long done, long tot
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stages.stageProgress(stage, done, total);
+        m_stageKnown = true;
+        m_stage = stage;
+        m_done = done;
+        m_total = total;
         m_sinceNews.start();
     }
     changed();
@@ -92,7 +122,9 @@ void ProgressBarAdaptor::beginRun(long sourceCount)
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stages = rm::StageProgress(sourceCount);
         m_running = true;
+        m_stageKnown = false;
         m_sinceNews.start();
+        m_sinceStart.start();
     }
     showOnBar();
     m_timer->start();
@@ -119,8 +151,14 @@ void ProgressBarAdaptor::clear()
         m_value = 0.0f;
         m_stages = rm::StageProgress();
         m_sinceNews.invalidate();
+        m_sinceStart.invalidate();
+        m_stageKnown = false;
     }
     showOnBar();
+    if (m_stageLabel) {
+        m_stageLabel->clear();
+        m_stageLabel->setToolTip({});
+    }
 }
 
 void ProgressBarAdaptor::changed()
@@ -139,6 +177,50 @@ void ProgressBarAdaptor::showOnBar()
         fraction = m_stages.fraction(quiet);
     }
     m_bar->setValue(static_cast<int>(std::lround(fraction * barSteps)));
+    if (m_stageLabel) {
+        StageCaption caption;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            caption = stageCaption(fraction);
+        }
+        m_stageLabel->setText(fitted(m_stageLabel->fontMetrics(), m_stageLabel->width(), caption));
+        m_stageLabel->setToolTip(caption.whole());
+    }
+}
+
+void ProgressBarAdaptor::setStageLabel(QLabel* label)
+{
+    m_stageLabel = label;
+    m_stageLabel->clear();
+}
+
+void ProgressBarAdaptor::nameSources(std::vector<std::string> sourcePaths)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_sourcePaths = std::move(sourcePaths);
+}
+
+QString ProgressBarAdaptor::StageCaption::whole() const
+{
+    QStringList parts{stage, name, estimate};
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char(' '));
+}
+
+ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fraction) const
+{
+    if (!m_stageKnown)
+        return {};
+    const QString stage = QString::fromStdString(rm::stageText(m_stage, m_done, m_total));
+    QString name;
+    if (m_stage == rm::MergeStage::ReadingSources && m_done > 0 && static_cast<size_t>(m_done) <= m_sourcePaths.size())
+        name = fileNameOf(m_sourcePaths[static_cast<size_t>(m_done - 1)]);
+    QString estimate;
+    if (m_running && m_sinceStart.isValid()) {
+        if (const auto left = rm::remainingSeconds(m_sinceStart.elapsed() / 1000.0, fraction))
+            estimate = QString::fromStdString(rm::remainingTimeText(*left));
+    }
+    return {stage, name, estimate};
 }
 
 } // namespace rm::ui

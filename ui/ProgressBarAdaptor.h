@@ -6,8 +6,13 @@
 
 #include <QElapsedTimer>
 
-#include <mutex>
+#include <QString>
 
+#include <mutex>
+#include <string>
+#include <vector>
+
+class QLabel;
 class QProgressBar;
 class QTimer;
 
@@ -18,7 +23,9 @@ namespace rm::ui {
 // stage reports they place the bar (see rm::StageProgress), which only moves
 // forward. Both may be written from any thread; the bar itself is updated on
 // its own thread: at once when the write comes from there, otherwise by a
-// timer that runs while a merge does.
+// timer that runs while a merge does. A stage label, when given, tells the
+// stage with its count and the source just read, and after the first seconds
+// the time left, shortened to the label's width.
 class ProgressBarAdaptor : public rm::ProgressIndicator, public rm::RunProgress {
 public:
     static constexpr int barSteps = 10000;
@@ -37,6 +44,19 @@ public:
 
     void stageProgress(rm::MergeStage stage, long done, long total) override;
 
+    // On the bar's thread, before beginRun.
+    void setStageLabel(QLabel* label);
+    // The sources of the coming run, in the run's order (their names are shown as they are read).
+    void nameSources(std::vector<std::string> sourcePaths);
+
+    // What the stage label tells, each part possibly empty.
+    struct StageCaption {
+        QString stage;      // "读取合并文件 12/300"
+        QString name;       // the source just read: "东区.xls"
+        QString estimate;   // "约剩 1 分 20 秒"
+        QString whole() const;
+    };
+
     // On the bar's thread: a merge of `sourceCount` sources starts; the bar
     // keeps up with it until endRun, which fills it when the run `completed`.
     void beginRun(long sourceCount);
@@ -49,6 +69,8 @@ public:
 private:
     void changed();
     void showOnBar();
+    // Under the lock.
+    StageCaption stageCaption(double fraction) const;
 
     QProgressBar* m_bar;
     QTimer* m_timer;
@@ -58,7 +80,14 @@ private:
     float m_value = 0.0f;
     rm::StageProgress m_stages;
     QElapsedTimer m_sinceNews;
+    QElapsedTimer m_sinceStart;
     bool m_running = false;
+    QLabel* m_stageLabel = nullptr;
+    std::vector<std::string> m_sourcePaths;
+    bool m_stageKnown = false;
+    rm::MergeStage m_stage = rm::MergeStage::StartingOffice;
+    long m_done = 0;
+    long m_total = 0;
 };
 
 } // namespace rm::ui

@@ -18,7 +18,9 @@ std::unique_ptr<QFileDialog> QtFileDialogPresenter::makeDialog(QWidget* owner, c
     case FileDialogRequest::Mode::OpenSeveral: dialog->setFileMode(QFileDialog::ExistingFiles); break;
     case FileDialogRequest::Mode::Save: dialog->setFileMode(QFileDialog::AnyFile); break;
     }
-    if (!saving)
+    if (saving)
+        dialog->setProxyModel(new ChineseFileColumns(dialog.get()));
+    else
         dialog->setProxyModel(new OfferedFilesFilter(dialog.get()));
     // The user reads the description alone, as the filter text gives it.
     dialog->setOption(QFileDialog::HideNameFilterDetails, true);

@@ -1,5 +1,7 @@
 #include "app/cli/TerminalProgress.h"
 
+#include "engine/StageText.h"
+
 #include <ostream>
 #include <string>
 
@@ -8,25 +10,6 @@ namespace rm::cli {
 namespace {
 
 const int kBarWidth = 40;
-
-std::string stageLabel(MergeStage stage, long done, long total)
-{
-    switch (stage) {
-    case MergeStage::StartingOffice:
-        return "启动 LibreOffice";
-    case MergeStage::OpeningTarget:
-        return "打开模板副本";
-    case MergeStage::ReadingSources:
-        return "读取合并文件 " + std::to_string(done) + "/" + std::to_string(total);
-    case MergeStage::Summing:
-        return "求和";
-    case MergeStage::Saving:
-        return "保存";
-    case MergeStage::Finishing:
-        return "关闭合并文件";
-    }
-    return {};
-}
 
 } // namespace
 
@@ -52,7 +35,7 @@ void TerminalProgress::setValue(float value)
 void TerminalProgress::stageProgress(MergeStage stage, long done, long total)
 {
     m_stages.stageProgress(stage, done, total);
-    m_label = stageLabel(stage, done, total);
+    m_label = stageText(stage, done, total);
     draw();
 }
 

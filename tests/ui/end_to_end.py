@@ -3,7 +3,11 @@
 driven from outside with xdotool through its real dialogs, merging real .xls
 files with the real office.
 
-    end_to_end.py --program PATH/reportmerge --tools tests/tools --artifacts DIR
+    end_to_end.py --program PATH/reportmerge --drag-helper PATH/drag_files_helper
+                  --tools tests/tools --artifacts DIR
+
+The second source gets in by a drop from another program's drag (XDND),
+together with a third workbook, which is then removed with the Delete key.
 
 Checks: the output's sums, the working copy gone, the template remembered, the
 completion message shown, our process ended, no private office left, and the
@@ -164,6 +168,29 @@ def read_cells(tools, path):
 OPEN_COMMAND = (520, 62)
 ADD_COMMAND = (520, 112)
 SAVE_COMMAND = (426, 384)
+# Points in the source list: over it, and on its third entry.
+SOURCE_LIST = (240, 200)
+THIRD_ENTRY = (200, 135)
+
+
+def drop_onto_list(desktop, env, helper, main_window, paths):
+    """Drags `paths` from the helper's window (top left of the screen) onto
+    the source list and lets go; the helper runs until the drop is through."""
+    source = subprocess.Popen([helper, *paths], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        if source.stdout.readline().strip() != "ready":
+            raise Failure("the drag helper did not start")
+        desktop.xdotool("mousemove", "70", "50", "mousedown", "1", "sleep", "0.3",
+                        "mousemove", "--window", str(main_window), str(SOURCE_LIST[0] - 20), str(SOURCE_LIST[1] - 20),
+                        "sleep", "0.3", "mousemove", "--window", str(main_window), *map(str, SOURCE_LIST),
+                        "sleep", "0.3", "mouseup", "1")
+        outcome = source.stdout.readline().strip()
+        if outcome != "copied":
+            raise Failure("the drop onto the list was refused: %r" % outcome)
+        time.sleep(1)   # the window fetches the dropped data from the helper (not a timing check)
+    finally:
+        source.terminate()
+        source.wait(timeout=30)
 
 
 def open_dialog_with(desktop, pid, main_window, button):
@@ -270,6 +297,7 @@ def run(args, work):
     template = os.path.join(data, "template.xls")
     first = os.path.join(data, "north.xls")
     second = os.path.join(data, "south.xls")
+    removed = os.path.join(data, "west.xls")
     output = os.path.join(data, "merged.xls")
     make_workbook(tools, {"sheets": [{"name": "Report", "cells": {
         "A1": "Sales", "B1": "?", "A2": "Costs", "B2": "?", "A3": "Total", "B3": {"formula": "SUM(B1:B2)"}}}]}, template)
@@ -277,7 +305,9 @@ def run(args, work):
         "A1": "Sales", "B1": 5, "A2": "Costs", "B2": 1.5, "A3": "Total", "B3": 6.5}}]}, first)
     make_workbook(tools, {"sheets": [{"name": "Report", "cells": {
         "A1": "Sales", "B1": 7, "A2": "Costs", "B2": 2.25, "A3": "Total", "B3": 9.25}}]}, second)
-    inputs_before = {p: open(p, "rb").read() for p in (template, first, second)}
+    make_workbook(tools, {"sheets": [{"name": "Report", "cells": {
+        "A1": "Sales", "B1": 1000, "A2": "Costs", "B2": 1000, "A3": "Total", "B3": 2000}}]}, removed)
+    inputs_before = {p: open(p, "rb").read() for p in (template, first, second, removed)}
 
     xvfb = Xvfb()
     desktop = Desktop(xvfb.display)
@@ -298,11 +328,19 @@ def run(args, work):
         main_window = max(wait_for("the main window", lambda: desktop.visible_windows(program.pid), 60))
 
         choose_file(desktop, program.pid, main_window, OPEN_COMMAND, template)
-        for source in (first, second):
-            choose_file(desktop, program.pid, main_window, ADD_COMMAND, source)
+        choose_file(desktop, program.pid, main_window, ADD_COMMAND, first)
+        # Two more dropped from another program; the last of them selected and removed with Delete.
+        drop_onto_list(desktop, env, os.path.abspath(args.drag_helper), main_window, [second, removed])
+        desktop.screenshot(os.path.join(args.artifacts, "e2e-dropped.png"))
+        desktop.focus(main_window)
+        desktop.click(main_window, *THIRD_ENTRY)
+        desktop.key("Delete")
+        time.sleep(0.5)   # for the screenshot only
         desktop.screenshot(os.path.join(args.artifacts, "e2e-window.png"))
         choose_file(desktop, program.pid, main_window, SAVE_COMMAND, output)
         merge_started = time.monotonic()
+        time.sleep(3)   # the stage and the time left beside the busy text, for the screenshot only
+        desktop.screenshot(os.path.join(args.artifacts, "e2e-merging.png"))
 
         message = wait_for_message(desktop, program.pid, main_window, "the completion message", 300)
         merge_seconds = time.monotonic() - merge_started
@@ -365,6 +403,7 @@ def run(args, work):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
+    parser.add_argument("--drag-helper", required=True)
     parser.add_argument("--tools", required=True)
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()

@@ -6,9 +6,12 @@
 #include "ui/ProgressBarAdaptor.h"
 #include "ui/RepeatedEnterFilter.h"
 
+#include "engine/RunProgress.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -184,6 +187,60 @@ private slots:
     }
 
     // --- InputBlocker --------------------------------------------------------
+    // --- the stage label --------------------------------------------------------
+    void the_stage_label_tells_the_stage_count_and_source_just_read()
+    {
+        QProgressBar bar;
+        QLabel label;
+        label.resize(210, 17);
+        ProgressBarAdaptor progress(&bar);
+        progress.setStageLabel(&label);
+        QStringList paths;
+        std::vector<std::string> sources;
+        for (int i = 1; i <= 300; ++i) {
+            paths << QStringLiteral("/报表/%1区.xls").arg(i);
+            sources.push_back(paths.last().toStdString());
+        }
+        sources[11] = "/报表/东区.xls";
+        progress.nameSources(sources);
+        progress.beginRun(300);
+        QCOMPARE(label.text(), QString());   // nothing reported yet
+        progress.stageProgress(rm::MergeStage::StartingOffice, 0, 0);
+        QCOMPARE(label.text(), QStringLiteral("启动 LibreOffice"));
+        progress.stageProgress(rm::MergeStage::ReadingSources, 0, 300);
+        QCOMPARE(label.text(), QStringLiteral("读取合并文件 0/300"));
+        progress.stageProgress(rm::MergeStage::ReadingSources, 12, 300);
+        QCOMPARE(label.text(), QStringLiteral("读取合并文件 12/300 东区.xls"));
+        QCOMPARE(label.toolTip(), QStringLiteral("读取合并文件 12/300 东区.xls"));
+        progress.stageProgress(rm::MergeStage::Summing, 0, 0);
+        QCOMPARE(label.text(), QStringLiteral("求和"));
+        progress.endRun(false);
+        QCOMPARE(label.text(), QStringLiteral("求和"));   // a failed run shows where it stopped
+    }
+
+    void a_long_source_name_gives_way_and_the_text_fits_the_label()
+    {
+        QProgressBar bar;
+        QLabel label;
+        label.resize(210, 17);
+        ProgressBarAdaptor progress(&bar);
+        progress.setStageLabel(&label);
+        const std::string longName = "/报表/二〇二六年各分部按月上报并且已经审核通过的原始报表第三季度东区.xls";
+        progress.nameSources({longName, "/a.xls"});
+        progress.beginRun(2);
+        progress.stageProgress(rm::MergeStage::ReadingSources, 1, 2);
+        const QString shown = label.text();
+        QVERIFY2(shown.startsWith(QStringLiteral("读取合并文件 1/2 二")), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("…")) && shown.endsWith(QStringLiteral(".xls")), qPrintable(shown));
+        QVERIFY(label.fontMetrics().horizontalAdvance(shown) <= label.width());
+        QVERIFY(label.toolTip().endsWith(QString::fromStdString(longName).mid(4)));
+
+        label.resize(90, 17);   // too narrow even for the stage: its end is cut
+        progress.stageProgress(rm::MergeStage::ReadingSources, 2, 2);
+        QVERIFY2(label.text().endsWith(QStringLiteral("…")), qPrintable(label.text()));
+        QVERIFY(label.fontMetrics().horizontalAdvance(label.text()) <= label.width());
+    }
+
     void swallows_input_and_close_but_not_other_events()
     {
         QWidget window;

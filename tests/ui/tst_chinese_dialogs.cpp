@@ -4,6 +4,10 @@
 
 #include "UiTestSupport.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "ui/ChineseTranslation.h"
 #include "ui/FileDialogPresenter.h"
 #include "ui/FolderBrowser.h"
@@ -12,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -24,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <clocale>
 
@@ -70,6 +76,47 @@ void verifyAllChinese(const QStringList& texts, const char* where)
     QVERIFY2(!texts.isEmpty(), where);
     for (const QString& text : texts)
         QVERIFY2(isChinese(text), qPrintable(QStringLiteral("%1: \"%2\"").arg(QLatin1String(where), text)));
+}
+
+// Runs of Latin letters that are English words: not the names of the test's
+// own files, not size units, and not the product a type is named after
+// ("Excel 电子表格").
+QStringList englishWords(const QString& text, const QStringList& fileNames)
+{
+    QString rest = text;
+    for (const QString& name : fileNames)
+        rest.remove(name);
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]+"));
+    static const QStringList units{QStringLiteral("B"), QStringLiteral("kB"), QStringLiteral("KB"), QStringLiteral("MB"), QStringLiteral("GB"),
+                                   QStringLiteral("KiB"), QStringLiteral("MiB"), QStringLiteral("GiB"), QStringLiteral("Excel")};
+    QStringList words;
+    for (auto it = word.globalMatch(rest); it.hasNext();) {
+        const QString found = it.next().captured();
+        if (!units.contains(found))
+            words << found;
+    }
+    return words;
+}
+
+// Every header and cell text of the dialog's file view, once the folder `dir` is loaded.
+QStringList fileViewTexts(QFileDialog& dialog, const QString& dir, int expectedRows)
+{
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!view)
+        return {QStringLiteral("no file view")};
+    QAbstractItemModel* model = view->model();
+    dialog.setDirectory(dir);
+    // The model lists the folder in the background.
+    QModelIndex root;
+    for (int i = 0; i < 2000 && (root = view->rootIndex(), model->rowCount(root) < expectedRows); ++i)
+        QTest::qWait(10);
+    QStringList texts;
+    for (int column = 0; column < model->columnCount(root); ++column)
+        texts << model->headerData(column, Qt::Horizontal).toString();
+    for (int row = 0; row < model->rowCount(root); ++row)
+        for (int column = 0; column < model->columnCount(root); ++column)
+            texts << model->index(row, column, root).data().toString();
+    return texts;
 }
 
 QString buttonText(QFileDialog& dialog, QDialogButtonBox::StandardButton which)
@@ -181,6 +228,57 @@ private slots:
         QCOMPARE(buttonText(*dialog, QDialogButtonBox::Open), QStringLiteral("选择"));
         QCOMPARE(buttonText(*dialog, QDialogButtonBox::Cancel), QStringLiteral("取消"));
         verifyAllChinese(shownTexts(dialog.get()), "folder dialog");
+    }
+
+    // The columns of the file views: headers, sizes, types (a folder's too)
+    // and dates, which Qt writes in the user's locale and partly untranslated.
+    void the_file_views_columns_read_chinese()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        writeFile(dir.filePath(QStringLiteral("report.xls")), QByteArray(3000, 'x'));
+        writeFile(dir.filePath(QStringLiteral("small.xls")), QByteArray(12, 'x'));
+        const QStringList names{QStringLiteral("report.xls"), QStringLiteral("small.xls"), QStringLiteral("sub")};
+
+        FileDialogRequest open;
+        open.nameFilters = QStringList{QStringLiteral("所有表格文件 (*.xls *.xlsx *.ods)")};
+        FileDialogRequest save = open;
+        save.mode = FileDialogRequest::Mode::Save;
+        std::vector<std::pair<const char*, std::unique_ptr<QFileDialog>>> dialogs;
+        dialogs.emplace_back("open dialog", QtFileDialogPresenter::makeDialog(nullptr, open));
+        dialogs.emplace_back("save dialog", QtFileDialogPresenter::makeDialog(nullptr, save));
+        dialogs.emplace_back("folder dialog", FolderBrowser::makeDialog(nullptr, QStringLiteral("选择目录")));
+        for (auto& [where, dialog] : dialogs) {
+            dialog->setViewMode(QFileDialog::Detail);
+            const int rows = dialog->fileMode() == QFileDialog::Directory ? 1 : 3;
+            QStringList texts = fileViewTexts(*dialog, dir.path(), rows);
+            QVERIFY2(texts.size() >= 4 + 4 * rows, qPrintable(texts.join(QLatin1Char('|'))));
+            for (const QString& text : texts)
+                QVERIFY2(englishWords(text, names).isEmpty(),
+                         qPrintable(QStringLiteral("%1: \"%2\"").arg(QLatin1String(where), text)));
+            // The tool buttons' tips (back, forward, parent folder, new folder, views).
+            QStringList tips;
+            for (QWidget* widget : dialog->findChildren<QWidget*>())
+                if (widget->isVisibleTo(dialog.get()) && !widget->toolTip().isEmpty())
+                    tips << widget->toolTip();
+            QVERIFY2(tips.size() >= 5, qPrintable(tips.join(QLatin1Char('|'))));
+            for (const QString& tip : tips)
+                QVERIFY2(englishWords(tip, names).isEmpty(),
+                         qPrintable(QStringLiteral("%1: tip \"%2\"").arg(QLatin1String(where), tip)));
+            // Left in the build folder to be looked at.
+            dialog->resize(760, 420);
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            dialog->grab().save(QStringLiteral(SCREENSHOT_DIR "/%1-%2.png")
+                                    .arg(QString::fromLatin1(where).replace(QLatin1Char(' '), QLatin1Char('-')),
+                                         QLocale::system().name()));
+            dialog->hide();
+            // The folder's type, and a date in Chinese order (year first).
+            QVERIFY2(texts.contains(QStringLiteral("文件夹")), qPrintable(texts.join(QLatin1Char('|'))));
+            static const QRegularExpression chineseDate(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d{2}$"));
+            QVERIFY2(std::any_of(texts.begin(), texts.end(), [](const QString& t) { return chineseDate.match(t).hasMatch(); }),
+                     qPrintable(texts.join(QLatin1Char('|'))));
+        }
     }
 
     void the_file_name_fields_context_menu_reads_chinese()

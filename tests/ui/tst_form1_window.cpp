@@ -192,6 +192,29 @@ private slots:
         QCOMPARE(form->childAt(560, 41), nullptr);
     }
 
+    // The merge's stage is told in Label3's row, after its fixed text and
+    // before the merge button, and shows and hides with Label3.
+    void the_stage_label_lies_in_the_busy_texts_row()
+    {
+        TestDesktop desktop;
+        auto form = makeForm(desktop);
+        form->show();
+        auto* busy = form->findChild<QLabel*>("Label3");
+        auto* stage = form->findChild<QLabel*>("lblStage");
+        QVERIFY(stage);
+        QCOMPARE(stage->parentWidget(), busy);
+        QCOMPARE(busy->text(), QStringLiteral("正在处理，请稍候……"));
+        const QRect box(stage->mapTo(form.get(), QPoint(0, 0)), stage->size());
+        QCOMPARE(box.top(), busy->y());
+        QVERIFY(box.left() >= busy->x() + busy->fontMetrics().horizontalAdvance(busy->text()) + 6);
+        QVERIFY(box.right() < form->findChild<QPushButton*>("save_command")->x());
+        QVERIFY2(box.width() >= 200, qPrintable(QString::number(box.width())));
+        QVERIFY(!stage->isVisible());
+        busy->show();
+        QVERIFY(stage->isVisible());
+        QCOMPARE(stage->textFormat(), Qt::PlainText);
+    }
+
     void fixed_size_without_maximise()
     {
         TestDesktop desktop;

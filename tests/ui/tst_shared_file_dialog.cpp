@@ -6,6 +6,7 @@
 
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
+#include "ui/OfferedFilesFilter.h"
 #include "ui/SharedFileDialog.h"
 #include "ui/WindowTexts.h"
 
@@ -91,9 +92,12 @@ private slots:
             QTRY_COMPARE(shownNames(), (QStringList{".config", "sub", "a.xls", "c.ods", "d.xlsx"}));
         }
 
+        // The save dialog hides nothing; its proxy only writes the columns in Chinese.
         FileDialogRequest save;
         save.mode = FileDialogRequest::Mode::Save;
-        QVERIFY(!QtFileDialogPresenter::makeDialog(nullptr, save)->proxyModel());
+        auto saveDialog = QtFileDialogPresenter::makeDialog(nullptr, save);
+        QVERIFY(dynamic_cast<ChineseFileColumns*>(saveDialog->proxyModel()));
+        QVERIFY(!dynamic_cast<OfferedFilesFilter*>(saveDialog->proxyModel()));
     }
 
     void the_real_dialog_is_set_up_as_asked()

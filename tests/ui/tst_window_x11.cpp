@@ -6,6 +6,7 @@
 #include "X11Probe.h"
 #include "XvfbServer.h"
 
+#include "engine/FileSearch.h"
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 #include "ui/SaveChoiceDialog.h"
@@ -290,6 +291,123 @@ private slots:
         QCOMPARE(texts, QStringList{QStringLiteral("报表合并完成。")});
         QCOMPARE(m_binding.savedWorkbook(dir.filePath("out.xls").toStdString())->active().numberAt(1, 2), 12);
         QCOMPARE(desktop.exitRequests, 1);
+    }
+
+    // As a user would: workbooks dragged from another program's window onto
+    // the list (XDND), one removed with the Delete key, then the merge.
+    void a_real_drop_and_delete_then_a_merge()
+    {
+        using rm::mem::SheetContent;
+        using rm::mem::WorkbookContent;
+        QTemporaryDir dir;
+        const auto file = [&](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+        m_binding.createWorkbookFile(file("模板.xls").toStdString(), WorkbookContent(SheetContent().text(1, 1, "?")));
+        m_binding.createWorkbookFile(file("东区.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 5)));
+        m_binding.createWorkbookFile(file("西区.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 7)));
+        m_binding.createWorkbookFile(file("南区.xls").toStdString(), WorkbookContent(SheetContent().number(1, 1, 100)));
+
+        SlowBinding slow(m_binding, 2);   // each source takes a while, so the stage can be seen
+        slow.release = true;
+        TestDesktop desktop;
+        Form1 form(slow, desktop.services());
+        form.findChild<QLineEdit*>("tplpath_text")->setText(file("模板.xls"));
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* list = form.findChild<QListWidget*>("List1");
+
+        QProcess source;
+        source.start(QStringLiteral(DRAG_HELPER), {file("南区.xls"), file("东区.xls"), file("西区.xls")});
+        QVERIFY(source.waitForStarted(30000));
+        for (int i = 0; i < 3000 && !source.canReadLine(); ++i)
+            QTest::qWait(10);
+        QCOMPARE(source.readLine().trimmed(), QByteArray("ready"));
+
+        // The pointer goes down on the other window, travels to the list and is let go there.
+        const QPoint target = list->mapToGlobal(list->rect().center());
+        QProcess pointer;
+        pointer.start(QStringLiteral("xdotool"),
+                      {"mousemove", "70", "50", "mousedown", "1", "sleep", "0.3", "mousemove",
+                       QString::number(target.x() - 20), QString::number(target.y() - 20), "sleep", "0.3", "mousemove",
+                       QString::number(target.x()), QString::number(target.y()), "sleep", "0.3", "mouseup", "1"});
+        QVERIFY(pointer.waitForStarted(30000));
+        for (int i = 0; i < 3000 && (pointer.state() != QProcess::NotRunning || list->count() < 3); ++i)
+            QTest::qWait(10);
+        QCOMPARE(pointer.exitCode(), 0);
+        for (int i = 0; i < 3000 && !source.canReadLine(); ++i)
+            QTest::qWait(10);
+        QCOMPARE(source.readLine().trimmed(), QByteArray("copied"));
+        source.terminate();
+        QVERIFY(source.waitForFinished(30000));
+        QVERIFY(desktop.messages->shown.empty());
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), file("南区.xls"));
+        QCOMPARE(list->item(2)->text(), file("西区.xls"));
+        QCOMPARE(list->currentRow(), 2);
+
+        // A click on the first entry and the Delete key, through the X server.
+        const QRect first = list->visualItemRect(list->item(0));
+        const QPoint onFirst = list->viewport()->mapToGlobal(first.center());
+        QProcess keys;
+        keys.start(QStringLiteral("xdotool"), {"mousemove", QString::number(onFirst.x()), QString::number(onFirst.y()),
+                                              "click", "1", "sleep", "0.3", "key", "Delete"});
+        QVERIFY(keys.waitForStarted(30000));
+        for (int i = 0; i < 3000 && (keys.state() != QProcess::NotRunning || list->count() != 2); ++i)
+            QTest::qWait(10);
+        QCOMPARE(keys.exitCode(), 0);
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), file("东区.xls"));
+        QCOMPARE(list->item(1)->text(), file("西区.xls"));
+        QCOMPARE(list->currentRow(), 0);   // the entry that took the removed one's place
+
+        // What the run told beside the busy text, sampled while it went on.
+        QStringList stageTexts;
+        QTimer sampler;
+        auto* stage = form.findChild<QLabel*>("lblStage");
+        connect(&sampler, &QTimer::timeout, [&] {
+            if (stageTexts.isEmpty() || stageTexts.last() != stage->text())
+                stageTexts << stage->text();
+        });
+        sampler.start(5);
+        desktop.dialogs->confirmNext(dir.filePath("out.xls"));
+        form.save_command_Click();
+        sampler.stop();
+        QCOMPARE(desktop.messages->shown.size(), size_t(1));
+        QCOMPARE(desktop.messages->shown[0].text, QStringLiteral("报表合并完成。"));
+        QCOMPARE(m_binding.savedWorkbook(dir.filePath("out.xls").toStdString())->active().numberAt(1, 1), 12);
+        QVERIFY2(stageTexts.contains(QStringLiteral("读取合并文件 1/2 东区.xls")), qPrintable(stageTexts.join('|')));
+        QCOMPARE(desktop.exitRequests, 1);
+    }
+
+    // A folder being listed holds no thread the desktop needs: the window
+    // answers a ping sent while the listing is still going on, and its
+    // pointer shows busy meanwhile.
+    void a_folder_is_listed_while_the_window_answers_the_desktop()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.xls"));
+        writeFile(dir.filePath("b.xls"));
+        TestDesktop desktop;
+        Form1Services services = desktop.services();
+        const std::string display = std::getenv("DISPLAY");
+        unsigned long window = 0;
+        double pingMs = -2;
+        services.listWorkbooks = [&](const std::string& folder) {
+            X11Probe probe(display);
+            pingMs = probe.ping(window, 5000);   // answered only if the window's thread is free
+            return rm::listWorkbookNames(folder);
+        };
+        desktop.folderAnswers.push_back(dir.path());
+        Form1 form(m_binding, services);
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        window = form.winId();
+        bool busy = false;
+        QTimer::singleShot(0, [&] { busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor; });
+        form.addFloder_command_Click();
+        std::printf("ping while listing: %.1f ms\n", pingMs);
+        QVERIFY2(pingMs >= 0, "the window did not answer while the folder was listed");
+        QVERIFY(busy);
+        QCOMPARE(form.findChild<QListWidget*>("List1")->count(), 2);
     }
 
     void the_window_is_mapped_centred_with_its_size()
