@@ -1,7 +1,6 @@
 #include "engine/Checked16.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 
 #include <limits>
 
@@ -9,7 +8,7 @@ namespace rm {
 
 Error overflowError()
 {
-    return Error(ErrorNumber::Overflow, "溢出");
+    return ErrorText::overflow();
 }
 
 void throwOverflow()

@@ -2,6 +2,7 @@
 
 // Every failure the program reports carries one of these numbers. They are
 // stable: the README and the help file list them, and users quote them.
+// Their texts are in ErrorTexts.h, one section per number.
 namespace rm::ErrorNumber {
 
 // Arithmetic

@@ -1,7 +1,6 @@
 #include "engine/MergeFrontEnd.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/FileSearch.h"
 
 #include <exception>
@@ -11,28 +10,31 @@ namespace rm {
 
 namespace {
 
-const char kPathLimits[] = "（整个路径最多 4096 字节，其中每一级名称最多 255 字节）";
+Failure failureFrom(const Error& error)
+{
+    return Failure{error.number(), error.description()};
+}
 
 } // namespace
 
 std::optional<std::string> templateCheckMessage(const std::string& templatePath)
 {
     if (!templatePath.empty() && isPathTooLong(templatePath))
-        return std::string("模板文件的路径太长，系统无法处理") + kPathLimits + "，请把模板移到路径较短的位置后重新选择。";
+        return ErrorText::templatePathTooLong();
     if (templatePath.empty() || !isOrdinaryFile(templatePath))
-        return std::string("模板文件未找到，请重新选择模板文件。");
+        return ErrorText::templateNotFound();
     return std::nullopt;
 }
 
 std::optional<std::string> sourcesCheckMessage(const std::vector<std::string>& sourcePaths)
 {
     if (sourcePaths.empty())
-        return std::string("请添加相应的合并文件。");
+        return ErrorText::noSources();
     for (const auto& source : sourcePaths) {
         if (isPathTooLong(source))
-            return source + " 的路径太长，系统无法处理" + kPathLimits + "，请把它移到路径较短的位置。";
+            return ErrorText::sourcePathTooLong(source);
         if (!isOrdinaryFile(source))
-            return "请检查" + source + "是否存在。";
+            return ErrorText::sourceMissing(source);
     }
     return std::nullopt;
 }
@@ -43,20 +45,20 @@ std::optional<Failure> failureOf(const std::function<void()>& work)
         work();
         return std::nullopt;
     } catch (const Error& error) {
-        return Failure{error.number(), error.description()};
+        return failureFrom(error);
     } catch (const std::bad_alloc&) {
-        return Failure{ErrorNumber::UnexpectedFailure, "内存不足，无法完成合并。请关闭其他程序后重试。"};
+        return failureFrom(ErrorText::outOfMemory());
     } catch (const std::exception& error) {
-        return Failure{ErrorNumber::UnexpectedFailure, std::string("意外的错误：") + error.what()};
+        return failureFrom(ErrorText::unexpected(error.what()));
     } catch (...) {
         // Not even a std::exception (a library's own type): still one message, never a crash.
-        return Failure{ErrorNumber::UnexpectedFailure, "意外的错误。"};
+        return failureFrom(ErrorText::unexpected());
     }
 }
 
 std::string failureText(const Failure& failure, const std::string& lineBreak)
 {
-    return "错误:" + std::to_string(failure.number) + lineBreak + failure.description;
+    return ErrorText::failureLine(failure.number, failure.description, lineBreak);
 }
 
 } // namespace rm

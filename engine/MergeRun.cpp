@@ -4,6 +4,7 @@
 #include "engine/Checked16.h"
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/FileIdentity.h"
 #include "engine/FileSystem.h"
 #include "engine/LayoutCheck.h"
@@ -26,7 +27,7 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
 {
     for (const auto& source : sourcePaths)
         if (sameFile(outputPath, source))
-            throw Error(ErrorNumber::OutputIsInput, "输出文件不能覆盖要合并的文件：" + outputPath);
+            throw ErrorText::outputIsSource(outputPath);
 }
 
 // The target is opened from the hidden working copy; what goes wrong there is
@@ -40,7 +41,7 @@ void refuseOutputOntoSource(const std::string& outputPath, const std::vector<std
         for (auto at = description.find(name); at != std::string::npos; at = description.find(name, at))
             description.replace(at, name.size(), templatePath);
     }
-    throw Error(error.number(), "模板文件有问题：" + description);
+    throw Error(error.number(), ErrorText::templateAtFault(description));
 }
 
 // The template's texts and the running sums over the whole rectangle are
@@ -53,10 +54,7 @@ void refuseRectangleTooLargeToHold(const ScanRectangle& rectangle)
     const long long cells = static_cast<long long>(rectangle.rows) * rectangle.sourceColumns();
     if (cells <= kLargestMergedCellCount)
         return;
-    throw Error(ErrorNumber::Overflow, "溢出：模板的已用区域有 " + std::to_string(rectangle.rows) + " 行 × " +
-                                           std::to_string(rectangle.columns) + " 列，超过一次合并可处理的 " +
-                                           std::to_string(kLargestMergedCellCount) +
-                                           " 个单元格。请删除模板中表格以外的多余内容或格式后重新合并。");
+    throw ErrorText::templateAreaTooLarge(rectangle.rows, rectangle.columns, kLargestMergedCellCount);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "engine/OutputPath.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 
 namespace rm {
 
@@ -11,7 +10,7 @@ OutputPathParts splitOutputPath(const std::string& outputPath)
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::string name = outputPath.substr(nameStart);
     if (name.empty() || name == "." || name == "..")
-        throw Error(ErrorNumber::OutputPathInvalid, "输出文件路径中没有文件名：" + outputPath);
+        throw ErrorText::outputPathWithoutFileName(outputPath);
 
     OutputPathParts parts;
     parts.folder = outputPath.substr(0, nameStart);

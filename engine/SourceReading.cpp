@@ -1,6 +1,6 @@
 #include "engine/SourceReading.h"
 
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/FileVersion.h"
 
 #include <chrono>
@@ -27,8 +27,7 @@ SheetTexts readUnchangedSource(GlobalEntryPoint& reader, const std::string& path
     const std::optional<FileVersion> before = versionOf(path);
     SheetTexts texts = reader.readSource(path, rows, columns);
     if (versionOf(path) != before)
-        throw Error(ErrorNumber::SourceChangedWhileRead,
-                    "合并文件 " + path + " 在读取过程中被修改，读到的内容不可靠。请在合并期间不要改动要合并的文件，然后重新合并。");
+        throw ErrorText::sourceChangedWhileRead(path);
     return texts;
 }
 

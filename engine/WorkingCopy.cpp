@@ -1,9 +1,7 @@
 #include "engine/WorkingCopy.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/RegularFileOpen.h"
-#include "engine/SystemError.h"
 
 #include <cerrno>
 #include <chrono>
@@ -17,18 +15,6 @@
 namespace rm {
 
 namespace {
-
-Error copyFailed(const std::string& what, const std::string& path, int errorNumber)
-{
-    return Error(ErrorNumber::WorkingCopyFailed, what + "“" + path + "”：" + systemReason(errorNumber));
-}
-
-// Failures of the copy itself name the output the user chose, never the hidden copy.
-Error copyFailedFor(const std::string& outputPath, int errorNumber)
-{
-    return Error(ErrorNumber::WorkingCopyFailed,
-                 "无法在输出文件“" + outputPath + "”所在的文件夹中创建工作副本：" + systemReason(errorNumber));
-}
 
 // The copy's name and its office lock file (".~lock." + name + "#") must both
 // stay within the 255 bytes a file name may have.
@@ -57,9 +43,9 @@ FileDescriptor openTemplate(const std::string& templatePath)
 {
     RegularFileOpening opening = openRegularFile(templatePath);
     if (opening.outcome == RegularFileOpening::Outcome::Failed)
-        throw copyFailed("无法读取模板文件", templatePath, opening.errorNumber);
+        throw ErrorText::templateUnreadable(templatePath, opening.errorNumber);
     if (opening.outcome == RegularFileOpening::Outcome::NotRegular)
-        throw Error(ErrorNumber::WorkingCopyFailed, "模板文件不是普通文件：“" + templatePath + "”");
+        throw ErrorText::templateNotRegularFile(templatePath);
     return std::move(opening.file);
 }
 
@@ -75,7 +61,7 @@ void copyContents(int from, int to, const std::string& templatePath, const std::
         if (got < 0) {
             const int reason = errno;
             ::unlink(copyPath.c_str());
-            throw copyFailed("无法读取模板文件", templatePath, reason);
+            throw ErrorText::templateUnreadable(templatePath, reason);
         }
         if (got == 0)
             return;
@@ -86,7 +72,7 @@ void copyContents(int from, int to, const std::string& templatePath, const std::
             if (put < 0) {
                 const int reason = errno;
                 ::unlink(copyPath.c_str());
-                throw copyFailedFor(outputPath, reason);
+                throw ErrorText::workingCopyNotMade(outputPath, reason);
             }
             done += put;
         }
@@ -135,18 +121,17 @@ std::string makeWorkingCopy(const std::string& templatePath, const OutputPathPar
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
-            throw copyFailedFor(outputPath, errno);
+            throw ErrorText::workingCopyNotMade(outputPath, errno);
         FileDescriptor copy(fd);
         copyContents(source.get(), copy.get(), templatePath, candidate, outputPath);
         if (::close(copy.release()) != 0) {
             const int reason = errno;
             ::unlink(candidate.c_str());
-            throw copyFailedFor(outputPath, reason);
+            throw ErrorText::workingCopyNotMade(outputPath, reason);
         }
         return candidate;
     }
-    throw Error(ErrorNumber::WorkingCopyNamesExhausted,
-                "无法为工作副本找到未被占用的文件名：" + stem + "NNNN" + parts.extension);
+    throw ErrorText::workingCopyNamesExhausted(stem, parts.extension);
 }
 
 std::string makeWorkingCopy(const std::string& templatePath, const std::string& outputPath, const UnitDraw& draw)
@@ -167,8 +152,7 @@ std::string makeWorkingCopy(const std::string& templatePath, const std::string& 
 void removeWorkingCopy(const std::string& workingCopyPath)
 {
     if (::unlink(workingCopyPath.c_str()) != 0)
-        throw Error(ErrorNumber::WorkingCopyRemoveFailed,
-                    "无法删除工作副本“" + workingCopyPath + "”：" + systemReason(errno));
+        throw ErrorText::workingCopyNotRemoved(workingCopyPath, errno);
 }
 
 } // namespace rm

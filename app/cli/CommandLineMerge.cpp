@@ -1,5 +1,6 @@
 #include "app/cli/CommandLineMerge.h"
 
+#include "app/cli/CliTexts.h"
 #include "app/cli/ContributionReport.h"
 #include "app/cli/TerminalProgress.h"
 #include "engine/FileIdentity.h"
@@ -62,7 +63,7 @@ bool reportPathIsFree(const CommandLine& request, std::ostream& err)
     for (const auto& source : request.sourcePaths)
         taken = taken || sameFile(request.reportPath, source);
     if (taken)
-        err << "报告文件不能是模板、输出文件或要合并的文件：" << request.reportPath << "\n";
+        err << CliText::reportPathTaken(request.reportPath) << "\n";
     return !taken;
 }
 
@@ -78,43 +79,6 @@ bool inputsPresent(const CommandLine& request, std::ostream& err)
 }
 
 } // namespace
-
-std::string usageText()
-{
-    return "用法: reportmerge-cli [--strict] [--align labels|position] [--report 报告.csv] [--offices N]\n"
-           "                        模板文件 输出文件 合并文件...\n"
-           "Usage: reportmerge-cli [--strict] [--align labels|position] [--report FILE.csv] [--offices N]\n"
-           "                        TEMPLATE OUTPUT SOURCE...\n"
-           "\n"
-           "把每个合并文件活动工作表中与模板标有“?”的单元格相同位置的数字相加，\n"
-           "写入模板的副本，并保存为输出文件。模板和合并文件不会被修改。\n"
-           "Sums, for every cell of the template's active sheet whose text contains \"?\",\n"
-           "the numbers shown at the same cell of each source's active sheet, and saves\n"
-           "the result as OUTPUT. The template and the sources are never modified.\n"
-           "\n"
-           "保存前检查每个合并文件：决定相加位置的行、列标题与模板不同（能否按标签对齐）、\n"
-           "与另一个文件内容相同、没有可相加的数字，发现的问题写到标准错误输出。\n"
-           "Before saving, every source is checked (a row or column header that places a\n"
-           "sum differs from the template, and whether the source can be aligned by its\n"
-           "labels; same content as another source; nothing to add); findings go to stderr.\n"
-           "\n"
-           "  --align labels     read every alignable source where its own row and column\n"
-           "                     labels put the numbers (rows or columns inserted or removed)\n"
-           "  --align position   read every source at the template's cells (the default)\n"
-           "  --strict           do not save when a finding remains (with --align labels,\n"
-           "                     alignable sources no longer count) (exit status 4)\n"
-           "  --report FILE.csv  write, for every marked cell, what each source added and\n"
-           "                     the sum (UTF-8 CSV with a byte-order mark); an aligned\n"
-           "                     source also gets the cell read, where it is another one\n"
-           "  --offices N        read the sources with N private offices side by side\n"
-           "                     (1 to 4; default: one per processor core, at most 4)\n"
-           "  -h, --help         show this text\n"
-           "\n"
-           "Exit status: 0 merged (also with findings, without --strict); 1 the merge\n"
-           "failed (\"错误:\" number, then the description); 2 wrong arguments; 3 the\n"
-           "template or a source is missing; 4 --strict and a finding of the check\n"
-           "remains (nothing saved).\n";
-}
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments)
 {
@@ -169,7 +133,7 @@ int runCommandLine(const std::vector<std::string>& arguments,
 {
     const std::optional<CommandLine> commandLine = parseCommandLine(arguments);
     if (!commandLine) {
-        io.err << usageText();
+        io.err << CliText::usageText();
         return ExitUsage;
     }
     return runCommandLine(*commandLine, binding, finishOutput, io);
@@ -181,7 +145,7 @@ int runCommandLine(const CommandLine& request,
                    CommandLineIo io)
 {
     if (request.help) {
-        io.out << usageText();
+        io.out << CliText::usageText();
         return ExitSuccess;
     }
     if (!inputsPresent(request, io.err))
@@ -227,7 +191,7 @@ int runCommandLine(const CommandLine& request,
     }
     if (finishOutput)
         finishOutput();
-    io.out << "报表合并完成。\n";
+    io.out << CliText::mergeDone() << "\n";
     return ExitSuccess;
 }
 

@@ -57,6 +57,5 @@ int runCommandLine(const std::vector<std::string>& arguments,
                    const std::function<void()>& finishOutput,
                    CommandLineIo io);
 
-std::string usageText();
 
 } // namespace rm::cli

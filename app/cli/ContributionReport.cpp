@@ -1,7 +1,7 @@
 #include "app/cli/ContributionReport.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "app/cli/CliTexts.h"
+#include "engine/ErrorTexts.h"
 #include "engine/LayoutFindings.h"
 
 #include <charconv>
@@ -38,11 +38,13 @@ std::string contributionCsv(const std::vector<std::string>& sourcePaths, const s
                             const ContributionTable& table)
 {
     const auto isAligned = [&](std::size_t source) { return source < aligned.size() && aligned[source]; };
-    std::string csv = "\xEF\xBB\xBF单元格";
-    for (std::size_t source = 0; source < sourcePaths.size(); ++source)
-        csv += isAligned(source) ? "," + csvField(sourcePaths[source] + "（按标签对齐）") + ",读取的单元格"
-                                 : "," + csvField(sourcePaths[source]);
-    csv += ",合计\r\n";
+    std::string csv = "\xEF\xBB\xBF" + csvField(CliText::cellHeading());
+    for (std::size_t source = 0; source < sourcePaths.size(); ++source) {
+        csv += "," + csvField(CliText::sourceHeading(sourcePaths[source], isAligned(source)));
+        if (isAligned(source))
+            csv += "," + csvField(CliText::cellReadHeading());
+    }
+    csv += "," + csvField(CliText::sumHeading()) + "\r\n";
     for (const auto& cell : table) {
         csv += cellAddress(cell.row, cell.column);
         for (std::size_t source = 0; source < cell.bySource.size(); ++source) {
@@ -66,7 +68,7 @@ void writeContributionReport(const std::string& path, const std::vector<std::str
     file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
     file.close();
     if (!file)
-        throw Error(ErrorNumber::ReportWriteFailed, "无法写入报告文件：" + path);
+        throw ErrorText::reportNotWritten(path);
 }
 
 } // namespace rm::cli

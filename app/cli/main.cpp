@@ -1,3 +1,4 @@
+#include "app/cli/CliTexts.h"
 #include "app/cli/CommandLineMerge.h"
 #include "app/cli/TerminationCleanup.h"
 #include "engine/MergeFrontEnd.h"
@@ -11,7 +12,7 @@ int main(int argc, char* argv[])
     endOfficesOnTerminationSignals();
     const auto commandLine = rm::cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!commandLine) {
-        std::cerr << rm::cli::usageText();
+        std::cerr << rm::cli::CliText::usageText();
         return rm::cli::ExitUsage;
     }
     rm::lo::OfficeOptions options;

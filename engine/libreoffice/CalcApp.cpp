@@ -1,6 +1,6 @@
 #include "engine/libreoffice/CalcApp.h"
 
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/CalcWorksheet.h"
 #include "engine/libreoffice/OfficeSlot.h"
@@ -37,7 +37,7 @@ void CalcApp::setActiveWindowDisplayZeros(bool on)
 {
     const auto document = m_session->activeDocument();
     if (!document || !document->isOpen())
-        throw Error(ErrorNumber::OfficeCallFailed, "没有打开的工作簿窗口，无法设置零值显示。");
+        throw ErrorText::noWindowForZeroDisplay();
     document->setShowZeroValues(on);
 }
 
@@ -47,9 +47,9 @@ void CalcApp::setVisible(bool visible)
         return;
     const auto document = m_session->activeDocument();
     if (!document || !document->isOpen())
-        throw Error(ErrorNumber::HandOverFailed, "没有可以交给用户的工作簿。");
+        throw ErrorText::nothingToHandOver();
     if (document->modified())
-        throw Error(ErrorNumber::HandOverFailed, "工作簿 " + document->path() + " 有尚未保存的修改，无法交给用户。");
+        throw ErrorText::handOverUnsaved(document->path());
     const std::string path = document->path();
     document->close();
     // The user's application may open the file once our office has let go of
@@ -63,7 +63,7 @@ void CalcApp::setVisible(bool visible)
     } catch (const Error&) {
         throw;
     } catch (const std::exception& e) {
-        throw Error(ErrorNumber::HandOverFailed, "无法打开输出文件 " + path + "：" + e.what());
+        throw ErrorText::outputNotOpened(path, e.what());
     }
     m_visible = true;
 }

@@ -2,6 +2,7 @@
 #include "engine/libreoffice/LockFiles.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcWorksheet.h"
 #include "engine/libreoffice/OfficeSession.h"
@@ -46,13 +47,12 @@ bool isReadOnlyFile(const std::string& path)
 Error saveError(const std::string& target, const std::string& officeText)
 {
     const std::string folder = std::filesystem::path(target).parent_path().string();
-    std::string reason = "LibreOffice 无法写入该文件。";
     struct statvfs space {};
     if (access(folder.c_str(), W_OK) != 0)
-        reason = "没有写入文件夹 " + folder + " 的权限。";
-    else if (statvfs(folder.c_str(), &space) == 0 && space.f_bavail * space.f_frsize < 1024 * 1024)
-        reason = "磁盘空间不足。";
-    return Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：" + reason + "\n" + officeText);
+        return ErrorText::saveFolderNotWritable(target, folder, officeText);
+    if (statvfs(folder.c_str(), &space) == 0 && space.f_bavail * space.f_frsize < 1024 * 1024)
+        return ErrorText::saveDiskFull(target, officeText);
+    return ErrorText::saveRefusedByOffice(target, officeText);
 }
 
 } // namespace
@@ -88,7 +88,7 @@ std::shared_ptr<OfficeSession> CalcDocument::session() const
 const uno::Reference<frame::XModel>& CalcDocument::model() const
 {
     if (!m_model.is())
-        throw Error(ErrorNumber::OfficeCallFailed, "工作簿 " + m_path + " 已经关闭。");
+        throw ErrorText::workbookClosed(m_path);
     return m_model;
 }
 
@@ -106,9 +106,8 @@ std::shared_ptr<Worksheet> CalcDocument::activeSheet()
         return m_activeSheet;
     auto office = session();
     if (m_fileActiveSheetIsChart)
-        throw Error(ErrorNumber::NotAWorksheet,
-                    "文件 " + m_path + " 的活动工作表“" + m_fileActiveSheet.value_or("") + "”是图表，不是工作表。");
-    const auto sheet = office->call("读取活动工作表", [&]() -> uno::Reference<sheet::XSpreadsheet> {
+        throw ErrorText::activeSheetIsChart(m_path, m_fileActiveSheet.value_or(""));
+    const auto sheet = office->call(ErrorText::OfficeStep::ReadActiveSheet, [&]() -> uno::Reference<sheet::XSpreadsheet> {
         if (m_fileActiveSheet) {
             uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
             const auto sheets = document->getSheets();
@@ -128,7 +127,7 @@ std::shared_ptr<Worksheet> CalcDocument::activeSheet()
         return view()->getActiveSheet();   // a bare model always has its sheet (checked when loaded)
     });
     if (!sheet.is())
-        throw Error(ErrorNumber::NotAWorksheet, "文件 " + m_path + " 没有活动工作表。");
+        throw ErrorText::noActiveSheet(m_path);
     m_activeSheet = std::make_shared<CalcWorksheet>(shared_from_this(), sheet, m_perCellReads);
     return m_activeSheet;
 }
@@ -139,14 +138,14 @@ void CalcDocument::close()
         return;
     auto office = session();
     try {
-        office->call("关闭工作簿", [&] {
+        office->call(ErrorText::OfficeStep::CloseWorkbook, [&] {
             uno::Reference<util::XCloseable> closeable(m_model, uno::UNO_QUERY_THROW);
             closeable->close(true);
         });
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
-        throw Error(ErrorNumber::CloseFailed, "无法关闭工作簿 " + m_path + "：" + error.description());
+        throw ErrorText::closeFailed(m_path, error.description());
     }
     m_model.clear();
     m_activeSheet.reset();   // a closed document's sheet, its copy of the texts and unsent writes go too
@@ -177,23 +176,22 @@ void CalcDocument::saveAs(const std::string& requestedPath)
     if (const auto targetIdentity = identityOf(target)) {
         for (const auto& other : office->documents()) {
             if (other.get() != this && other->isOpen() && other->identity() == targetIdentity)
-                throw Error(ErrorNumber::SaveOntoOpenDocument,
-                            "无法保存到 " + target + "：该文件是正在使用的工作簿 " + other->path() + "，保存会覆盖它。");
+                throw ErrorText::saveOntoOpenDocument(target, other->path());
         }
     }
     const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored))
-        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：文件夹 " + folder.string() + " 不存在。");
+        throw ErrorText::saveFolderMissing(target, folder.string());
     if (std::filesystem::is_directory(target, ignored))
-        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：已有一个同名的文件夹。");
+        throw ErrorText::saveOntoFolder(target);
     if (isReadOnlyFile(target))
-        throw Error(ErrorNumber::SaveFailed, "无法保存文件 " + target + "：该文件是只读文件。");
+        throw ErrorText::saveOntoReadOnlyFile(target);
     // No document of ours is open there (refused above): a lock that names
     // our own office was left by an earlier save that failed.
     removeLockFileLeftBy(office->profileUrl(), target);
     removeStaleLockFileOfOurs(target);
-    const OUString filter = office->call("保存工作簿", [&] {
+    const OUString filter = office->call(ErrorText::OfficeStep::SaveWorkbook, [&] {
         const std::string byExtension = saveFilterForPath(target);
         if (!byExtension.empty())
             return OUString::createFromAscii(byExtension.c_str());
@@ -206,7 +204,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
     m_lockablePaths.push_back(target);
     office->noteLockablePath(target);
     try {
-        office->call("保存工作簿", [&] {
+        office->call(ErrorText::OfficeStep::SaveWorkbook, [&] {
             uno::Reference<frame::XStorable> storable(model(), uno::UNO_QUERY_THROW);
             const auto arguments = sequence<beans::PropertyValue>({property("Overwrite", true),
                                                           property("FilterName", filter)});
@@ -227,13 +225,13 @@ void CalcDocument::saveAs(const std::string& requestedPath)
 void CalcDocument::activate(const uno::Reference<sheet::XSpreadsheet>& sheet)
 {
     auto office = session();
-    office->call("激活工作表", [&] { view()->setActiveSheet(sheet); });
+    office->call(ErrorText::OfficeStep::ActivateSheet, [&] { view()->setActiveSheet(sheet); });
     office->setActiveDocument(shared_from_this());
 }
 
 void CalcDocument::setShowZeroValues(bool show)
 {
-    session()->call("设置零值显示", [&] {
+    session()->call(ErrorText::OfficeStep::SetZeroDisplay, [&] {
         uno::Reference<beans::XPropertySet> properties(view(), uno::UNO_QUERY_THROW);
         properties->setPropertyValue("ShowZeroValues", uno::Any(show));
     });
@@ -243,7 +241,7 @@ bool CalcDocument::modified() const
 {
     if (m_activeSheet)
         m_activeSheet->flushWrites();
-    return session()->call("读取修改状态", [&] {
+    return session()->call(ErrorText::OfficeStep::ReadModified, [&] {
         uno::Reference<util::XModifiable> modifiable(model(), uno::UNO_QUERY);
         return modifiable.is() && modifiable->isModified();
     });

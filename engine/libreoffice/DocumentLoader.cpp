@@ -1,6 +1,7 @@
 #include "engine/libreoffice/DocumentLoader.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/CalcDocument.h"
 #include "engine/libreoffice/CompoundFile.h"
@@ -111,7 +112,7 @@ void refuseDamagedPackage(OfficeSession& session, const RegularFile& file, const
     if (!isZipPackage(file))
         return;
     const OfficeConnection& office = session.connection();
-    const auto damaged = session.call("检查工作簿文件", [&]() -> std::optional<DamagedPart> {
+    const auto damaged = session.call(ErrorText::OfficeStep::CheckWorkbookFile, [&]() -> std::optional<DamagedPart> {
         uno::Reference<container::XNameAccess> package;
         try {
             package = openPackage(office, url);
@@ -123,9 +124,7 @@ void refuseDamagedPackage(OfficeSession& session, const RegularFile& file, const
         return firstDamagedXmlPart(office, package);
     });
     if (damaged)
-        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path,
-                        "文件已损坏（其中的 " + damaged->name + " 不完整或有错误），只能读出一部分内容，无法正确合并。\n"
-                        "LibreOffice：" + damaged->officeText);
+        throw ErrorText::fileDamaged(path, damaged->name, damaged->officeText);
 }
 
 bool isCompoundFile(const RegularFile& file)
@@ -229,19 +228,19 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
 
     std::optional<OUString> filter;
     try {
-        filter = session->call("检测文件类型", [&] { return detectCalcFilter(office, url); });
+        filter = session->call(ErrorText::OfficeStep::DetectFileType, [&] { return detectCalcFilter(office, url); });
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
-        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "LibreOffice 无法识别该文件的类型。\n" + error.description());
+        throw ErrorText::fileTypeUnknown(path, error.description());
     }
     if (!filter)
-        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
+        throw ErrorText::fileNotAWorkbook(path);
     refuseDamagedPackage(*session, file, path, url);
     if (!file.stillAt(path))
-        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "文件在打开时被替换了，现在不是原来的普通文件。");
+        throw ErrorText::fileReplacedBeforeLoading(path);
 
-    const auto info = session->call("读取活动工作表", [&] { return sheetInfoFromFile(office, file, url); });
+    const auto info = session->call(ErrorText::OfficeStep::ReadActiveSheet, [&] { return sheetInfoFromFile(office, file, url); });
     const FileSheet* namedActive = info ? info->activeSheet() : nullptr;
     // A binary workbook that does not tell (an encrypted one, whose sheet
     // records cannot be read) is loaded with a view: a hidden load of it
@@ -254,7 +253,7 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     uno::Reference<lang::XComponent> component;
     bool withView = true;
     try {
-        component = session->call("打开工作簿", [&]() -> uno::Reference<lang::XComponent> {
+        component = session->call(ErrorText::OfficeStep::OpenWorkbook, [&]() -> uno::Reference<lang::XComponent> {
             if (options.bareModel && readOnly && !filter->isEmpty() && namedActive && !namedActive->chart) {
                 if (auto bare = loadWithoutView(office, url, *filter, *info); bare.is()) {
                     withView = false;
@@ -275,24 +274,23 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
         // Something put in the file's place after our check (a FIFO) holds
         // the office until the call deadline ends it: say which file did it.
         if (error.number() == ErrorNumber::OfficeConnectionLost && !file.stillAt(path))
-            throw fileOpenError(ErrorNumber::NotAWorkbook, path,
-                            "文件在打开时被替换了，现在不是普通文件。\n" + error.description());
+            throw ErrorText::fileReplacedWhileLoading(path, error.description());
         if (error.number() == ErrorNumber::OfficeConnectionLost)
             throw;
-        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, error.description());
+        throw ErrorText::fileNotLoaded(path, error.description());
     }
     if (!component.is())
-        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "文件受密码保护、已被其他程序锁定或已损坏。");
+        throw ErrorText::fileRefusedByOffice(path);
 
     // Asking the loaded component for its interfaces is a remote call too: an
     // office that dies right after loading must give an error here, not a UNO exception.
-    const auto [spreadsheet, model] = session->call("打开工作簿", [&] {
+    const auto [spreadsheet, model] = session->call(ErrorText::OfficeStep::OpenWorkbook, [&] {
         return std::make_pair(uno::Reference<sheet::XSpreadsheetDocument>(component, uno::UNO_QUERY),
                               uno::Reference<frame::XModel>(component, uno::UNO_QUERY));
     });
     if (!spreadsheet.is() || !model.is()) {
         closeQuietly(component);
-        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是工作簿文件。");
+        throw ErrorText::fileNotAWorkbook(path);
     }
 
     CalcDocument::Opened opened;

@@ -1,7 +1,6 @@
 #include "engine/libreoffice/HandOver.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/libreoffice/ChildSignals.h"
 
 #include <cerrno>
@@ -46,7 +45,7 @@ void openWithDesktop(const std::string& path, const std::string& sofficePath)
 
     const pid_t first = fork();
     if (first < 0)
-        throw Error(ErrorNumber::HandOverFailed, "无法打开输出文件 " + path + "：无法创建进程。");
+        throw ErrorText::outputViewerNotStarted(path);
     if (first == 0) {
         // Detach twice: the viewer belongs to no session of ours and is never waited for.
         restoreDefaultSignals();

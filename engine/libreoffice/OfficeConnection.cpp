@@ -1,7 +1,6 @@
 #include "engine/libreoffice/OfficeConnection.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/libreoffice/UnoErrors.h"
 #include "engine/libreoffice/UnoText.h"
 
@@ -33,12 +32,12 @@ uno::Reference<uno::XComponentContext> localUnoContext()
         }
     });
     if (!context.is())
-        throw Error(ErrorNumber::OfficeNotInstalled, "无法初始化 LibreOffice 的 UNO 运行环境：" + failure);
+        throw ErrorText::unoRuntimeUnavailable(failure);
     return context;
 }
 
 OfficeExitedDuringStart::OfficeExitedDuringStart()
-    : Error(ErrorNumber::OfficeStartFailed, "LibreOffice 启动失败：办公软件进程意外退出。")
+    : Error(ErrorText::officeExitedDuringStart())
 {
 }
 
@@ -46,7 +45,7 @@ OfficeConnection::OfficeConnection(const std::string& pipeName, int timeoutMs,
                                    const std::function<bool()>& stillStarting)
 {
     const auto local = localUnoContext();
-    const auto resolver = officeCall("连接 LibreOffice", [&] { return bridge::UnoUrlResolver::create(local); });
+    const auto resolver = officeCall(ErrorText::OfficeStep::Connect, [&] { return bridge::UnoUrlResolver::create(local); });
     const OUString url = toOUString("uno:pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -55,21 +54,20 @@ OfficeConnection::OfficeConnection(const std::string& pipeName, int timeoutMs,
             break;
         } catch (const connection::NoConnectException&) {
         } catch (const uno::Exception& e) {
-            throw Error(ErrorNumber::OfficeStartFailed, "无法连接 LibreOffice：" + toUtf8(e.Message));
+            throw ErrorText::officeNotConnected(toUtf8(e.Message));
         }
         if (!stillStarting())
             throw OfficeExitedDuringStart();
         if (std::chrono::steady_clock::now() >= deadline)
-            throw Error(ErrorNumber::OfficeStartFailed,
-                        "LibreOffice 启动失败：" + std::to_string(timeoutMs) + " 毫秒内没有响应。");
+            throw ErrorText::officeStartTimedOut(timeoutMs);
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
-    m_desktop = officeCall("连接 LibreOffice", [&] { return frame::Desktop::create(m_context); });
+    m_desktop = officeCall(ErrorText::OfficeStep::Connect, [&] { return frame::Desktop::create(m_context); });
 }
 
 uno::Reference<uno::XInterface> OfficeConnection::createService(const char* name) const
 {
-    return officeCall(std::string("创建服务 ") + name, [&] {
+    return officeCall(ErrorText::OfficeStep::CreateServicePrefix + std::string(name), [&] {
         auto service = m_context->getServiceManager()->createInstanceWithContext(OUString::createFromAscii(name), m_context);
         if (!service.is())
             throw uno::RuntimeException("service unavailable: " + OUString::createFromAscii(name));

@@ -1,7 +1,6 @@
 #include "engine/libreoffice/OfficeProcess.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/libreoffice/ChildSignals.h"
 
 #include <cerrno>
@@ -150,8 +149,7 @@ struct WatchdogPlan {
 OfficeProcess::OfficeProcess(const Launch& launch)
 {
     if (access(launch.sofficePath.c_str(), X_OK) != 0)
-        throw Error(ErrorNumber::OfficeNotInstalled,
-                    "未找到 LibreOffice（" + launch.sofficePath + " 不存在或不可执行），请先安装 LibreOffice Calc。");
+        throw ErrorText::officeNotFound(launch.sofficePath);
 
     std::vector<std::string> args = officeArguments(launch);
     std::vector<std::string> env = officeEnvironment(launch.localeName, launch.profileDirectory);
@@ -168,7 +166,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     if (logFd < 0 || devNull < 0 || pipe2(pipeFds, O_CLOEXEC) != 0) {
         if (logFd >= 0) close(logFd);
         if (devNull >= 0) close(devNull);
-        throw Error(ErrorNumber::OfficeStartFailed, "无法启动 LibreOffice：无法创建进程所需的文件。");
+        throw ErrorText::officeProcessFilesNotMade();
     }
 
     const pid_t child = fork();
@@ -189,7 +187,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     close(devNull);
     if (child < 0) {
         close(pipeFds[1]);
-        throw Error(ErrorNumber::OfficeStartFailed, "无法启动 LibreOffice：无法创建进程。");
+        throw ErrorText::officeProcessNotMade();
     }
     m_group = child;
     m_lifeline = pipeFds[1];

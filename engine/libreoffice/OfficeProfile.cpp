@@ -1,7 +1,6 @@
 #include "engine/libreoffice/OfficeProfile.h"
 
-#include "engine/Error.h"
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/FileSystem.h"
 #include "engine/libreoffice/UnoText.h"
 
@@ -40,7 +39,7 @@ void writeProfileSettings(const std::string& directory, const std::string& local
            "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" oor:op=\"fuse\"><value>3</value></prop></item>\n"
         << lastVersionItem() << "</oor:items>\n";
     if (!out)
-        throw Error(ErrorNumber::OfficeStartFailed, "无法写入办公软件的临时配置：" + userDir.string());
+        throw ErrorText::officeProfileNotWritten(userDir.string());
 }
 
 } // namespace
@@ -48,8 +47,7 @@ void writeProfileSettings(const std::string& directory, const std::string& local
 OfficeProfile::OfficeProfile(const std::string& localeTag) : m_folder(temporaryFolder(), "reportmerge-office-")
 {
     if (!m_folder.made())
-        throw Error(ErrorNumber::OfficeStartFailed,
-                    "无法创建办公软件的临时配置文件夹：" + temporaryFolder() + "/reportmerge-office-XXXXXX");
+        throw ErrorText::officeProfileFolderNotMade(temporaryFolder() + "/reportmerge-office-XXXXXX");
     writeProfileSettings(directory(), localeTag);
     std::filesystem::create_directory(officeTemporaryFolder());
 }

@@ -1,6 +1,7 @@
 #include "engine/libreoffice/OfficeSession.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/UserLocale.h"
 #include "engine/libreoffice/BatchCellReader.h"
 #include "engine/libreoffice/BatchCellWriter.h"
@@ -76,9 +77,7 @@ const OfficeConnection& OfficeSession::connection() const
 void OfficeSession::rethrowChecked(const std::string& what)
 {
     if (m_callDeadline->expired())
-        throw Error(ErrorNumber::OfficeConnectionLost, "LibreOffice 在 " +
-                                                           std::to_string(m_callDeadline->timeoutMs() / 1000) +
-                                                           " 秒内没有响应（" + what + "），已将其结束。");
+        throw ErrorText::officeCallTimedOut(m_callDeadline->timeoutMs() / 1000, what);
     try {
         rethrowAsError(what);
     } catch (const Error& error) {
@@ -115,7 +114,7 @@ std::string OfficeSession::temporaryFolder() const
 const NumericLocale& OfficeSession::numericLocale()
 {
     if (!m_numericLocale)
-        m_numericLocale = call("读取区域设置", [&] { return readNumericLocale(connection(), m_localeName); });
+        m_numericLocale = call(ErrorText::OfficeStep::ReadLocale, [&] { return readNumericLocale(connection(), m_localeName); });
     return *m_numericLocale;
 }
 

@@ -1,6 +1,6 @@
 #include "engine/libreoffice/RegularFile.h"
 
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 
 #include <cerrno>
 #include <limits>
@@ -9,27 +9,22 @@
 
 namespace rm::lo {
 
-Error fileOpenError(int number, const std::string& path, const std::string& reason)
-{
-    return Error(number, "无法打开文件 " + path + "：" + reason);
-}
-
 RegularFile::RegularFile(const std::string& path) : m_path(path)
 {
     RegularFileOpening opening = openRegularFile(path);
     if (opening.outcome == RegularFileOpening::Outcome::NotRegular)
-        throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是一个普通文件。");
+        throw ErrorText::fileNotRegular(path);
     if (opening.outcome == RegularFileOpening::Outcome::Failed) {
         const int reason = opening.errorNumber;
         if (reason == ENOENT || reason == ENOTDIR)
-            throw fileOpenError(ErrorNumber::DocumentNotFound, path, "文件不存在。");
+            throw ErrorText::fileNotFound(path);
         if (reason == EACCES || reason == EPERM)
-            throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "没有读取该文件的权限。");
+            throw ErrorText::fileNotReadable(path);
         if (reason == EISDIR)
-            throw fileOpenError(ErrorNumber::NotAWorkbook, path, "这不是一个文件。");
+            throw ErrorText::fileIsFolder(path);
         if (reason == ENAMETOOLONG)
-            throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "路径太长，系统无法处理。");
-        throw fileOpenError(ErrorNumber::DocumentLoadFailed, path, "无法访问该文件。");
+            throw ErrorText::filePathTooLong(path);
+        throw ErrorText::fileInaccessible(path);
     }
     m_file = std::move(opening.file);
     m_identity = opening.identity;
@@ -53,7 +48,7 @@ std::string RegularFile::read(size_t limit) const
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw fileOpenError(ErrorNumber::DocumentLoadFailed, m_path, "读取文件时出错。");
+            throw ErrorText::fileReadFailed(m_path);
         if (got == 0)
             break;
         bytes.append(buffer, static_cast<size_t>(got));

@@ -8,9 +8,6 @@
 
 namespace rm::lo {
 
-// "无法打开文件 <path>：<reason>", the one form of every refusal to open a workbook.
-Error fileOpenError(int number, const std::string& path, const std::string& reason);
-
 // A workbook file as we open it ourselves before the office does (see
 // RegularFileOpen.h).
 class RegularFile {

@@ -1,6 +1,6 @@
 #include "engine/libreoffice/UnoErrors.h"
 
-#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
 #include "engine/libreoffice/UnoText.h"
 
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -13,7 +13,7 @@ namespace rm::lo {
 
 Error connectionLostError()
 {
-    return Error(ErrorNumber::OfficeConnectionLost, "与 LibreOffice 的连接已断开（办公软件进程已退出）。");
+    return ErrorText::officeConnectionLost();
 }
 
 void rethrowAsError(const std::string& what)
@@ -25,13 +25,11 @@ void rethrowAsError(const std::string& what)
     } catch (const css::lang::DisposedException&) {
         throw connectionLostError();
     } catch (const css::uno::Exception& e) {
-        const std::string message = toUtf8(e.Message);
-        throw Error(ErrorNumber::OfficeCallFailed,
-                    "LibreOffice 调用失败（" + what + "）。" + (message.empty() ? "" : "\n" + message));
+        throw ErrorText::officeCallFailed(what, toUtf8(e.Message));
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& e) {
-        throw Error(ErrorNumber::OfficeCallFailed, "LibreOffice 调用失败（" + what + "）。\n" + e.what());
+        throw ErrorText::officeCallFailedInProgram(what, e.what());
     }
 }
 

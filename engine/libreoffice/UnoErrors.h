@@ -13,7 +13,7 @@
 namespace rm::lo {
 
 // To be called inside a catch block: throws the rm::Error for the exception
-// being handled. `what` says in Chinese what was being done ("读取单元格").
+// being handled. `what` says what was being done (ErrorText::OfficeStep).
 [[noreturn]] void rethrowAsError(const std::string& what);
 
 Error connectionLostError();

@@ -2,7 +2,7 @@
 
 #include "engine/ErrorNumbers.h"
 #include "engine/FileSystem.h"
-#include "engine/SystemError.h"
+#include "engine/ErrorTexts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -53,12 +53,12 @@ void writeFile(const std::string& path, const std::string& bytes)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw Error(ErrorNumber::SaveFailed, "无法保存到“" + path + "”：" + systemReason(errno));
+        throw Error(ErrorNumber::SaveFailed, "无法保存到“" + path + "”：" + ErrorText::systemReason(errno));
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     const int reason = errno;
     ::close(fd);
     if (written != static_cast<ssize_t>(bytes.size()))
-        throw Error(ErrorNumber::SaveFailed, "无法保存到“" + path + "”：" + systemReason(reason));
+        throw Error(ErrorNumber::SaveFailed, "无法保存到“" + path + "”：" + ErrorText::systemReason(reason));
 }
 
 } // namespace

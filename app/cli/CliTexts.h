@@ -1,0 +1,28 @@
+#pragma once
+
+// The command line's own texts for the user, in one place (UTF-8). What it
+// shares with the window comes from the engine: engine/ErrorTexts.h and the
+// check's words in engine/LayoutFindings.h.
+
+#include <string>
+
+namespace rm::cli::CliText {
+
+// The usage, in Chinese and English, printed for -h/--help and for wrong arguments.
+std::string usageText();
+
+// Printed on standard output after the output is saved.
+std::string mergeDone();
+
+// The --report file must not replace the template, the output or a source.
+std::string reportPathTaken(const std::string& reportPath);
+
+// The contribution report's headings: the first column, a source's column
+// (an aligned source's column says so and is followed by the cells it was
+// read at), and the last column.
+std::string cellHeading();
+std::string sourceHeading(const std::string& sourcePath, bool aligned);
+std::string cellReadHeading();
+std::string sumHeading();
+
+} // namespace rm::cli::CliText
