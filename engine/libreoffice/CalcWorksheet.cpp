@@ -15,6 +15,7 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XConditionalFormats.hpp>
@@ -268,12 +269,24 @@ CsvGrid CalcWorksheet::readTexts()
                 m_perCellReads = true;
                 return CsvGrid();
             }
+            calculateAll();
             return reader->read(m_sheet, m_readLimit->rows, m_readLimit->columns);
         }
     }
     uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
     return exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet,
                             document()->session()->temporaryFolder());
+}
+
+// On a model loaded without a view, a formula cell whose result came from
+// the file answers a text read with its bare value, its result's own format
+// (a truth value) unknown: "1" where the office shows TRUE. Calculated
+// first, every cell reads as the view and the whole-sheet export show it.
+void CalcWorksheet::calculateAll()
+{
+    uno::Reference<sheet::XCalculatable> calculatable(document()->model(), uno::UNO_QUERY);
+    if (calculatable.is())
+        calculatable->calculateAll();
 }
 
 bool CalcWorksheet::gathersWrites()

@@ -62,6 +62,7 @@ private:
     void takeSnapshot();
     bool readsLive(int row, int column) const;
     CsvGrid readTexts();
+    void calculateAll();
     // The sheet's formula cells in one query; false (and nothing kept) when there are too many.
     bool collectFormulaCells();
     bool gathersWrites();

@@ -147,6 +147,45 @@ TEST_F(BulkRead, gatheredWritesReachTheUsedRangeTheFormulasAndTheSavedFile)
     EXPECT_EQ(copy->cells(4, 3).text(), "3.75");
 }
 
+// Formulas whose result takes its format from the function (a truth value, a
+// date, a time) and errors: read before anything asked for them, a source
+// shows the same texts on both of its paths, the whole-sheet export (its
+// cells end within the template's rectangle) and the rectangle's own read (a
+// stray text at Z100 reaches beyond it).
+TEST_F(BulkRead, formulaResultsReadTheSameOnBothPathsOfASource)
+{
+    const std::vector<std::string> formulas = {"=TRUE()", "=1=1", "=A1>5", "=FALSE()", "=DATE(2024;1;31)",
+                                               "=TIME(13;5;0)", "=DATE(2024;1;31)+TIME(6;0;0)", "=1/0", "=NA()",
+                                               "=A1*2", "=\"x?\""};
+    for (const char* extension : {".xlsx", ".xls", ".ods"}) {
+        SCOPED_TRACE(extension);
+        const std::string withStray = OfficeEnvironment::root() + "/BulkRead/results-stray" + extension;
+        const std::string within = OfficeEnvironment::root() + "/BulkRead/results" + extension;
+        for (const std::string& file : {withStray, within}) {
+            WorkbookMaker maker(OfficeEnvironment::session());
+            maker.number(0, 1, 1, 7);
+            for (size_t i = 0; i < formulas.size(); ++i)
+                maker.formula(0, 2 + int(i) / 3, 1 + int(i) % 3, formulas[i]);
+            if (file == withStray)
+                maker.text(0, 100, 26, "stray");
+            maker.save(file);
+        }
+        const SheetTexts exported = OfficeEnvironment::binding().global().readSource(within, 8, 3);
+        const SheetTexts rectangle = OfficeEnvironment::binding().global().readSource(withStray, 8, 3);
+        ASSERT_EQ(exported.rows(), 5);
+        ASSERT_EQ(rectangle.rows(), 5);
+        if (std::string(extension) != ".xls") {   // .xls keeps a truth value as the number 1, shown so
+            EXPECT_EQ(exported.text(exported.indexOf(2, 1)), "TRUE");
+            EXPECT_EQ(exported.text(exported.indexOf(2, 2)), "TRUE");
+            EXPECT_EQ(exported.text(exported.indexOf(3, 1)), "FALSE");
+        }
+        for (int row = 1; row <= exported.rows(); ++row)
+            for (int column = 1; column <= 3; ++column)
+                EXPECT_EQ(rectangle.text(rectangle.indexOf(row, column)), exported.text(exported.indexOf(row, column)))
+                    << "row " << row << ", column " << column;
+    }
+}
+
 TEST_F(BulkRead, keepsHiddenFilteredAndMergedCellsInTheirPlace)
 {
     const std::string file = OfficeEnvironment::root() + "/BulkRead/hidden.xls";
