@@ -28,6 +28,7 @@
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include <algorithm>
+#include <limits>
 
 using namespace css;
 
@@ -35,8 +36,12 @@ namespace rm::lo {
 
 namespace {
 
-// Beyond this many formula cells a sheet is simply read live.
-constexpr long long MaxTrackedFormulaCells = 2'000'000;
+// Beyond this many formula and conditionally formatted cells a sheet is simply read live.
+constexpr long long MaxTrackedCells = 2'000'000;
+// Cells a write may have changed are read again this many at first after a
+// write, twice as many each time the scan passes them without writing.
+constexpr std::size_t FirstRefreshWindow = 64;
+constexpr std::size_t LargestRefreshWindow = 65536;
 
 void checkPosition(int row, int column)
 {
@@ -98,13 +103,43 @@ table::CellRangeAddress usedAreaOf(const uno::Reference<sheet::XSpreadsheet>& sh
     return addressable->getRangeAddress();
 }
 
-bool hasConditionalFormats(const uno::Reference<sheet::XSpreadsheet>& sheet)
+// The ranges of the sheet's conditional formats, cut to `used` (cells beyond
+// it are empty and show nothing, whatever their format).
+std::vector<table::CellRangeAddress> conditionalRanges(const uno::Reference<sheet::XSpreadsheet>& sheet,
+                                                       const table::CellRangeAddress& used)
 {
+    std::vector<table::CellRangeAddress> ranges;
     uno::Reference<beans::XPropertySet> properties(sheet, uno::UNO_QUERY);
     if (!properties.is() || !properties->getPropertySetInfo()->hasPropertyByName("ConditionalFormats"))
-        return false;
+        return ranges;
     uno::Reference<sheet::XConditionalFormats> formats(properties->getPropertyValue("ConditionalFormats"), uno::UNO_QUERY);
-    return formats.is() && formats->getLength() > 0;
+    if (!formats.is())
+        return ranges;
+    for (const auto& format : formats->getConditionalFormats()) {
+        uno::Reference<beans::XPropertySet> formatProperties(format, uno::UNO_QUERY);
+        if (!formatProperties.is())
+            continue;
+        uno::Reference<sheet::XSheetCellRanges> covered(formatProperties->getPropertyValue("Range"), uno::UNO_QUERY);
+        if (!covered.is())
+            continue;
+        for (auto range : covered->getRangeAddresses()) {
+            range.StartRow = std::max(range.StartRow, used.StartRow);
+            range.StartColumn = std::max(range.StartColumn, used.StartColumn);
+            range.EndRow = std::min(range.EndRow, used.EndRow);
+            range.EndColumn = std::min(range.EndColumn, used.EndColumn);
+            if (range.StartRow <= range.EndRow && range.StartColumn <= range.EndColumn)
+                ranges.push_back(range);
+        }
+    }
+    return ranges;
+}
+
+long long cellCount(const std::vector<table::CellRangeAddress>& ranges)
+{
+    long long count = 0;
+    for (const auto& range : ranges)
+        count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
+    return count;
 }
 
 } // namespace
@@ -161,10 +196,55 @@ std::string CalcWorksheet::cellText(int row, int column)
     checkPosition(row, column);
     if (!m_perCellReads && !m_snapshot)
         takeSnapshot();   // may find that this sheet has to be read live after all
-    if (m_perCellReads || readsLive(row, column) ||
-        (m_readLimit && (row > m_readLimit->rows || column > m_readLimit->columns)))
+    if (m_perCellReads || (m_readLimit && (row > m_readLimit->rows || column > m_readLimit->columns)))
         return liveCellText(row, column);
+    if (changesWithWrites(key(row, column)))
+        return currentText(row, column);
     return m_snapshot->text(row, column);
+}
+
+std::string CalcWorksheet::currentText(int row, int column)
+{
+    flushWrites();
+    if (m_writeGeneration == 0)
+        return m_snapshot->text(row, column);   // nothing written since the copy was taken
+    const long long cell = key(row, column);
+    if (m_freshGeneration != m_writeGeneration || cell < m_freshFirst || cell > m_freshLast)
+        refreshFrom(cell);
+    if (const auto fresh = m_freshTexts.find(cell); fresh != m_freshTexts.end())
+        return fresh->second;
+    return liveCellText(row, column);   // no routine to read them together
+}
+
+void CalcWorksheet::refreshFrom(long long cell)
+{
+    m_freshTexts.clear();
+    const BatchCellReader* reader = document()->session()->batchCellReader();
+    if (!reader)
+        return;
+    m_refreshWindow = m_freshGeneration == m_writeGeneration
+                          ? std::min(m_refreshWindow * 2, LargestRefreshWindow)
+                          : FirstRefreshWindow;
+    std::vector<long long> cells;
+    std::vector<sal_Int32> rows;
+    std::vector<sal_Int32> columns;
+    auto next = m_changeableCells.lower_bound(cell);
+    for (; next != m_changeableCells.end() && cells.size() < m_refreshWindow; ++next) {
+        cells.push_back(*next);
+        rows.push_back(static_cast<sal_Int32>((*next >> 32) - 1));
+        columns.push_back(static_cast<sal_Int32>((*next & 0xffffffff) - 1));
+    }
+    std::vector<std::string> texts;
+    try {
+        texts = document()->session()->call("读取单元格", [&] { return reader->readCells(m_sheet, rows, columns); });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, "无法读取单元格");
+    }
+    for (size_t i = 0; i < cells.size(); ++i)
+        m_freshTexts.emplace(cells[i], std::move(texts[i]));
+    m_freshGeneration = m_writeGeneration;
+    m_freshFirst = cell;
+    m_freshLast = next == m_changeableCells.end() ? std::numeric_limits<long long>::max() : cells.back();
 }
 
 SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
@@ -172,7 +252,7 @@ SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
     limitReadsTo(rows, columns);
     if (!m_perCellReads && !m_snapshot)
         takeSnapshot();
-    if (m_perCellReads || !m_writtenCells.empty() || (m_formulaCells && !m_formulaCells->empty()))
+    if (m_perCellReads || !m_changeableCells.empty())
         return readSheetTexts(*this, rows, columns);
     // Only as far as the sheet holds cells: a small source under a large
     // template needs no room for the empty rest.
@@ -186,29 +266,31 @@ SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
     return texts;
 }
 
-bool CalcWorksheet::readsLive(int row, int column) const
+bool CalcWorksheet::changesWithWrites(long long cell) const
 {
-    const long long cell = key(row, column);
-    return m_writtenCells.count(cell) != 0 || (m_formulaCells && m_formulaCells->count(cell) != 0);
+    return m_changeableCells.count(cell) != 0;
 }
 
-bool CalcWorksheet::collectFormulaCells()
+bool CalcWorksheet::collectChangeableCells()
 {
     uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
-    const auto formulas = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
-    long long count = 0;
-    for (const auto& range : formulas)
-        count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
-    if (count > MaxTrackedFormulaCells)
+    const auto sequence = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
+    const std::vector<table::CellRangeAddress> formulas(sequence.begin(), sequence.end());
+    const std::vector<table::CellRangeAddress> conditional = conditionalRanges(m_sheet, usedAreaOf(m_sheet));
+    if (cellCount(formulas) + cellCount(conditional) > MaxTrackedCells)
         return false;
-    std::unordered_set<long long> cells;
-    for (const auto& range : formulas)
-        for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
-            for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c)
-                cells.insert(key(r + 1, c + 1));
+    std::unordered_set<long long> formulaCells;
+    for (const auto* ranges : {&formulas, &conditional})
+        for (const auto& range : *ranges)
+            for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
+                for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c) {
+                    m_changeableCells.insert(key(r + 1, c + 1));
+                    if (ranges == &formulas)
+                        formulaCells.insert(key(r + 1, c + 1));
+                }
     for (const long long written : m_writtenCells)
-        cells.erase(written);
-    m_formulaCells = std::move(cells);
+        formulaCells.erase(written);
+    m_formulaCells = std::move(formulaCells);
     return true;
 }
 
@@ -217,7 +299,7 @@ bool CalcWorksheet::cellHasFormula(int row, int column)
     checkPosition(row, column);
     if (!m_formulaCells) {
         flushWrites();
-        const bool collected = document()->session()->call("读取公式单元格", [&] { return collectFormulaCells(); });
+        const bool collected = document()->session()->call("读取公式单元格", [&] { return collectChangeableCells(); });
         if (!collected) {
             // Too many to keep: ask for this one cell.
             try {
@@ -237,15 +319,9 @@ void CalcWorksheet::takeSnapshot()
     flushWrites();
     const bool editable = !document()->readOnly();
     document()->session()->call("读取工作表内容", [&] {
-        if (editable) {
-            if (hasConditionalFormats(m_sheet)) {
-                m_perCellReads = true;
-                return;
-            }
-            if (!m_formulaCells && !collectFormulaCells()) {
-                m_perCellReads = true;
-                return;
-            }
+        if (editable && !m_formulaCells && !collectChangeableCells()) {
+            m_perCellReads = true;
+            return;
         }
         m_snapshot = readTexts();
     });
@@ -320,12 +396,14 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
     } catch (const Error& error) {
         rethrowAsCellAccess(error, "无法写入" + cellName(row, column));
     }
+    ++m_writeGeneration;
     markWritten(row, column);
 }
 
 void CalcWorksheet::markWritten(int row, int column)
 {
     m_writtenCells.insert(key(row, column));
+    m_changeableCells.insert(key(row, column));
     if (m_formulaCells)
         m_formulaCells->erase(key(row, column));   // a written value replaces a formula
 }
@@ -349,6 +427,7 @@ void CalcWorksheet::flushWrites()
     } catch (const Error& error) {
         rethrowAsCellAccess(error, "无法写入单元格");
     }
+    ++m_writeGeneration;
 }
 
 void CalcWorksheet::activate()

@@ -211,6 +211,55 @@ TEST_F(BulkRead, keepsHiddenFilteredAndMergedCellsInTheirPlace)
                 << "row " << row << ", column " << column;
 }
 
+// A report: each row's formulas (and a conditional format) follow the mark
+// written in column A, some read the row above. After every write the copy
+// is read again only in part; read forwards and backwards, it always shows
+// what the office shows.
+TEST_F(BulkRead, ofATargetWithManyFormulasFollowsEveryWrite)
+{
+    const std::string file = OfficeEnvironment::root() + "/BulkRead/report.ods";
+    const int rows = 40;
+    const int columns = 9;
+    {
+        WorkbookMaker maker(OfficeEnvironment::session());
+        for (int row = 1; row <= rows; ++row) {
+            maker.text(0, row, 1, "?");
+            const std::string r = std::to_string(row);
+            for (int column = 2; column <= columns; ++column) {
+                if (column % 3 == 0)
+                    maker.number(0, row, column, row * column);
+                else if (row > 1 && column == 8)
+                    maker.formula(0, row, column, "=IF(A" + std::to_string(row - 1) + ">10;\"big?\";\"small\")");
+                else
+                    maker.formula(0, row, column, "=A" + r + "*" + std::to_string(column), "0.0");
+            }
+        }
+        maker.addConditionalNumberFormat(0, "I1:I" + std::to_string(rows), "$A1>20", "0.000");
+        maker.save(file);
+    }
+    auto workbook = OfficeEnvironment::binding().createInstance()->openWorkbook(file);
+    auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(workbook->activeSheet());
+    ASSERT_TRUE(sheet);
+    for (int row = 1; row <= rows; ++row) {
+        for (int column = 1; column <= columns; ++column) {
+            ASSERT_EQ(sheet->cellText(row, column), sheet->liveCellText(row, column))
+                << "row " << row << ", column " << column;
+            if (column == 1)
+                sheet->setCellValue2(row, column, row);
+        }
+        if (row % 7 != 0)
+            continue;
+        for (int back = row; back >= std::max(1, row - 8); --back)   // back over what was read since the writes
+            for (int column = columns; column >= 1; --column)
+                ASSERT_EQ(sheet->cellText(back, column), sheet->liveCellText(back, column))
+                    << "back to row " << back << ", column " << column;
+    }
+    EXPECT_EQ(sheet->cellText(11, 8), "small");
+    EXPECT_EQ(sheet->cellText(12, 8), "big?");   // A11 = 11 > 10 once written
+    EXPECT_EQ(sheet->cellText(5, 2), "10.0");
+    workbook->close();
+}
+
 TEST_F(BulkRead, ofASheetWithConditionalFormatsStaysExact)
 {
     const std::string file = OfficeEnvironment::root() + "/BulkRead/conditional.ods";
