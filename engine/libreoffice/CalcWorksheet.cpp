@@ -1,6 +1,7 @@
 #include "engine/libreoffice/CalcWorksheet.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/LayoutFindings.h"
 #include "engine/libreoffice/BatchCellReader.h"
 #include "engine/libreoffice/BatchCellWriter.h"
 #include "engine/libreoffice/CalcDocument.h"
@@ -15,6 +16,7 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
@@ -379,9 +381,39 @@ bool CalcWorksheet::gathersWrites()
     return *m_gathersWrites && !m_perCellReads;
 }
 
+void CalcWorksheet::refuseWriteIntoArray(int row, int column)
+{
+    if (!cellHasFormula(row, column))
+        return;   // known without a call once the formula cells are collected
+    const auto array = document()->session()->call("读取数组公式", [&]() -> std::optional<table::CellRangeAddress> {
+        uno::Reference<sheet::XArrayFormulaRange> cell(m_sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1),
+                                                       uno::UNO_QUERY);
+        if (!cell.is() || cell->getArrayFormula().isEmpty())
+            return std::nullopt;
+        const uno::Reference<sheet::XSheetCellCursor> cursor =
+            m_sheet->createCursorByRange(uno::Reference<sheet::XSheetCellRange>(cell, uno::UNO_QUERY_THROW));
+        cursor->collapseToCurrentArray();
+        const table::CellRangeAddress area =
+            uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)->getRangeAddress();
+        if (area.StartRow == area.EndRow && area.StartColumn == area.EndColumn)
+            return std::nullopt;   // an array of this one cell is replaced whole
+        return area;
+    });
+    if (!array)
+        return;
+    const std::string shown = cellText(row, column);
+    const std::string arrayArea = cellAddress(array->StartRow + 1, array->StartColumn + 1) + ":" +
+                                  cellAddress(array->EndRow + 1, array->EndColumn + 1);
+    throw Error(ErrorNumber::MarkInArrayFormula,
+                "模板中的单元格 " + cellAddress(row, column) + " 显示“" + shown + "”，含有问号，是要填写的单元格，但它属于数组公式 " +
+                    arrayArea + "，不能只修改数组公式的一部分。没有向它写入数字，结果也没有保存。\n"
+                    "请在模板中删除或改写该数组公式（或去掉使它显示问号的原因）后重新合并。");
+}
+
 void CalcWorksheet::setCellValue2(int row, int column, double value)
 {
     checkPosition(row, column);
+    refuseWriteIntoArray(row, column);
     if (gathersWrites()) {
         m_pendingRows.push_back(row - 1);
         m_pendingColumns.push_back(column - 1);

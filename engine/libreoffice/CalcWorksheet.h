@@ -74,6 +74,9 @@ private:
     std::string currentText(int row, int column);
     void refreshFrom(long long cell);
     bool gathersWrites();
+    // A cell of an array formula over several cells cannot be changed alone:
+    // the office would split the array and leave its other cells broken.
+    void refuseWriteIntoArray(int row, int column);
     void markWritten(int row, int column);
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 

@@ -11,6 +11,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -179,6 +180,14 @@ WorkbookMaker& WorkbookMaker::merge(int sheetIndex, const std::string& range)
     uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
     uno::Reference<util::XMergeable> mergeable(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
     mergeable->merge(true);
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::arrayFormula(int sheetIndex, const std::string& range, const std::string& formula)
+{
+    uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XArrayFormulaRange> array(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
+    array->setArrayFormula(toOUString(formula));
     return *this;
 }
 

@@ -35,6 +35,8 @@ public:
     WorkbookMaker& filterRows(int sheet, const std::string& range, double value);
     // Merges the cells of `range` (e.g. "A1:B2") into one.
     WorkbookMaker& merge(int sheet, const std::string& range);
+    // One array formula over all cells of `range` (e.g. "C2:D2").
+    WorkbookMaker& arrayFormula(int sheet, const std::string& range, const std::string& formula);
     WorkbookMaker& activeSheet(int sheet);
     // Cells of `range` (e.g. "B1") take number format `format` while `condition` (a formula) holds.
     WorkbookMaker& addConditionalNumberFormat(int sheet, const std::string& range, const std::string& condition,
