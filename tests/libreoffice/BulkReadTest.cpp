@@ -260,6 +260,51 @@ TEST_F(BulkRead, ofATargetWithManyFormulasFollowsEveryWrite)
     workbook->close();
 }
 
+// The check before saving and the scan ask every cell of the template for
+// its text and whether it holds a formula: on a sheet with thousands of
+// formulas and a conditional format, that costs a few calls in all, not one
+// per cell; after a write, a few more.
+TEST_F(BulkRead, aTemplateOfFormulasAndConditionalFormatsIsReadInAFewCalls)
+{
+    const std::string file = OfficeEnvironment::root() + "/BulkRead/formulas.ods";
+    const int rows = 60;
+    const int columns = 40;
+    {
+        WorkbookMaker maker(OfficeEnvironment::session());
+        for (int row = 1; row <= rows; ++row)
+            for (int column = 1; column <= columns; ++column) {
+                if (column % 2 == 0)
+                    maker.formula(0, row, column, "=A" + std::to_string(row) + "+" + std::to_string(column));
+                else
+                    maker.number(0, row, column, row);
+            }
+        maker.text(0, 30, 1, "?");
+        maker.addConditionalNumberFormat(0, "A1:AN60", "$A$30=60", "0.00");
+        maker.save(file);
+    }
+    auto workbook = OfficeEnvironment::binding().createInstance()->openWorkbook(file);
+    auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(workbook->activeSheet());
+    ASSERT_TRUE(sheet);
+    OfficeSession& office = OfficeEnvironment::session();
+    const long before = office.callCount();
+    int formulas = 0;
+    for (int row = 1; row <= rows; ++row)
+        for (int column = 1; column <= columns; ++column) {
+            formulas += sheet->cellHasFormula(row, column) ? 1 : 0;
+            sheet->cellText(row, column);
+        }
+    EXPECT_EQ(formulas, rows * columns / 2);
+    EXPECT_LE(office.callCount() - before, 5);
+    const long beforeWrite = office.callCount();
+    sheet->setCellValue2(30, 1, 60);
+    for (int row = 30; row <= 31; ++row)
+        for (int column = 1; column <= columns; ++column)
+            EXPECT_EQ(sheet->cellText(row, column), sheet->liveCellText(row, column)) << row << ", " << column;
+    EXPECT_EQ(sheet->cellText(30, 2), "62");
+    EXPECT_LE(office.callCount() - beforeWrite, 10 + 2 * 2 * columns);   // the live reads of the check above
+    workbook->close();
+}
+
 TEST_F(BulkRead, ofASheetWithConditionalFormatsStaysExact)
 {
     const std::string file = OfficeEnvironment::root() + "/BulkRead/conditional.ods";
