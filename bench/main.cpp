@@ -133,13 +133,29 @@ void printRow(const char* mode, const Measurement& m)
 
 // A fast merge is worth nothing if its sums are wrong.
 TemplateKind g_kind = TemplateKind::Labels;
+std::string g_workbook;   // --workbook: a given file is the template and every source
 
 void checkSums(const std::string& output, int rows, int columns, int sources)
 {
+    if (!g_workbook.empty())
+        return;   // its sums are not known here
     const long wrong = wrongSums(output, rows, columns, sources, g_kind);
     if (wrong != 0)
         throw std::runtime_error(wrong < 0 ? "cannot read " + output
                                            : std::to_string(wrong) + " wrong sums in " + output);
+}
+
+BenchFiles copiesOf(const std::string& workbook, const std::string& folder, int sources)
+{
+    const std::string extension = std::filesystem::path(workbook).extension().string();
+    BenchFiles files;
+    files.templatePath = folder + "/template" + extension;
+    std::filesystem::copy_file(workbook, files.templatePath);
+    for (int i = 1; i <= sources; ++i) {
+        files.sourcePaths.push_back(folder + "/source-" + std::to_string(i) + extension);
+        std::filesystem::copy_file(workbook, files.sourcePaths.back());
+    }
+    return files;
 }
 
 bool readInt(const char* text, int& value)
@@ -160,7 +176,10 @@ int main(int argc, char* argv[])
     bool perCell = false, mergeOnly = false;
     std::vector<std::string> rest(argv + 1, argv + argc);
     for (auto it = rest.begin(); it != rest.end();) {
-        if (*it == "--formulas") {
+        if (*it == "--workbook" && it + 1 != rest.end()) {
+            g_workbook = *(it + 1);
+            it = rest.erase(it, it + 2);
+        } else if (*it == "--formulas") {
             g_kind = TemplateKind::Formulas;
             it = rest.erase(it);
         } else if (*it == "--merge-only") {
@@ -181,7 +200,8 @@ int main(int argc, char* argv[])
         !readInt(rest[2].c_str(), sources)) {
         std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n"
                      "       [--merge-only: only the merge with the pool, for very many sources]\n"
-                     "       [--formulas: the template is a report of formulas over one marked column]\n";
+                     "       [--formulas: the template is a report of formulas over one marked column]\n"
+                     "       [--workbook FILE: FILE is the template and every source; R and C are ignored]\n";
         return 2;
     }
 
@@ -196,11 +216,16 @@ int main(int argc, char* argv[])
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= columns; ++c)
                 marked += isMarkedIn(g_kind, r, c) ? 1 : 0;
-        std::printf("R=%d C=%d N=%d: %d cells, %d marked%s; load average before: ", rows, columns, sources,
-                    rows * columns, marked, g_kind == TemplateKind::Formulas ? ", formulas across each row" : "");
+        if (!g_workbook.empty())
+            std::printf("%s as the template and %d sources; load average before: ", g_workbook.c_str(), sources);
+        else
+            std::printf("R=%d C=%d N=%d: %d cells, %d marked%s; load average before: ", rows, columns, sources,
+                        rows * columns, marked, g_kind == TemplateKind::Formulas ? ", formulas across each row" : "");
         std::fflush(stdout);
         std::system("cut -d' ' -f1-3 /proc/loadavg");
-        const BenchFiles files = makeBenchWorkbooks(folder, rows, columns, sources, g_kind);
+        const BenchFiles files =
+            g_workbook.empty() ? makeBenchWorkbooks(folder, rows, columns, sources, g_kind)
+                               : copiesOf(g_workbook, folder, sources);
 
         std::printf("%-10s %8s %8s %8s %8s %8s %8s %8s %8s %9s\n", "mode", "total/s", "copy", "start", "read",
                     "sum", "save", "close", "shutdown", "peakMiB");
