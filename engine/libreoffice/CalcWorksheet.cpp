@@ -12,6 +12,8 @@
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/XActionLockable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
@@ -20,7 +22,10 @@
 #include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XConditionalFormat.hpp>
 #include <com/sun/star/sheet/XConditionalFormats.hpp>
+#include <com/sun/star/style/XStyle.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
@@ -105,9 +110,57 @@ table::CellRangeAddress usedAreaOf(const uno::Reference<sheet::XSpreadsheet>& sh
     return addressable->getRangeAddress();
 }
 
-// The ranges of the sheet's conditional formats, cut to `used` (cells beyond
-// it are empty and show nothing, whatever their format).
+// Whether the cell style `name` (or one it inherits from) sets a number
+// format: applied by a condition, only such a style changes a cell's text.
+// Unsure (no such style, a cycle): it does.
+bool styleSetsNumberFormat(const uno::Reference<container::XNameAccess>& cellStyles, OUString name)
+{
+    for (int depth = 0; depth < 32; ++depth) {
+        if (name.isEmpty())
+            return false;
+        if (!cellStyles.is() || !cellStyles->hasByName(name))
+            return true;
+        uno::Reference<beans::XPropertyState> state(cellStyles->getByName(name), uno::UNO_QUERY);
+        uno::Reference<style::XStyle> style(state, uno::UNO_QUERY);
+        if (!state.is() || !style.is() || state->getPropertyState("NumberFormat") == beans::PropertyState_DIRECT_VALUE)
+            return true;
+        name = style->getParentStyle();
+    }
+    return true;
+}
+
+// Whether a conditional format can change the texts of its cells: only a
+// condition that applies a style with a number format can (colour scales,
+// data bars, icon sets and styles of colours and fonts change no text).
+bool changesTexts(const uno::Reference<sheet::XConditionalFormat>& format,
+                  const uno::Reference<container::XNameAccess>& cellStyles)
+{
+    for (sal_Int32 i = 0; i < format->getCount(); ++i) {
+        uno::Reference<beans::XPropertySet> entry(format->getByIndex(i), uno::UNO_QUERY);
+        if (!entry.is())
+            return true;
+        if (!entry->getPropertySetInfo()->hasPropertyByName("StyleName"))
+            continue;
+        OUString styleName;
+        entry->getPropertyValue("StyleName") >>= styleName;
+        if (styleSetsNumberFormat(cellStyles, styleName))
+            return true;
+    }
+    return false;
+}
+
+uno::Reference<container::XNameAccess> cellStylesOf(const uno::Reference<frame::XModel>& model)
+{
+    uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY);
+    if (!families.is() || !families->getStyleFamilies()->hasByName("CellStyles"))
+        return {};
+    return uno::Reference<container::XNameAccess>(families->getStyleFamilies()->getByName("CellStyles"), uno::UNO_QUERY);
+}
+
+// The ranges of the sheet's conditional formats that can change texts, cut
+// to `used` (cells beyond it are empty and show nothing, whatever their format).
 std::vector<table::CellRangeAddress> conditionalRanges(const uno::Reference<sheet::XSpreadsheet>& sheet,
+                                                       const uno::Reference<frame::XModel>& model,
                                                        const table::CellRangeAddress& used)
 {
     std::vector<table::CellRangeAddress> ranges;
@@ -117,9 +170,10 @@ std::vector<table::CellRangeAddress> conditionalRanges(const uno::Reference<shee
     uno::Reference<sheet::XConditionalFormats> formats(properties->getPropertyValue("ConditionalFormats"), uno::UNO_QUERY);
     if (!formats.is())
         return ranges;
+    const uno::Reference<container::XNameAccess> cellStyles = cellStylesOf(model);
     for (const auto& format : formats->getConditionalFormats()) {
         uno::Reference<beans::XPropertySet> formatProperties(format, uno::UNO_QUERY);
-        if (!formatProperties.is())
+        if (!formatProperties.is() || !changesTexts(format, cellStyles))
             continue;
         uno::Reference<sheet::XSheetCellRanges> covered(formatProperties->getPropertyValue("Range"), uno::UNO_QUERY);
         if (!covered.is())
@@ -278,7 +332,7 @@ bool CalcWorksheet::collectChangeableCells()
     uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
     const auto sequence = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
     const std::vector<table::CellRangeAddress> formulas(sequence.begin(), sequence.end());
-    const std::vector<table::CellRangeAddress> conditional = conditionalRanges(m_sheet, usedAreaOf(m_sheet));
+    const std::vector<table::CellRangeAddress> conditional = conditionalRanges(m_sheet, document()->model(), usedAreaOf(m_sheet));
     if (cellCount(formulas) + cellCount(conditional) > MaxTrackedCells)
         return false;
     std::unordered_set<long long> formulaCells;

@@ -322,5 +322,37 @@ TEST_F(BulkRead, ofASheetWithConditionalFormatsStaysExact)
     workbook->close();
 }
 
+// Conditional formats that only colour their cells change no text: a write
+// makes none of their cells read again (only the few under a conditional
+// number format).
+TEST_F(BulkRead, cellsUnderConditionalColoursStayInTheCopyAfterWrites)
+{
+    const std::string file = OfficeEnvironment::root() + "/BulkRead/coloured.ods";
+    {
+        WorkbookMaker maker(OfficeEnvironment::session());
+        for (int row = 1; row <= 50; ++row)
+            for (int column = 1; column <= 20; ++column)
+                maker.number(0, row, column, row * column, "0.0");
+        maker.text(0, 1, 1, "?");
+        maker.addConditionalBackground(0, "A1:T50", "$A$1>1", 0xFFCC00);
+        maker.addConditionalNumberFormat(0, "B2:B3", "$A$1>1", "0.000");
+        maker.save(file);
+    }
+    auto workbook = OfficeEnvironment::binding().createInstance()->openWorkbook(file);
+    auto sheet = std::dynamic_pointer_cast<CalcWorksheet>(workbook->activeSheet());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->cellText(2, 2), "4.0");
+    sheet->setCellValue2(1, 1, 2);
+    const long before = OfficeEnvironment::session().callCount();
+    for (int row = 1; row <= 50; ++row)
+        for (int column = 1; column <= 20; ++column)
+            sheet->cellText(row, column);
+    EXPECT_LE(OfficeEnvironment::session().callCount() - before, 3);
+    for (int row = 1; row <= 50; ++row)
+        for (int column = 1; column <= 20; ++column)
+            ASSERT_EQ(sheet->cellText(row, column), sheet->liveCellText(row, column)) << row << ", " << column;
+    workbook->close();
+}
+
 } // namespace
 } // namespace rm::lo::test

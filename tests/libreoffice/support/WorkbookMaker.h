@@ -41,6 +41,8 @@ public:
     // Cells of `range` (e.g. "B1") take number format `format` while `condition` (a formula) holds.
     WorkbookMaker& addConditionalNumberFormat(int sheet, const std::string& range, const std::string& condition,
                                               const std::string& format);
+    // Cells of `range` take background `rgb` (and no other format) while `condition` holds.
+    WorkbookMaker& addConditionalBackground(int sheet, const std::string& range, const std::string& condition, int rgb);
 
     // Stores under `path` (filter by extension: .xls, .xlsx, .ods, .csv), optionally with a password.
     void save(const std::string& path, const std::string& password = {});
@@ -51,6 +53,8 @@ private:
     css::uno::Reference<css::sheet::XSpreadsheet> sheet(int index) const;
     void applyFormat(int sheet, int row, int column, const std::string& format);
     int formatKey(const std::string& format);
+    void addConditionalStyle(int sheet, const std::string& range, const std::string& condition,
+                             const std::string& styleName, const std::string& styleProperty, const css::uno::Any& value);
 
     css::uno::Reference<css::frame::XModel> m_model;
 };
