@@ -45,8 +45,10 @@ namespace {
 
 // Beyond this many formula and conditionally formatted cells a sheet is simply read live.
 constexpr long long MaxTrackedCells = 2'000'000;
-// Cells a write may have changed are read again this many at first after a
-// write, twice as many each time the scan passes them without writing.
+// After a write, the cells it may have changed are read again together: as
+// many as the scan read between the two writes before (the scan tends to
+// repeat itself row after row), twice as many each time it passes them
+// without writing between.
 constexpr std::size_t FirstRefreshWindow = 64;
 constexpr std::size_t LargestRefreshWindow = 65536;
 
@@ -264,6 +266,7 @@ std::string CalcWorksheet::currentText(int row, int column)
     flushWrites();
     if (m_writeGeneration == 0)
         return m_snapshot->text(row, column);   // nothing written since the copy was taken
+    ++m_readsAfterWrite;
     const long long cell = key(row, column);
     if (m_freshGeneration != m_writeGeneration || cell < m_freshFirst || cell > m_freshLast)
         refreshFrom(cell);
@@ -278,9 +281,14 @@ void CalcWorksheet::refreshFrom(long long cell)
     const BatchCellReader* reader = document()->session()->batchCellReader();
     if (!reader)
         return;
-    m_refreshWindow = m_freshGeneration == m_writeGeneration
-                          ? std::min(m_refreshWindow * 2, LargestRefreshWindow)
-                          : FirstRefreshWindow;
+    if (m_freshGeneration == m_writeGeneration) {
+        m_refreshWindow = std::min(m_refreshWindow * 2, LargestRefreshWindow);
+    } else {
+        // The read asking now is the first after this write; those before it followed the previous one.
+        const std::size_t previousRun = m_freshGeneration < 0 ? FirstRefreshWindow : m_readsAfterWrite - 1;
+        m_refreshWindow = std::clamp<std::size_t>(previousRun, 1, LargestRefreshWindow);
+        m_readsAfterWrite = 1;
+    }
     std::vector<long long> cells;
     std::vector<sal_Int32> rows;
     std::vector<sal_Int32> columns;

@@ -26,7 +26,8 @@ class CalcDocument;
 // change only the cells written, formula cells and cells under a conditional
 // format: until the first write the copy holds for those too; after one,
 // such a cell is read again, together with the next ones of its kind in scan
-// order (more of them each time the scan passes them without writing between).
+// order: as many as were read between the two writes before, twice as many
+// each time the scan passes them without writing.
 //
 // On that path writes are also gathered and sent in one call, just before
 // anything could observe them: a read of a cell they may change, the used
@@ -100,6 +101,7 @@ private:
     long long m_freshFirst = 0;
     long long m_freshLast = -1;
     std::size_t m_refreshWindow = 0;
+    std::size_t m_readsAfterWrite = 0;   // of cells a write may change, since the last write
     std::unordered_map<long long, std::string> m_freshTexts;
     std::optional<bool> m_gathersWrites;
     std::vector<sal_Int32> m_pendingRows;
