@@ -24,7 +24,7 @@ class CalcDocument;
 // texts in one call (so no read grows with what a file claims to hold). That copy stays exact
 // because a read-only source never changes. On an editable sheet a write can
 // change only the cells written, formula cells and cells under a conditional
-// format: until the first write the copy holds for those too; after one,
+// format that applies a number format: until the first write the copy holds for those too; after one,
 // such a cell is read again, together with the next ones of its kind in scan
 // order: as many as were read between the two writes before, twice as many
 // each time the scan passes them without writing.
@@ -68,7 +68,7 @@ private:
     bool changesWithWrites(long long cell) const;
     CsvGrid readTexts();
     void calculateAll();
-    // The sheet's formula cells and cells under conditional formats, in one
+    // The sheet's formula cells and cells under conditional number formats, in one
     // call; false (and nothing kept) when there are too many.
     bool collectChangeableCells();
     // The text of a cell a write may have changed, as it is now.
