@@ -33,7 +33,19 @@ void writeWorkbook(const std::string& json, const std::string& jsonPath, const s
         throw std::runtime_error("make_xls.py failed for " + xlsPath);
 }
 
-std::string sheetJson(int rows, int columns, bool isTemplate)
+void templateCell(std::ostream& json, TemplateKind kind, int r, int c)
+{
+    if (isMarkedIn(kind, r, c))
+        json << "\"?\"";
+    else if (kind == TemplateKind::Labels || r == 1 || c == 1)
+        json << "\"L" << r << "-" << c << '"';
+    else if (c % 2 == 1)
+        json << "{\"formula\": \"B" << r << "*" << c << "\"}";
+    else
+        json << r + c;
+}
+
+std::string sheetJson(int rows, int columns, bool isTemplate, TemplateKind kind)
 {
     std::ostringstream json;
     json << std::setprecision(17) << R"({"sheets": [{"name": "Data", "cells": {)";
@@ -44,10 +56,8 @@ std::string sheetJson(int rows, int columns, bool isTemplate)
             first = false;
             if (!isTemplate)
                 json << sourceValue(r, c);
-            else if ((r + c) % 2 == 0)
-                json << "\"?\"";
             else
-                json << "\"L" << r << "-" << c << '"';
+                templateCell(json, kind, r, c);
         }
     json << "}}]}";
     return json.str();
@@ -55,7 +65,14 @@ std::string sheetJson(int rows, int columns, bool isTemplate)
 
 } // namespace
 
-long wrongSums(const std::string& output, int rows, int columns, int sources)
+bool isMarkedIn(TemplateKind kind, int row, int column)
+{
+    if (kind == TemplateKind::Formulas)
+        return row > 1 && column == 2;
+    return (row + column) % 2 == 0;
+}
+
+long wrongSums(const std::string& output, int rows, int columns, int sources, TemplateKind kind)
 {
     const std::string command = std::string(RM_PYTHON3) + " " RM_TOOLS_DIR "/read_xls.py '" + output + "'";
     FILE* pipe = popen(command.c_str(), "r");
@@ -79,7 +96,7 @@ long wrongSums(const std::string& output, int rows, int columns, int sources)
     long wrong = 0;
     for (int r = 1; r <= rows; ++r)
         for (int c = 1; c <= columns; ++c) {
-            if ((r + c) % 2 != 0)
+            if (!isMarkedIn(kind, r, c))
                 continue;
             double expected = 0;
             for (int i = 0; i < sources; ++i)
@@ -91,13 +108,13 @@ long wrongSums(const std::string& output, int rows, int columns, int sources)
     return wrong;
 }
 
-BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources)
+BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources, TemplateKind kind)
 {
     BenchFiles files;
     files.templatePath = folder + "/template.xls";
-    writeWorkbook(sheetJson(rows, columns, true), folder + "/template.json", files.templatePath);
+    writeWorkbook(sheetJson(rows, columns, true, kind), folder + "/template.json", files.templatePath);
     const std::string first = folder + "/source-0001.xls";
-    writeWorkbook(sheetJson(rows, columns, false), folder + "/source.json", first);
+    writeWorkbook(sheetJson(rows, columns, false, kind), folder + "/source.json", first);
     for (int i = 1; i <= sources; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "/source-%04d.xls", i);

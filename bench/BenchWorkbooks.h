@@ -10,12 +10,22 @@ struct BenchFiles {
     std::vector<std::string> sourcePaths;
 };
 
-// In `folder`: a template of rows x columns cells, every other one marked
-// "?" (the rest labels), and `sources` workbooks holding a number in every cell.
-BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources);
+enum class TemplateKind {
+    Labels,     // every other cell marked "?", the rest labels
+    Formulas,   // a report: labels in row 1 and column 1, column B marked, and
+                // across each row formulas over its mark (=Bn*c) between numbers
+};
+
+bool isMarkedIn(TemplateKind kind, int row, int column);
+
+// In `folder`: a template of rows x columns cells of that kind, and `sources`
+// workbooks holding a number in every cell.
+BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources,
+                              TemplateKind kind = TemplateKind::Labels);
 
 // Reads a merged output back (through read_xls.py) and counts the marked
 // cells that do not hold the sum of the sources; -1 when it cannot be read.
-long wrongSums(const std::string& output, int rows, int columns, int sources);
+long wrongSums(const std::string& output, int rows, int columns, int sources,
+               TemplateKind kind = TemplateKind::Labels);
 
 } // namespace rm::bench

@@ -1,5 +1,6 @@
 // reportmerge-bench R C N: times a merge of N sources into an R x C template
-// (half the cells marked) through the command line's path, with the pool of
+// (half the cells marked; with --formulas a report of thousands of formulas
+// over one marked column) through the command line's path, with the pool of
 // offices and with one office, against a floor (one office started, every
 // workbook opened hidden, the output saved, no cell work); optionally
 // against the per-cell reference path.
@@ -131,12 +132,30 @@ void printRow(const char* mode, const Measurement& m)
 }
 
 // A fast merge is worth nothing if its sums are wrong.
+TemplateKind g_kind = TemplateKind::Labels;
+std::string g_workbook;   // --workbook: a given file is the template and every source
+
 void checkSums(const std::string& output, int rows, int columns, int sources)
 {
-    const long wrong = wrongSums(output, rows, columns, sources);
+    if (!g_workbook.empty())
+        return;   // its sums are not known here
+    const long wrong = wrongSums(output, rows, columns, sources, g_kind);
     if (wrong != 0)
         throw std::runtime_error(wrong < 0 ? "cannot read " + output
                                            : std::to_string(wrong) + " wrong sums in " + output);
+}
+
+BenchFiles copiesOf(const std::string& workbook, const std::string& folder, int sources)
+{
+    const std::string extension = std::filesystem::path(workbook).extension().string();
+    BenchFiles files;
+    files.templatePath = folder + "/template" + extension;
+    std::filesystem::copy_file(workbook, files.templatePath);
+    for (int i = 1; i <= sources; ++i) {
+        files.sourcePaths.push_back(folder + "/source-" + std::to_string(i) + extension);
+        std::filesystem::copy_file(workbook, files.sourcePaths.back());
+    }
+    return files;
 }
 
 bool readInt(const char* text, int& value)
@@ -157,7 +176,13 @@ int main(int argc, char* argv[])
     bool perCell = false, mergeOnly = false;
     std::vector<std::string> rest(argv + 1, argv + argc);
     for (auto it = rest.begin(); it != rest.end();) {
-        if (*it == "--merge-only") {
+        if (*it == "--workbook" && it + 1 != rest.end()) {
+            g_workbook = *(it + 1);
+            it = rest.erase(it, it + 2);
+        } else if (*it == "--formulas") {
+            g_kind = TemplateKind::Formulas;
+            it = rest.erase(it);
+        } else if (*it == "--merge-only") {
             mergeOnly = true;
             it = rest.erase(it);
         } else if (*it == "--no-per-cell" || *it == "--per-cell") {
@@ -174,7 +199,9 @@ int main(int argc, char* argv[])
     if (rest.size() != 3 || !readInt(rest[0].c_str(), rows) || !readInt(rest[1].c_str(), columns) ||
         !readInt(rest[2].c_str(), sources)) {
         std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n"
-                     "       [--merge-only: only the merge with the pool, for very many sources]\n";
+                     "       [--merge-only: only the merge with the pool, for very many sources]\n"
+                     "       [--formulas: the template is a report of formulas over one marked column]\n"
+                     "       [--workbook FILE: FILE is the template and every source; R and C are ignored]\n";
         return 2;
     }
 
@@ -185,11 +212,20 @@ int main(int argc, char* argv[])
     }
     const std::string folder = pattern;
     try {
-        std::printf("R=%d C=%d N=%d: %d cells, %d marked; load average before: ", rows, columns, sources,
-                    rows * columns, (rows * columns + 1) / 2);
+        int marked = 0;
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= columns; ++c)
+                marked += isMarkedIn(g_kind, r, c) ? 1 : 0;
+        if (!g_workbook.empty())
+            std::printf("%s as the template and %d sources; load average before: ", g_workbook.c_str(), sources);
+        else
+            std::printf("R=%d C=%d N=%d: %d cells, %d marked%s; load average before: ", rows, columns, sources,
+                        rows * columns, marked, g_kind == TemplateKind::Formulas ? ", formulas across each row" : "");
         std::fflush(stdout);
         std::system("cut -d' ' -f1-3 /proc/loadavg");
-        const BenchFiles files = makeBenchWorkbooks(folder, rows, columns, sources);
+        const BenchFiles files =
+            g_workbook.empty() ? makeBenchWorkbooks(folder, rows, columns, sources, g_kind)
+                               : copiesOf(g_workbook, folder, sources);
 
         std::printf("%-10s %8s %8s %8s %8s %8s %8s %8s %8s %9s\n", "mode", "total/s", "copy", "start", "read",
                     "sum", "save", "close", "shutdown", "peakMiB");

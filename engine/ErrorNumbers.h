@@ -32,6 +32,7 @@ constexpr int SaveFailed = 2020;
 constexpr int SaveOntoOpenDocument = 2021;   // would overwrite a workbook that is open
 constexpr int CloseFailed = 2022;
 constexpr int CellAccessFailed = 2030;
+constexpr int MarkInArrayFormula = 2031;     // a marked cell is part of a multi-cell array formula
 constexpr int HandOverFailed = 2040;
 constexpr int OfficeCallFailed = 2099;       // any other failure inside the office
 

@@ -411,9 +411,24 @@ Error cellNotWritten(int row, int column, const std::string& description)
     return Error(ErrorNumber::CellAccessFailed, "无法写入" + cellName(row, column) + "：" + description);
 }
 
+Error cellsNotRead(const std::string& description)
+{
+    return Error(ErrorNumber::CellAccessFailed, "无法读取单元格：" + description);
+}
+
 Error cellsNotWritten(const std::string& description)
 {
     return Error(ErrorNumber::CellAccessFailed, "无法写入单元格：" + description);
+}
+
+// ---- 2031 MarkInArrayFormula ----
+
+Error markInArrayFormula(const std::string& cell, const std::string& shown, const std::string& arrayArea)
+{
+    return Error(ErrorNumber::MarkInArrayFormula,
+                 "模板中的单元格 " + cell + " 显示“" + shown + "”，含有问号，是要填写的单元格，但它属于数组公式 " +
+                     arrayArea + "，不能只修改数组公式的一部分。没有向它写入数字，结果也没有保存。\n"
+                     "请在模板中删除或改写该数组公式（或去掉使它显示问号的原因）后重新合并。");
 }
 
 // ---- 2040 HandOverFailed ----

@@ -3,7 +3,8 @@
 // The engine's texts for the user, in one place: every error the engine
 // reports, grouped by its number in the order of ErrorNumbers.h, and the
 // words those errors are made of. Texts are UTF-8 Chinese. The words of the
-// check before saving are in LayoutFindings.cpp; the window's texts are in
+// check before saving are in LayoutFindings.cpp, the stages of a run in
+// StageText.cpp; the window's texts are in
 // ui/WindowTexts.h, the command line's in app/cli/CliTexts.h.
 //
 // Every number in ErrorNumbers.h has at least one builder here (the
@@ -47,6 +48,7 @@ inline constexpr char ReadFormulaCells[] = "读取公式单元格";
 inline constexpr char ReadSheetContent[] = "读取工作表内容";
 inline constexpr char PrepareWrites[] = "准备写入";
 inline constexpr char WriteCell[] = "写入单元格";
+inline constexpr char ReadArrayFormula[] = "读取数组公式";
 } // namespace OfficeStep
 
 // ---- Before a merge: the inputs the window and the command line check ----
@@ -170,7 +172,13 @@ Error closeFailed(const std::string& path, const std::string& description);
 Error cellPositionInvalid(int row, int column);
 Error cellNotRead(int row, int column, const std::string& description);
 Error cellNotWritten(int row, int column, const std::string& description);
+Error cellsNotRead(const std::string& description);
 Error cellsNotWritten(const std::string& description);
+
+// ---- 2031 MarkInArrayFormula ----
+
+// `cell` ("C4") shows `shown`, a text with "?", and is part of the array formula over `arrayArea` ("C4:D4").
+Error markInArrayFormula(const std::string& cell, const std::string& shown, const std::string& arrayArea);
 
 // ---- 2040 HandOverFailed ----
 

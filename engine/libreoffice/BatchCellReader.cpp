@@ -43,6 +43,22 @@ const char* const Code =
     "    ReadTexts = Array(aRows, aColumns, aTexts)\n"
     "End Function\n";
 
+const char* const ListModule = "ListReader";
+const char* const ListCode =
+    "Function ReadCells(oSheet As Object, aRows As Variant, aColumns As Variant) As Variant\n"
+    "    Dim n As Long, i As Long\n"
+    "    n = UBound(aRows) - LBound(aRows) + 1\n"
+    "    If n <= 0 Then\n"
+    "        ReadCells = Array()\n"
+    "        Exit Function\n"
+    "    End If\n"
+    "    Dim aTexts(n - 1) As String\n"
+    "    For i = 0 To n - 1\n"
+    "        aTexts(i) = oSheet.getCellByPosition(aColumns(LBound(aColumns) + i), aRows(LBound(aRows) + i)).getString()\n"
+    "    Next i\n"
+    "    ReadCells = aTexts\n"
+    "End Function\n";
+
 // Basic hands an array over typed by its elements ([]long, []string) or as []any.
 template <class T>
 std::vector<T> arrayOf(const uno::Any& value)
@@ -69,8 +85,31 @@ std::vector<T> arrayOf(const uno::Any& value)
 } // namespace
 
 BatchCellReader::BatchCellReader(const OfficeConnection& office)
-    : m_script(officeBasicRoutine(office, Module, Code, "ReadTexts"))
+    : m_script(officeBasicRoutine(office, Module, Code, "ReadTexts")),
+      m_listScript(officeBasicRoutine(office, ListModule, ListCode, "ReadCells"))
 {
+}
+
+std::vector<std::string> BatchCellReader::readCells(const uno::Reference<sheet::XSpreadsheet>& sheet,
+                                                    const std::vector<sal_Int32>& rows,
+                                                    const std::vector<sal_Int32>& columns) const
+{
+    if (rows.empty())
+        return {};
+    uno::Sequence<uno::Any> arguments(3);
+    arguments[0] <<= sheet;
+    arguments[1] <<= uno::Sequence<sal_Int32>(rows.data(), static_cast<sal_Int32>(rows.size()));
+    arguments[2] <<= uno::Sequence<sal_Int32>(columns.data(), static_cast<sal_Int32>(columns.size()));
+    uno::Sequence<sal_Int16> outIndices;
+    uno::Sequence<uno::Any> outValues;
+    const auto texts = arrayOf<OUString>(m_listScript->invoke(arguments, outIndices, outValues));
+    if (texts.size() != rows.size())
+        throw uno::RuntimeException("the office's cell reader returned a different number of texts");
+    std::vector<std::string> result;
+    result.reserve(texts.size());
+    for (const auto& text : texts)
+        result.push_back(toUtf8(text));
+    return result;
 }
 
 CsvGrid BatchCellReader::read(const uno::Reference<sheet::XSpreadsheet>& sheet, long rows, long columns) const

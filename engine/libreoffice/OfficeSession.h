@@ -53,6 +53,8 @@ public:
     // from an office that is gone is reported as OfficeConnectionLost.
     template <class Call>
     auto call(const std::string& what, Call&& call) -> decltype(call());
+    // How many calls were made so far: reading a sheet must not cost one per cell.
+    long callCount() const { return m_callCount; }
 
     // A path the office may lock for one of our documents: its lock file is
     // removed even when the program ends on a signal (OfficeRegistry.h).
@@ -100,6 +102,7 @@ private:
     std::optional<NumericLocale> m_numericLocale;
     std::unique_ptr<CallDeadline> m_callDeadline;   // after the process: its thread ends first
     std::atomic<bool> m_ended{false};
+    std::atomic<long> m_callCount{0};
     std::mutex m_backgroundMutex;
     std::condition_variable m_backgroundEnded;
     bool m_backgroundDone = false;
@@ -112,6 +115,7 @@ auto OfficeSession::call(const std::string& what, Call&& call) -> decltype(call(
     if (m_ended)
         throw connectionLostError();
     const CallDeadline::Scope bounded(*m_callDeadline);
+    ++m_callCount;
     try {
         return call();
     } catch (...) {

@@ -22,11 +22,30 @@ uno::Reference<container::XNameAccess> openPackage(const OfficeConnection& offic
         uno::UNO_QUERY_THROW);
 }
 
+namespace {
+
+bool startsWith(const OUString& name, const char* prefix)
+{
+    return name.startsWithIgnoreAsciiCase(OUString::createFromAscii(prefix));
+}
+
+} // namespace
+
+bool isContentPart(const OUString& name)
+{
+    if (name == "content.xml" || name == "styles.xml")
+        return true;   // OpenDocument
+    if (name == "[Content_Types].xml" || name == "_rels/.rels" || name == "xl/workbook.xml" ||
+        name == "xl/sharedStrings.xml" || name == "xl/styles.xml" || name == "xl/_rels/workbook.xml.rels")
+        return true;
+    return (startsWith(name, "xl/worksheets/") && (name.endsWith(".xml") || name.endsWith(".rels")));
+}
+
 std::optional<DamagedPart> firstDamagedXmlPart(const OfficeConnection& office,
                                                const uno::Reference<container::XNameAccess>& package)
 {
     for (const OUString& name : package->getElementNames()) {
-        if (!name.endsWith(".xml") && !name.endsWith(".rels"))
+        if (!isContentPart(name))
             continue;
         uno::Reference<xml::sax::XParser> parser(office.createService("com.sun.star.xml.sax.Parser"),
                                                  uno::UNO_QUERY_THROW);

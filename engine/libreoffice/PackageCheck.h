@@ -19,10 +19,17 @@ struct DamagedPart {
     std::string officeText;   // the XML parser's words
 };
 
+// Whether the cells of a workbook, their texts and formats, come from this
+// part: OpenDocument's content and styles; Office Open XML's content types,
+// relationships, workbook, sheets, shared strings and styles. Settings,
+// thumbnails, the office's own configuration (often empty parts) are not.
+bool isContentPart(const OUString& name);
+
 // The office imports an XML part that is cut short or holds an undefined
 // entity as far as it can read it, and says nothing: such a workbook loads
-// with cells missing. Every XML part of the package is parsed, inside the
-// office, to the end; the first that does not parse is returned.
+// with cells missing. Every content part of the package is parsed, inside
+// the office, to the end; the first that does not parse is returned. Any
+// other part, damaged or empty, changes no cell.
 std::optional<DamagedPart> firstDamagedXmlPart(const OfficeConnection& office,
                                                const css::uno::Reference<css::container::XNameAccess>& package);
 

@@ -1,23 +1,32 @@
 // Hostile workbooks and files: a tiny file that claims a huge used range,
-// XML that is cut short or undefined, a FIFO put in a source's place.
+// XML that is cut short or undefined, a FIFO put in a source's place; and
+// the parts of a package that do not count as damage.
 
 #include "support/CliRun.h"
 #include "support/HookedBinding.h"
 #include "support/MergeCase.h"
 #include "support/OfficeProcesses.h"
 #include "support/SharedOffice.h"
+#include "support/WorkbookMaker.h"
 #include "support/ZipWriter.h"
 
 #include "TempFolder.h"
 #include "XlsFiles.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
+#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/PackageCheck.h"
+#include "engine/libreoffice/UnoText.h"
+
+#include <com/sun/star/io/XInputStream.hpp>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <iostream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -34,6 +43,38 @@ using lo::test::writeOneSheetWorkbook;
 // well under this for these workbooks; reading what the huge ones claim would
 // need many times more (or write gigabytes and outlast the case's deadline).
 constexpr long kAddressSpaceKb = 1500L * 1024;
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// The entries of a zip package as the office reads them, "mimetype" first.
+Entries packageEntries(lo::OfficeSession& office, const std::string& path)
+{
+    return office.call("读取压缩包", [&] {
+        const auto package = lo::openPackage(office.connection(), lo::fileUrlOf(path));
+        Entries entries;
+        for (const auto& name : package->getElementNames()) {
+            css::uno::Reference<css::io::XInputStream> stream(package->getByName(name), css::uno::UNO_QUERY_THROW);
+            std::string content;
+            css::uno::Sequence<sal_Int8> chunk;
+            while (stream->readBytes(chunk, 65536) > 0)
+                content.append(reinterpret_cast<const char*>(chunk.getConstArray()), size_t(chunk.getLength()));
+            const std::string entry = lo::toUtf8(name);
+            if (entry == "mimetype")
+                entries.insert(entries.begin(), {entry, content});
+            else
+                entries.emplace_back(entry, content);
+        }
+        return entries;
+    });
+}
+
+std::string& entryOf(Entries& entries, const std::string& name)
+{
+    for (auto& entry : entries)
+        if (entry.first == name)
+            return entry.second;
+    return entries.emplace_back(name, "").second;
+}
 
 class HostileInputs : public ::testing::Test {
 protected:
@@ -90,6 +131,45 @@ TEST_F(HostileInputs, packagesWhoseXmlIsCutShortOrUndefinedAreRefused)
     const Outcome sound = mergeWith(sharedOffice(), folder / "template.xls", {folder / "whole.xlsx"}, folder / "out.xls");
     ASSERT_EQ(sound.number, 0) << sound.description;
     EXPECT_EQ(numberIn(folder / "out.xls", "Report!B3"), 2.0);
+}
+
+// The office lists its empty keyboard configuration in the manifest of an
+// .ods, media type empty (older versions write it, newer ones need not):
+// such a part changes no cell. A cut content part still is damage.
+TEST_F(HostileInputs, anEmptyConfigurationPartOfAnOfficeMadeOdsIsNoDamage)
+{
+    const auto office = lo::BindingTestAccess::session(sharedOffice());
+    const std::string made = folder / "made.ods";
+    lo::test::WorkbookMaker(*office, {"Data"})
+        .text(0, 1, 1, "Item").text(0, 2, 1, "north").text(0, 3, 1, "south")
+        .number(0, 2, 2, 4).number(0, 3, 2, 5)
+        .save(made);
+    Entries entries = packageEntries(*office, made);
+    ASSERT_FALSE(entries.empty());
+    ASSERT_EQ(entries.front().first, "mimetype");
+    const std::string part = "Configurations2/accelerator/current.xml";
+    std::string& manifest = entryOf(entries, "META-INF/manifest.xml");
+    std::cout << "the office " << (manifest.find(part) == std::string::npos ? "did not list " : "listed ") << part
+              << " itself\n";
+    if (manifest.find(part) == std::string::npos) {
+        const auto end = manifest.rfind("</manifest:manifest>");
+        ASSERT_NE(end, std::string::npos) << manifest;
+        manifest.insert(end, "<manifest:file-entry manifest:full-path=\"" + part + "\" manifest:media-type=\"\"/>");
+    }
+    entryOf(entries, part).clear();
+    lo::test::writeZip(folder / "empty-part.ods", entries);
+    std::string& content = entryOf(entries, "content.xml");
+    content = content.substr(0, content.size() - 40);
+    lo::test::writeZip(folder / "cut-content.ods", entries);
+
+    const Outcome sound = mergeWith(sharedOffice(), folder / "template.xls", {folder / "empty-part.ods"}, folder / "out.xls");
+    ASSERT_EQ(sound.number, 0) << sound.description;
+    EXPECT_EQ(numberIn(folder / "out.xls", "Report!B2"), 4.0);
+    EXPECT_EQ(numberIn(folder / "out.xls", "Report!B3"), 5.0);
+    fs::remove(folder / "out.xls");
+    const Outcome cut = mergeWith(sharedOffice(), folder / "template.xls", {folder / "cut-content.ods"}, folder / "out.xls");
+    EXPECT_EQ(cut.number, Number::DocumentLoadFailed) << cut.description;
+    EXPECT_NE(cut.description.find("content.xml"), std::string::npos) << cut.description;
 }
 
 TEST_F(HostileInputs, aFifoPutInASourcesPlaceNeverBlocks)

@@ -126,6 +126,47 @@ TEST_F(Inputs, anEncryptedSourceIsReadOnTheSheetItShows)
     expectUnchanged(before);
 }
 
+// Two cells of one array formula showing "#NAME?" are both marked: writing
+// into the first would split the array. The merge stops with its own error
+// naming the cell, writes nothing into the array and saves nothing; a
+// one-cell array is replaced whole, as any formula is.
+TEST_F(Inputs, aMarkInsideAnArrayFormulaOfSeveralCellsStopsTheMerge)
+{
+    // .xls keeps no unknown function: there the array shows "??".
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"array.ods", "#NAME?"}, {"array.xlsx", "#NAME?"}, {"array.xls", "??"}};
+    for (const auto& [name, shown] : cases) {
+        SCOPED_TRACE(name);
+        const std::string formula = shown == "??" ? "=REPT(\"?\";2)" : "=NOSUCHFUNCTION(1)";
+        {
+            lo::test::WorkbookMaker maker(*lo::BindingTestAccess::session(sharedOffice()), {"Report"});
+            maker.text(0, 1, 1, "Item").text(0, 2, 1, "north").text(0, 2, 2, "?").text(0, 3, 1, "south");
+            maker.arrayFormula(0, "B3", formula);   // one cell, replaced by the sum
+            maker.arrayFormula(0, "C4:D4", formula);
+            maker.save(folder / name);
+        }
+        const Snapshot before = snapshot({folder / name, folder / "s1.xls"});
+        const std::string output = folder / ("out-" + name);
+        const Outcome outcome = mergeWith(sharedOffice(), folder / name, {folder / "s1.xls"}, output);
+        EXPECT_EQ(outcome.number, Number::MarkInArrayFormula) << outcome.description;
+        EXPECT_NE(outcome.description.find("单元格 C4 显示“" + shown + "”"), std::string::npos) << outcome.description;
+        EXPECT_NE(outcome.description.find("C4:D4"), std::string::npos) << outcome.description;
+        EXPECT_FALSE(fs::exists(output));
+        expectUnchanged(before);
+    }
+    // Without the array of two cells the same template merges.
+    {
+        lo::test::WorkbookMaker maker(*lo::BindingTestAccess::session(sharedOffice()), {"Report"});
+        maker.text(0, 1, 1, "Item").text(0, 2, 1, "north").text(0, 2, 2, "?").text(0, 3, 1, "south");
+        maker.arrayFormula(0, "B3", "=NOSUCHFUNCTION(1)");
+        maker.save(folder / "single.ods");
+    }
+    const Outcome sound = mergeWith(sharedOffice(), folder / "single.ods", {folder / "s1.xls"}, folder / "single.xls");
+    ASSERT_EQ(sound.number, 0) << sound.description;
+    EXPECT_EQ(numberIn(folder / "single.xls", "Report!B2"), 1.5);
+    EXPECT_EQ(numberIn(folder / "single.xls", "Report!B3"), 2.0);
+}
+
 TEST_F(Inputs, anHtmlTableNamedXlsMerges)
 {
     writeBytes(folder / "table.xls", "<html><body><table><tr><td>Item</td></tr>"

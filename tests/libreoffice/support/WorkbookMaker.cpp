@@ -11,6 +11,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -93,15 +94,32 @@ void WorkbookMaker::applyFormat(int sheetIndex, int row, int column, const std::
 WorkbookMaker& WorkbookMaker::addConditionalNumberFormat(int sheetIndex, const std::string& range,
                                                          const std::string& condition, const std::string& format)
 {
+    const int key = formatKey(format);
+    addConditionalStyle(sheetIndex, range, condition, "Conditional" + std::to_string(key), "NumberFormat",
+                        uno::Any(sal_Int32(key)));
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::addConditionalBackground(int sheetIndex, const std::string& range,
+                                                       const std::string& condition, int rgb)
+{
+    addConditionalStyle(sheetIndex, range, condition, "ConditionalBack" + std::to_string(rgb), "CellBackColor",
+                        uno::Any(sal_Int32(rgb)));
+    return *this;
+}
+
+void WorkbookMaker::addConditionalStyle(int sheetIndex, const std::string& range, const std::string& condition,
+                                        const std::string& name, const std::string& styleProperty, const uno::Any& value)
+{
     uno::Reference<style::XStyleFamiliesSupplier> families(m_model, uno::UNO_QUERY_THROW);
     uno::Reference<container::XNameContainer> cellStyles(families->getStyleFamilies()->getByName("CellStyles"),
                                                          uno::UNO_QUERY_THROW);
     uno::Reference<lang::XMultiServiceFactory> factory(m_model, uno::UNO_QUERY_THROW);
-    const OUString styleName = toOUString("Conditional" + std::to_string(formatKey(format)));
+    const OUString styleName = toOUString(name);
     if (!cellStyles->hasByName(styleName)) {
         uno::Reference<beans::XPropertySet> style(factory->createInstance("com.sun.star.style.CellStyle"), uno::UNO_QUERY_THROW);
         cellStyles->insertByName(styleName, uno::Any(style));
-        style->setPropertyValue("NumberFormat", uno::Any(sal_Int32(formatKey(format))));
+        style->setPropertyValue(toOUString(styleProperty), value);
     }
     uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
     uno::Reference<beans::XPropertySet> target(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
@@ -110,7 +128,6 @@ WorkbookMaker& WorkbookMaker::addConditionalNumberFormat(int sheetIndex, const s
                                                     property("Formula1", toOUString(condition)),
                                                     property("StyleName", styleName)}));
     target->setPropertyValue("ConditionalFormat", uno::Any(entries));
-    return *this;
 }
 
 WorkbookMaker& WorkbookMaker::number(int sheetIndex, int row, int column, double value, const std::string& format)
@@ -179,6 +196,14 @@ WorkbookMaker& WorkbookMaker::merge(int sheetIndex, const std::string& range)
     uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
     uno::Reference<util::XMergeable> mergeable(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
     mergeable->merge(true);
+    return *this;
+}
+
+WorkbookMaker& WorkbookMaker::arrayFormula(int sheetIndex, const std::string& range, const std::string& formula)
+{
+    uno::Reference<table::XCellRange> cells(sheet(sheetIndex), uno::UNO_QUERY_THROW);
+    uno::Reference<sheet::XArrayFormulaRange> array(cells->getCellRangeByName(toOUString(range)), uno::UNO_QUERY_THROW);
+    array->setArrayFormula(toOUString(formula));
     return *this;
 }
 

@@ -35,10 +35,14 @@ public:
     WorkbookMaker& filterRows(int sheet, const std::string& range, double value);
     // Merges the cells of `range` (e.g. "A1:B2") into one.
     WorkbookMaker& merge(int sheet, const std::string& range);
+    // One array formula over all cells of `range` (e.g. "C2:D2").
+    WorkbookMaker& arrayFormula(int sheet, const std::string& range, const std::string& formula);
     WorkbookMaker& activeSheet(int sheet);
     // Cells of `range` (e.g. "B1") take number format `format` while `condition` (a formula) holds.
     WorkbookMaker& addConditionalNumberFormat(int sheet, const std::string& range, const std::string& condition,
                                               const std::string& format);
+    // Cells of `range` take background `rgb` (and no other format) while `condition` holds.
+    WorkbookMaker& addConditionalBackground(int sheet, const std::string& range, const std::string& condition, int rgb);
 
     // Stores under `path` (filter by extension: .xls, .xlsx, .ods, .csv), optionally with a password.
     void save(const std::string& path, const std::string& password = {});
@@ -49,6 +53,8 @@ private:
     css::uno::Reference<css::sheet::XSpreadsheet> sheet(int index) const;
     void applyFormat(int sheet, int row, int column, const std::string& format);
     int formatKey(const std::string& format);
+    void addConditionalStyle(int sheet, const std::string& range, const std::string& condition,
+                             const std::string& styleName, const std::string& styleProperty, const css::uno::Any& value);
 
     css::uno::Reference<css::frame::XModel> m_model;
 };
