@@ -1,4 +1,5 @@
 #include "app/cli/CommandLineMerge.h"
+#include "app/cli/TerminalWidth.h"
 #include "app/cli/TerminationCleanup.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
@@ -22,7 +23,9 @@ int main(int argc, char* argv[])
     int status = rm::cli::ExitMergeFailed;
     // Only the office's shutdown after the merge can fail here.
     const auto failure = rm::failureOf([&] {
-        status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice, {std::cout, std::cerr, terminal});
+        status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice,
+                                         {std::cout, std::cerr, terminal,
+                                          [] { return rm::cli::terminalColumns(STDERR_FILENO); }});
     });
     if (failure) {
         std::cerr << rm::failureText(*failure, "\n") << "\n";
