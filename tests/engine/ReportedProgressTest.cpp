@@ -31,18 +31,25 @@ TEST(ReportedProgress, KeepsTheSummationsFloatsAsWrittenAndPlacesTheBarByThem)
     EXPECT_EQ(progress.maximum(), 100.0f);
     EXPECT_EQ(progress.minimum(), 0.0f);
     EXPECT_EQ(progress.value(), 0.0f);
-    progress.setMaximum(16777216.0f);
-    progress.setMinimum(0.0f);
-    progress.setValue(16777216.0f);
-    progress.setValue(progress.value() + 1.0f);   // single precision cannot grow past 2^24
-    EXPECT_EQ(progress.value(), 16777216.0f);
-    EXPECT_EQ(progress.maximum(), 16777216.0f);
-    EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);
-    progress.setMaximum(4.0f);
-    progress.setValue(std::nanf(""));
-    EXPECT_TRUE(std::isnan(progress.value()));
-    EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);   // never back
-    EXPECT_EQ(progress.reports, 6);
+    // What the summation writes comes back bit for bit, even where single
+    // precision stops counting (2^24 + 1 is 2^24).
+    for (const float written : {0.1f, 3.0f, 16777216.0f, 16777217.0f, -2.5f}) {
+        progress.setMinimum(written);
+        progress.setMaximum(written * 2);
+        progress.setValue(written + 1.0f);
+        EXPECT_EQ(progress.minimum(), written);
+        EXPECT_EQ(progress.maximum(), written * 2);
+        EXPECT_EQ(progress.value(), written + 1.0f);
+    }
+    EXPECT_EQ(progress.reports, 15);
+
+    CountingProgress bar;
+    bar.setMaximum(4.0f);
+    bar.setValue(1.0f);
+    EXPECT_DOUBLE_EQ(bar.fraction(), 0.25);
+    bar.setValue(std::nanf(""));
+    EXPECT_TRUE(std::isnan(bar.value()));
+    EXPECT_DOUBLE_EQ(bar.fraction(), 0.25);   // never back
 }
 
 TEST(ReportedProgress, TellsTheLastStageUntilTheNextRunStarts)
