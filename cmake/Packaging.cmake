@@ -79,10 +79,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://brivane.example/")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # The office does every workbook operation; Qt's Chinese translation makes its
-# dialogs Chinese; nettle (SHA-256), libxml2 (workbook XML) and libgsf (OLE2
-# compound files) are named too, and dpkg-shlibdeps (package dpkg-dev) adds
-# them and the Qt and C++ libraries with their versions.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-calc, qt6-translations-l10n, libnettle8, libxml2, libgsf-1-114")
+# dialogs Chinese; nettle (SHA-256), libxml2 (workbook XML), libgsf (OLE2
+# compound files) and GLib (text widths on the terminal) are named too, and
+# dpkg-shlibdeps (package dpkg-dev) adds them and the Qt and C++ libraries
+# with their versions.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-calc, qt6-translations-l10n, libnettle8, libxml2, libgsf-1-114, libglib2.0-0")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # help.chm needs a CHM viewer; xdg-utils opens the output for the user.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xchm, xdg-utils")

@@ -3,7 +3,7 @@
 
 REPORTMERGE_PACKAGES=(
   build-essential cmake pkg-config dpkg-dev file zlib1g-dev procps coreutils
-  nettle-dev libxml2-dev libgsf-1-dev
+  nettle-dev libxml2-dev libgsf-1-dev libglib2.0-dev
   googletest libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libreoffice-calc libreoffice-dev

@@ -51,81 +51,11 @@ ProgressBarAdaptor::~ProgressBarAdaptor()
     m_timer->stop();
 }
 
-void ProgressBarAdaptor::setMaximum(float value)
-{
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_maximum = value;
-        m_stages.summation(m_minimum, m_maximum, m_value);
-        m_sinceNews.start();
-    }
-    changed();
-}
-
-void ProgressBarAdaptor::setMinimum(float value)
-{
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_minimum = value;
-        m_stages.summation(m_minimum, m_maximum, m_value);
-        m_sinceNews.start();
-    }
-    changed();
-}
-
-void ProgressBarAdaptor::setValue(float value)
-{
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_value = value;
-        m_stages.summation(m_minimum, m_maximum, m_value);
-        m_sinceNews.start();
-    }
-    changed();
-}
-
-float ProgressBarAdaptor::value() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_value;
-}
-
-float ProgressBarAdaptor::maximum() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_maximum;
-}
-
-float ProgressBarAdaptor::minimum() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_minimum;
-}
-
-void ProgressBarAdaptor::stageProgress(rm::MergeStage stage, long done, long total)
-{
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_stages.stageProgress(stage, done, total);
-        m_stageKnown = true;
-        m_stage = stage;
-        m_done = done;
-        m_total = total;
-        m_sinceNews.start();
-    }
-    changed();
-}
-
 void ProgressBarAdaptor::beginRun(long sourceCount)
 {
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_stages = rm::StageProgress(sourceCount);
-        m_running = true;
-        m_stageKnown = false;
-        m_sinceNews.start();
-        m_sinceStart.start();
-    }
+    startRun(sourceCount);
+    m_running = true;
+    m_sinceStart.start();
     showOnBar();
     m_timer->start();
 }
@@ -133,27 +63,16 @@ void ProgressBarAdaptor::beginRun(long sourceCount)
 void ProgressBarAdaptor::endRun(bool completed)
 {
     m_timer->stop();
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_running = false;
-        if (completed)
-            m_stages.finish();
-    }
+    m_running = false;
+    if (completed)
+        finish();
     showOnBar();
 }
 
 void ProgressBarAdaptor::clear()
 {
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_maximum = 100.0f;
-        m_minimum = 0.0f;
-        m_value = 0.0f;
-        m_stages = rm::StageProgress();
-        m_sinceNews.invalidate();
-        m_sinceStart.invalidate();
-        m_stageKnown = false;
-    }
+    reset();
+    m_sinceStart.invalidate();
     showOnBar();
     if (m_stageLabel) {
         m_stageLabel->clear();
@@ -161,7 +80,7 @@ void ProgressBarAdaptor::clear()
     }
 }
 
-void ProgressBarAdaptor::changed()
+void ProgressBarAdaptor::reported()
 {
     // From another thread the timer picks the change up.
     if (QThread::currentThread() == m_bar->thread())
@@ -170,19 +89,10 @@ void ProgressBarAdaptor::changed()
 
 void ProgressBarAdaptor::showOnBar()
 {
-    double fraction = 0;
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        const double quiet = m_running && m_sinceNews.isValid() ? m_sinceNews.elapsed() / 1000.0 : 0.0;
-        fraction = m_stages.fraction(quiet);
-    }
+    const double fraction = this->fraction(m_running);
     m_bar->setValue(static_cast<int>(std::lround(fraction * barSteps)));
     if (m_stageLabel) {
-        StageCaption caption;
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            caption = stageCaption(fraction);
-        }
+        const StageCaption caption = stageCaption(fraction);
         m_stageLabel->setText(fitted(m_stageLabel->fontMetrics(), m_stageLabel->width(), caption));
         m_stageLabel->setToolTip(caption.whole());
     }
@@ -196,7 +106,6 @@ void ProgressBarAdaptor::setStageLabel(QLabel* label)
 
 void ProgressBarAdaptor::nameSources(std::vector<std::string> sourcePaths)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
     m_sourcePaths = std::move(sourcePaths);
 }
 
@@ -209,12 +118,14 @@ QString ProgressBarAdaptor::StageCaption::whole() const
 
 ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fraction) const
 {
-    if (!m_stageKnown)
+    const auto last = lastStage();
+    if (!last)
         return {};
-    const QString stage = QString::fromStdString(rm::stageText(m_stage, m_done, m_total));
+    const QString stage = QString::fromStdString(rm::stageText(last->stage, last->done, last->total));
     QString name;
-    if (m_stage == rm::MergeStage::ReadingSources && m_done > 0 && static_cast<size_t>(m_done) <= m_sourcePaths.size())
-        name = fileNameOf(m_sourcePaths[static_cast<size_t>(m_done - 1)]);
+    if (last->stage == rm::MergeStage::ReadingSources && last->done > 0
+        && static_cast<size_t>(last->done) <= m_sourcePaths.size())
+        name = fileNameOf(m_sourcePaths[static_cast<size_t>(last->done - 1)]);
     QString estimate;
     if (m_running && m_sinceStart.isValid()) {
         if (const auto left = rm::remainingSeconds(m_sinceStart.elapsed() / 1000.0, fraction))

@@ -1,14 +1,11 @@
 #pragma once
 
-#include "engine/Progress.h"
-#include "engine/RunProgress.h"
-#include "engine/StageProgress.h"
+#include "engine/ReportedProgress.h"
 
 #include <QElapsedTimer>
 
 #include <QString>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,15 +15,14 @@ class QTimer;
 
 namespace rm::ui {
 
-// `ProgressBar1` as the merge run sees it. The summation's maximum, minimum
-// and value are kept as floats exactly as written; together with the run's
-// stage reports they place the bar (see rm::StageProgress), which only moves
-// forward. Both may be written from any thread; the bar itself is updated on
-// its own thread: at once when the write comes from there, otherwise by a
-// timer that runs while a merge does. A stage label, when given, tells the
-// stage with its count and the source just read, and after the first seconds
-// the time left, shortened to the label's width.
-class ProgressBarAdaptor : public rm::ProgressIndicator, public rm::RunProgress {
+// `ProgressBar1` as the merge run sees it: the run's reports (kept as
+// rm::ReportedProgress keeps them) place the bar, which only moves forward.
+// They may come from any thread; the bar itself is updated on its own thread:
+// at once when the report comes from there, otherwise by a timer that runs
+// while a merge does. A stage label, when given, tells the stage with its
+// count and the source just read, and after the first seconds the time left,
+// shortened to the label's width.
+class ProgressBarAdaptor : public rm::ReportedProgress {
 public:
     static constexpr int barSteps = 10000;
 
@@ -35,18 +31,9 @@ public:
     ProgressBarAdaptor(const ProgressBarAdaptor&) = delete;
     ProgressBarAdaptor& operator=(const ProgressBarAdaptor&) = delete;
 
-    void setMaximum(float value) override;
-    void setMinimum(float value) override;
-    float value() const override;
-    void setValue(float value) override;
-    float maximum() const;
-    float minimum() const;
-
-    void stageProgress(rm::MergeStage stage, long done, long total) override;
-
     // On the bar's thread, before beginRun.
     void setStageLabel(QLabel* label);
-    // The sources of the coming run, in the run's order (their names are shown as they are read).
+    // On the bar's thread: the sources of the coming run, in the run's order (their names are shown as they are read).
     void nameSources(std::vector<std::string> sourcePaths);
 
     // What the stage label tells, each part possibly empty.
@@ -67,27 +54,17 @@ public:
     void clear();
 
 private:
-    void changed();
+    void reported() override;
     void showOnBar();
-    // Under the lock.
     StageCaption stageCaption(double fraction) const;
 
     QProgressBar* m_bar;
     QTimer* m_timer;
-    mutable std::mutex m_mutex;
-    float m_maximum = 100.0f;
-    float m_minimum = 0.0f;
-    float m_value = 0.0f;
-    rm::StageProgress m_stages;
-    QElapsedTimer m_sinceNews;
+    // The rest is used on the bar's thread only.
     QElapsedTimer m_sinceStart;
     bool m_running = false;
     QLabel* m_stageLabel = nullptr;
     std::vector<std::string> m_sourcePaths;
-    bool m_stageKnown = false;
-    rm::MergeStage m_stage = rm::MergeStage::StartingOffice;
-    long m_done = 0;
-    long m_total = 0;
 };
 
 } // namespace rm::ui

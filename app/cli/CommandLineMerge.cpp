@@ -155,7 +155,8 @@ int runCommandLine(const CommandLine& request,
 
     bool saved = false;
     const auto failure = failureOf([&] {
-        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request.sourcePaths.size()));
+        TerminalProgress progress(io.err, io.progressBar, static_cast<long>(request.sourcePaths.size()),
+                                  io.terminalColumns);
         ContributionTable contributions;
         MergeChecks checks;
         std::vector<bool> alignedSources(request.sourcePaths.size(), false);

@@ -26,6 +26,7 @@ struct CommandLineIo {
     std::ostream& out;
     std::ostream& err;
     bool progressBar = false; // draw a bar on `err` (when it is a terminal)
+    std::function<int()> terminalColumns = {};   // the width of `err`'s terminal; 80 when not given
 };
 
 // What the arguments ask for; paths are made absolute.

@@ -1,7 +1,9 @@
 #include "app/cli/TerminalProgress.h"
 
+#include "app/cli/TerminalWidth.h"
 #include "engine/StageText.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -9,40 +11,44 @@ namespace rm::cli {
 
 namespace {
 
-const int kBarWidth = 40;
+constexpr int kBarWidth = 40;
+constexpr int kShortestBar = 5;
+constexpr int kDefaultColumns = 80;
+const std::string kCutMark = "…";
 
 } // namespace
 
-void TerminalProgress::setMaximum(float value)
+std::string progressLine(double fraction, const std::string& label, int columns)
 {
-    m_maximum = value;
-    m_stages.summation(m_minimum, m_maximum, m_value);
+    const int room = columns - 1;
+    if (room <= 0)
+        return {};
+    const std::string percent = std::to_string(static_cast<int>(fraction * 1000) / 10) + "%";
+    const std::string text = percent + " " + label;
+    // Sized for "100%", so that the bar keeps its length as the figure grows.
+    const int bar = std::min(kBarWidth, room - 3 - (4 + 1 + displayWidth(label)));
+    if (bar >= kShortestBar) {
+        const int filled = std::clamp(static_cast<int>(fraction * bar), 0, bar);
+        return "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(bar - filled), ' ')
+               + "] " + text;
+    }
+    if (displayWidth(text) <= room)
+        return text;
+    const int labelRoom = room - displayWidth(percent) - 1 - displayWidth(kCutMark);
+    if (!label.empty() && labelRoom > 0)
+        return percent + " " + cutToWidth(label, labelRoom) + kCutMark;
+    return cutToWidth(percent, room);
 }
 
-void TerminalProgress::setMinimum(float value)
+TerminalProgress::TerminalProgress(std::ostream& terminal, bool enabled, long sourceCount, std::function<int()> columns)
+    : ReportedProgress(sourceCount), m_terminal(terminal), m_enabled(enabled), m_columns(std::move(columns))
 {
-    m_minimum = value;
-    m_stages.summation(m_minimum, m_maximum, m_value);
-}
-
-void TerminalProgress::setValue(float value)
-{
-    m_value = value;
-    m_stages.summation(m_minimum, m_maximum, m_value);
-    draw();
-}
-
-void TerminalProgress::stageProgress(MergeStage stage, long done, long total)
-{
-    m_stages.stageProgress(stage, done, total);
-    m_label = stageText(stage, done, total);
-    draw();
 }
 
 void TerminalProgress::finish()
 {
-    m_stages.finish();
-    m_label = "完成";
+    ReportedProgress::finish();
+    m_finished = true;
     draw();
 }
 
@@ -50,25 +56,29 @@ void TerminalProgress::draw()
 {
     if (!m_enabled)
         return;
-    const double fraction = m_stages.fraction();
-    const int permille = static_cast<int>(fraction * 1000);
-    if (permille == m_drawnPermille && m_label == m_drawnLabel)
+    std::string label;
+    if (m_finished)
+        label = "完成";
+    else if (const auto stage = lastStage())
+        label = stageText(stage->stage, stage->done, stage->total);
+    const int columns = m_columns ? m_columns() : kDefaultColumns;
+    const std::string line = progressLine(fraction(), label, columns);
+    if (m_drawn && line == m_drawnLine)
         return;
-    // Blanks after a shorter label wipe what a longer one left.
-    const size_t blanks = m_drawnLabel.size() > m_label.size() ? m_drawnLabel.size() - m_label.size() : 0;
-    m_drawnPermille = permille;
-    m_drawnLabel = m_label;
-    const int filled = static_cast<int>(fraction * kBarWidth);
-    m_terminal << "\r[" << std::string(static_cast<size_t>(filled), '#')
-               << std::string(static_cast<size_t>(kBarWidth - filled), ' ') << "] " << permille / 10 << "% "
-               << m_label << std::string(blanks, ' ') << std::flush;
+    // Blanks after a shorter line wipe what a longer one left.
+    const int width = displayWidth(line);
+    const int blanks = m_drawn ? std::min(displayWidth(m_drawnLine), columns - 1) - width : 0;
+    m_drawn = true;
+    m_drawnLine = line;
+    m_terminal << "\r" << line << std::string(static_cast<size_t>(std::max(blanks, 0)), ' ') << std::flush;
 }
 
 void TerminalProgress::endLine()
 {
-    if (m_enabled && m_drawnPermille >= 0)
+    if (m_enabled && m_drawn)
         m_terminal << "\n" << std::flush;
-    m_drawnPermille = -1;
+    m_drawn = false;
+    m_drawnLine.clear();
 }
 
 TerminalProgress::~TerminalProgress()

@@ -1,5 +1,6 @@
 #include "app/cli/CliTexts.h"
 #include "app/cli/CommandLineMerge.h"
+#include "app/cli/TerminalWidth.h"
 #include "app/cli/TerminationCleanup.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
@@ -23,7 +24,9 @@ int main(int argc, char* argv[])
     int status = rm::cli::ExitMergeFailed;
     // Only the office's shutdown after the merge can fail here.
     const auto failure = rm::failureOf([&] {
-        status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice, {std::cout, std::cerr, terminal});
+        status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice,
+                                         {std::cout, std::cerr, terminal,
+                                          [] { return rm::cli::terminalColumns(STDERR_FILENO); }});
     });
     if (failure) {
         std::cerr << rm::failureText(*failure, "\n") << "\n";

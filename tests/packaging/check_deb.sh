@@ -61,7 +61,7 @@ echo "Depends: $depends"
 grep -qE "(^|, )libreoffice-calc( |,|$)" <<<"$depends" || fail "Depends does not name libreoffice-calc"
 grep -qE "(^|, )qt6-translations-l10n( |,|$)" <<<"$depends" || fail "Depends does not name qt6-translations-l10n (Qt's Chinese dialogs)"
 grep -q "libqt6widgets6" <<<"$depends" || fail "Depends does not name the Qt widgets library"
-for library in libnettle8 libxml2 libgsf-1-114; do
+for library in libnettle8 libxml2 libgsf-1-114 libglib2.0-0; do
   grep -q "$library" <<<"$depends" || fail "Depends does not name $library"
 done
 grep -q "xchm" <<<"$(field Recommends)" || fail "Recommends does not name a CHM viewer"
