@@ -39,6 +39,11 @@ std::string usageText()
            "remains (nothing saved).\n";
 }
 
+std::string progressDone()
+{
+    return "完成";
+}
+
 std::string mergeDone()
 {
     return "报表合并完成。";

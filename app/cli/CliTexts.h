@@ -11,6 +11,9 @@ namespace rm::cli::CliText {
 // The usage, in Chinese and English, printed for -h/--help and for wrong arguments.
 std::string usageText();
 
+// The progress line's stage once the run has ended.
+std::string progressDone();
+
 // Printed on standard output after the output is saved.
 std::string mergeDone();
 

@@ -1,5 +1,6 @@
 #include "app/cli/TerminalProgress.h"
 
+#include "app/cli/CliTexts.h"
 #include "app/cli/TerminalWidth.h"
 #include "engine/StageText.h"
 
@@ -58,7 +59,7 @@ void TerminalProgress::draw()
         return;
     std::string label;
     if (m_finished)
-        label = "完成";
+        label = CliText::progressDone();
     else if (const auto stage = lastStage())
         label = stageText(stage->stage, stage->done, stage->total);
     const int columns = m_columns ? m_columns() : kDefaultColumns;
