@@ -11,7 +11,7 @@
 #include "bench/TimedBinding.h"
 #include "engine/Error.h"
 #include "engine/MergeRun.h"
-#include "engine/WorkingCopy.h"
+#include "engine/files/WorkingCopy.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
 #include <cstdio>

@@ -16,13 +16,19 @@ add_custom_command(
   VERBATIM)
 add_custom_target(uno_headers DEPENDS "${UNO_STAMP}")
 
+# The SDK's own headers and the runtime library (rtl strings, osl files), for
+# code that needs no generated UNO types.
+add_library(uno_runtime INTERFACE)
+target_include_directories(uno_runtime SYSTEM INTERFACE "${LO_INCLUDE_DIR}")
+target_compile_definitions(uno_runtime INTERFACE LINUX UNX CPPU_ENV=gcc3)
+target_link_directories(uno_runtime INTERFACE "${LO_SDK_DIR}/lib")
+target_link_libraries(uno_runtime INTERFACE uno_sal)
+target_link_options(uno_runtime INTERFACE "LINKER:-rpath,${LO_PROGRAM_DIR}")
+
 add_library(uno_sdk INTERFACE)
 add_dependencies(uno_sdk uno_headers)
-target_include_directories(uno_sdk SYSTEM INTERFACE "${UNO_GENERATED_DIR}" "${LO_INCLUDE_DIR}")
-target_compile_definitions(uno_sdk INTERFACE LINUX UNX CPPU_ENV=gcc3)
-target_link_directories(uno_sdk INTERFACE "${LO_SDK_DIR}/lib")
-target_link_libraries(uno_sdk INTERFACE uno_cppu uno_cppuhelpergcc3 uno_sal)
-target_link_options(uno_sdk INTERFACE "LINKER:-rpath,${LO_PROGRAM_DIR}")
+target_include_directories(uno_sdk SYSTEM INTERFACE "${UNO_GENERATED_DIR}")
+target_link_libraries(uno_sdk INTERFACE uno_runtime uno_cppu uno_cppuhelpergcc3)
 
 # The office's version (major.minor), as its own configuration states it. A
 # fresh profile that names it as the last version used is spared the office's

@@ -3,8 +3,8 @@
 // The engine's texts for the user, in one place: every error the engine
 // reports, grouped by its number in the order of ErrorNumbers.h, and the
 // words those errors are made of. Texts are UTF-8 Chinese. The words of the
-// check before saving are in LayoutFindings.cpp, the stages of a run in
-// StageText.cpp; the window's texts are in
+// check before saving are in check/LayoutFindings.cpp, the stages of a run in
+// progress/StageText.cpp; the window's texts are in
 // ui/WindowTexts.h, the command line's in app/cli/CliTexts.h.
 //
 // Every number in ErrorNumbers.h has at least one builder here (the

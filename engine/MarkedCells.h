@@ -6,7 +6,7 @@
 
 #include "engine/MarkedSums.h"
 #include "engine/NumericText.h"
-#include "engine/Progress.h"
+#include "engine/progress/ProgressIndicator.h"
 #include "engine/Spreadsheet.h"
 
 #include <cstdint>

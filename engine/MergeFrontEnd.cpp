@@ -1,7 +1,7 @@
 #include "engine/MergeFrontEnd.h"
 
 #include "engine/ErrorTexts.h"
-#include "engine/FileSearch.h"
+#include "engine/files/FileSearch.h"
 
 #include <exception>
 #include <new>

@@ -1,18 +1,18 @@
 #include "engine/MergeRun.h"
 
-#include "engine/AlignedSums.h"
+#include "engine/check/AlignedSums.h"
 #include "engine/Checked16.h"
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
 #include "engine/ErrorTexts.h"
-#include "engine/FileIdentity.h"
-#include "engine/FileSystem.h"
-#include "engine/LayoutCheck.h"
+#include "engine/files/FileIdentity.h"
+#include "engine/files/FileSystem.h"
+#include "engine/check/LayoutCheck.h"
 #include "engine/MarkedCells.h"
 #include "engine/MarkedSums.h"
-#include "engine/OutputPath.h"
+#include "engine/files/OutputPath.h"
 #include "engine/SourceReading.h"
-#include "engine/WorkingCopy.h"
+#include "engine/files/WorkingCopy.h"
 
 #include <optional>
 
@@ -65,7 +65,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress,
                                          const MergeChecks& checks,
-                                         RunProgress* stages)
+                                         StageListener* stages)
 {
     const auto report = [stages](MergeStage stage, long done, long total) {
         if (stages)

@@ -10,10 +10,10 @@
 // It catches nothing and undoes nothing: any failure reaches the caller as
 // rm::Error.
 
-#include "engine/LayoutFindings.h"
+#include "engine/check/LayoutFindings.h"
 #include "engine/MarkedCells.h"
-#include "engine/Progress.h"
-#include "engine/RunProgress.h"
+#include "engine/progress/ProgressIndicator.h"
+#include "engine/progress/MergeStages.h"
 #include "engine/Spreadsheet.h"
 
 #include <functional>
@@ -54,6 +54,6 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
                                          const std::string& outputPath,
                                          ProgressIndicator& progress,
                                          const MergeChecks& checks = {},
-                                         RunProgress* stages = nullptr);
+                                         StageListener* stages = nullptr);
 
 } // namespace rm

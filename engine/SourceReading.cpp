@@ -1,7 +1,7 @@
 #include "engine/SourceReading.h"
 
 #include "engine/ErrorTexts.h"
-#include "engine/FileVersion.h"
+#include "engine/files/FileVersion.h"
 
 #include <chrono>
 #include <condition_variable>

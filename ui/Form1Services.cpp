@@ -1,6 +1,6 @@
 #include "ui/Form1Services.h"
 
-#include "engine/FileSearch.h"
+#include "engine/files/FileSearch.h"
 #include "ui/FolderBrowser.h"
 #include "ui/TemplateSetting.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/LayoutFindings.h"
+#include "engine/check/LayoutFindings.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ui/OfferedFilesFilter.h"
 
-#include "engine/FileSearch.h"
+#include "engine/files/FileSearch.h"
 
 #include <QFileSystemModel>
 

@@ -1,6 +1,6 @@
 #include "ui/ProgressBarAdaptor.h"
 
-#include "engine/StageText.h"
+#include "engine/progress/StageText.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ReportedProgress.h"
+#include "engine/progress/ReportedProgress.h"
 
 #include <QElapsedTimer>
 

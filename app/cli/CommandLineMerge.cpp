@@ -3,8 +3,8 @@
 #include "app/cli/CliTexts.h"
 #include "app/cli/ContributionReport.h"
 #include "app/cli/TerminalProgress.h"
-#include "engine/FileIdentity.h"
-#include "engine/FileSystem.h"
+#include "engine/files/FileIdentity.h"
+#include "engine/files/FileSystem.h"
 #include "engine/MergeFrontEnd.h"
 #include "engine/MergeRun.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/cli/CliTexts.h"
 #include "engine/ErrorTexts.h"
-#include "engine/LayoutFindings.h"
+#include "engine/check/LayoutFindings.h"
 
 #include <charconv>
 #include <cmath>

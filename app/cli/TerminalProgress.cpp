@@ -2,7 +2,7 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/TerminalWidth.h"
-#include "engine/StageText.h"
+#include "engine/progress/StageText.h"
 
 #include <algorithm>
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "app/cli/TerminationCleanup.h"
 
-#include "engine/libreoffice/OfficeRegistry.h"
+#include "engine/libreoffice/process/OfficeRegistry.h"
 
 #include <csignal>
 #include <pthread.h>

@@ -1,10 +1,10 @@
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
 #include "engine/UserLocale.h"
-#include "engine/libreoffice/CalcApp.h"
-#include "engine/libreoffice/HandOver.h"
-#include "engine/libreoffice/OfficeSession.h"
-#include "engine/libreoffice/OfficeSlot.h"
+#include "engine/libreoffice/documents/CalcApp.h"
+#include "engine/libreoffice/process/HandOver.h"
+#include "engine/libreoffice/process/OfficeSession.h"
+#include "engine/libreoffice/process/OfficeSlot.h"
 
 #include <algorithm>
 #include <future>

@@ -1,7 +1,7 @@
 #include "engine/memory/MemoryBinding.h"
 
 #include "engine/ErrorNumbers.h"
-#include "engine/FileSystem.h"
+#include "engine/files/FileSystem.h"
 #include "engine/ErrorTexts.h"
 
 #include <algorithm>

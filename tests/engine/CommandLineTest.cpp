@@ -2,7 +2,7 @@
 #include "TempFolder.h"
 
 #include "app/cli/CommandLineMerge.h"
-#include "engine/FileSystem.h"
+#include "engine/files/FileSystem.h"
 #include "engine/memory/MemoryBinding.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 
 #include "TempFolder.h"
 
-#include "engine/RegularFileOpen.h"
-#include "engine/TemporaryFolder.h"
-#include "engine/WorkbookFormat.h"
+#include "engine/files/RegularFileOpen.h"
+#include "engine/files/TemporaryFolder.h"
+#include "engine/files/WorkbookFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TempFolder.h"
 
-#include "engine/FileSearch.h"
+#include "engine/files/FileSearch.h"
 
 #include <gtest/gtest.h>
 

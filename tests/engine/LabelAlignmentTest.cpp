@@ -5,7 +5,7 @@
 #include "RecordingProgress.h"
 #include "TempFolder.h"
 
-#include "engine/LayoutCheck.h"
+#include "engine/check/LayoutCheck.h"
 #include "engine/MergeRun.h"
 #include "engine/memory/MemoryBinding.h"
 #include "engine/memory/MemorySheet.h"

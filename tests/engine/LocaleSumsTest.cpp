@@ -11,8 +11,8 @@
 #include "engine/MergeRun.h"
 #include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
-#include "engine/libreoffice/OfficeSession.h"
-#include "engine/libreoffice/UnoText.h"
+#include "engine/libreoffice/process/OfficeSession.h"
+#include "engine/libreoffice/uno/UnoText.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>

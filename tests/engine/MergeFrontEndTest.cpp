@@ -2,7 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
-#include "engine/FileIdentity.h"
+#include "engine/files/FileIdentity.h"
 #include "engine/MergeFrontEnd.h"
 
 #include <gtest/gtest.h>

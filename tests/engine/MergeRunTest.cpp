@@ -20,7 +20,7 @@ namespace Number = rm::ErrorNumber;
 namespace {
 
 // The stages a run reports, as "stage done/total".
-class RecordingStages : public rm::RunProgress {
+class RecordingStages : public rm::StageListener {
 public:
     void stageProgress(rm::MergeStage stage, long done, long total) override
     {

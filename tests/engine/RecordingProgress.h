@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Progress.h"
+#include "engine/progress/ProgressIndicator.h"
 
 #include <string>
 #include <vector>

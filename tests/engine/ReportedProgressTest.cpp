@@ -1,7 +1,7 @@
 // What a run reports, kept for the bar: the summation's floats as written,
 // the last stage, a fresh start per run, and reports from several threads.
 
-#include "engine/ReportedProgress.h"
+#include "engine/progress/ReportedProgress.h"
 
 #include <gtest/gtest.h>
 

@@ -42,7 +42,7 @@ struct Outcome {
     std::vector<std::string> opened;   // every source opened, in any order
 };
 
-class RecordingStages : public rm::RunProgress {
+class RecordingStages : public rm::StageListener {
 public:
     void stageProgress(rm::MergeStage stage, long done, long total) override
     {

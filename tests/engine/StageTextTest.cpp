@@ -1,7 +1,7 @@
 // The words a run's progress is told in: the stage with its count, and the
 // time left, estimated from the time taken and the share done.
 
-#include "engine/StageText.h"
+#include "engine/progress/StageText.h"
 
 #include <gtest/gtest.h>
 

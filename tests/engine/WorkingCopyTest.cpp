@@ -3,8 +3,8 @@
 #include "engine/Error.h"
 #include "engine/ErrorNumbers.h"
 #include "engine/MergeRun.h"
-#include "engine/OutputPath.h"
-#include "engine/WorkingCopy.h"
+#include "engine/files/OutputPath.h"
+#include "engine/files/WorkingCopy.h"
 
 #include <gtest/gtest.h>
 

@@ -16,9 +16,9 @@
 #include "engine/ErrorNumbers.h"
 #include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
-#include "engine/libreoffice/OfficeSession.h"
-#include "engine/libreoffice/PackageCheck.h"
-#include "engine/libreoffice/UnoText.h"
+#include "engine/libreoffice/process/OfficeSession.h"
+#include "engine/libreoffice/documents/PackageCheck.h"
+#include "engine/libreoffice/uno/UnoText.h"
 
 #include <com/sun/star/io/XInputStream.hpp>
 

@@ -6,7 +6,7 @@
 #include "support/ZipWriter.h"
 
 #include "engine/ErrorNumbers.h"
-#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/process/OfficeSession.h"
 
 #include <gtest/gtest.h>
 

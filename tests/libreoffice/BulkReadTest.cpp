@@ -4,8 +4,8 @@
 #include "support/OfficeEnvironment.h"
 #include "support/WorkbookMaker.h"
 
-#include "engine/libreoffice/CalcWorksheet.h"
-#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/documents/CalcWorksheet.h"
+#include "engine/libreoffice/process/OfficeSession.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "support/WorkbookMaker.h"
 
 #include "engine/ErrorNumbers.h"
-#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/process/OfficeSession.h"
 
 #include <gtest/gtest.h>
 

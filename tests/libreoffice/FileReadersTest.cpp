@@ -1,11 +1,10 @@
-// The binding's own readers of file contents, without an office.
+// The binding's own readers of file contents, without an office or its headers.
 
 #include "support/Biff5Workbook.h"
 
-#include "engine/libreoffice/CsvGrid.h"
-#include "engine/libreoffice/LockFiles.h"
-#include "engine/libreoffice/SaveFilter.h"
-#include "engine/libreoffice/WorkbookFileInfo.h"
+#include "engine/libreoffice/files/CsvGrid.h"
+#include "engine/libreoffice/files/SaveFilter.h"
+#include "engine/libreoffice/files/WorkbookFileInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -37,26 +36,6 @@ TEST(CsvGrid, cellsBeyondTheTextAreEmpty)
     EXPECT_EQ(grid.text(1, 99), "");
     EXPECT_EQ(grid.text(0, 1), "");
     EXPECT_EQ(CsvGrid("", '\t').text(1, 1), "");
-}
-
-TEST(LockFiles, onlyALockOfAVanishedPrivateOfficeCountsAsStale)
-{
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("rm-lockfiles-" + std::to_string(::getpid()));
-    fs::create_directories(folder / "reportmerge-office-alive");
-    const std::string document = (folder / "合并后报表.xls").string();
-    const fs::path lockFile = folder / ".~lock.合并后报表.xls#";
-    const auto lockNaming = [&](const std::string& profileUrl) {
-        std::ofstream(lockFile) << "用户,user,host,07.12.2026 10:00," << profileUrl << ";\n";
-        removeStaleLockFileOfOurs(document);
-        return fs::exists(lockFile);
-    };
-    const std::string folderUrl = "file://" + folder.string();
-    EXPECT_FALSE(lockNaming(folderUrl + "/reportmerge-office-gone"));
-    EXPECT_TRUE(lockNaming(folderUrl + "/reportmerge-office-alive"));
-    EXPECT_TRUE(lockNaming("file:///home/user/.config/libreoffice/4"));
-    EXPECT_TRUE(lockNaming(folderUrl + "/someone-else"));
-    fs::remove_all(folder);
 }
 
 TEST(CsvGrid, keepsAQuoteInsideAnUnquotedField)

@@ -3,7 +3,7 @@
 
 #include "support/ProcessProbe.h"
 
-#include "engine/libreoffice/HandOver.h"
+#include "engine/libreoffice/process/HandOver.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "engine/ErrorNumbers.h"
 #include "engine/libreoffice/BindingTestAccess.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
-#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/process/OfficeSession.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "support/WorkbookMaker.h"
 
 #include "engine/ErrorNumbers.h"
-#include "engine/libreoffice/CalcDocument.h"
-#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/documents/CalcDocument.h"
+#include "engine/libreoffice/process/OfficeSession.h"
 
 #include <gtest/gtest.h>
 

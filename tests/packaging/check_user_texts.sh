@@ -1,14 +1,15 @@
 #!/bin/bash
 # Texts for the user are written in the catalogs only: engine/ErrorTexts.*
-# (errors and their words), engine/LayoutFindings.cpp (the check before
-# saving), engine/StageText.cpp (the stages of a run, as the window and the
-# command line show them) and app/cli/CliTexts.* (the command line). Any other engine or
-# command-line source with a Chinese string literal fails this test.
+# (errors and their words), engine/check/LayoutFindings.cpp (the check
+# before saving), engine/progress/StageText.cpp (the stages of a run, as the
+# window and the command line show them) and app/cli/CliTexts.* (the command
+# line). Any other engine or command-line source with a Chinese string
+# literal fails this test.
 set -u
 source_dir="$1"
 cd "$source_dir" || exit 2
 
-catalogs='engine/ErrorTexts\.(h|cpp)|engine/LayoutFindings\.cpp|engine/StageText\.cpp|app/cli/CliTexts\.(h|cpp)'
+catalogs='engine/ErrorTexts\.(h|cpp)|engine/check/LayoutFindings\.cpp|engine/progress/StageText\.cpp|app/cli/CliTexts\.(h|cpp)'
 # The in-memory binding stands in for the office in tests; its words reach no user.
 test_only='engine/memory/[^:]*'
 

@@ -6,7 +6,7 @@
 #include "ui/ProgressBarAdaptor.h"
 #include "ui/RepeatedEnterFilter.h"
 
-#include "engine/RunProgress.h"
+#include "engine/progress/MergeStages.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -3,7 +3,7 @@
 
 #include "UiTestSupport.h"
 
-#include "engine/FileSearch.h"
+#include "engine/files/FileSearch.h"
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 

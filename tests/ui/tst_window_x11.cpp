@@ -6,7 +6,7 @@
 #include "X11Probe.h"
 #include "XvfbServer.h"
 
-#include "engine/FileSearch.h"
+#include "engine/files/FileSearch.h"
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 #include "ui/SaveChoiceDialog.h"

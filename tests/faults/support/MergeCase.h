@@ -4,7 +4,7 @@
 // files, a merge run whose outcome (error or not, and how long it took) is
 // recorded, and the bytes of every input to compare afterwards.
 
-#include "engine/Progress.h"
+#include "engine/progress/ProgressIndicator.h"
 #include "engine/Spreadsheet.h"
 
 #include <map>

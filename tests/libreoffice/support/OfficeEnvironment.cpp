@@ -3,7 +3,7 @@
 #include "ProcessProbe.h"
 
 #include "engine/libreoffice/BindingTestAccess.h"
-#include "engine/libreoffice/OfficeSession.h"
+#include "engine/libreoffice/process/OfficeSession.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "SavedView.h"
 
-#include "engine/libreoffice/OfficeSession.h"
-#include "engine/libreoffice/UnoProperties.h"
-#include "engine/libreoffice/UnoText.h"
+#include "engine/libreoffice/process/OfficeSession.h"
+#include "engine/libreoffice/uno/UnoProperties.h"
+#include "engine/libreoffice/uno/UnoText.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNamed.hpp>

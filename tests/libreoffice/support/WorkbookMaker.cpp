@@ -1,9 +1,9 @@
 #include "WorkbookMaker.h"
 
-#include "engine/libreoffice/OfficeSession.h"
-#include "engine/libreoffice/SaveFilter.h"
-#include "engine/libreoffice/UnoProperties.h"
-#include "engine/libreoffice/UnoText.h"
+#include "engine/libreoffice/process/OfficeSession.h"
+#include "engine/libreoffice/files/SaveFilter.h"
+#include "engine/libreoffice/uno/UnoProperties.h"
+#include "engine/libreoffice/uno/UnoText.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>

@@ -1,0 +1,531 @@
+#include "engine/libreoffice/documents/CalcWorksheet.h"
+
+#include "engine/ErrorNumbers.h"
+#include "engine/ErrorTexts.h"
+#include "engine/check/LayoutFindings.h"
+#include "engine/libreoffice/bulk/BatchCellReader.h"
+#include "engine/libreoffice/bulk/BatchCellWriter.h"
+#include "engine/libreoffice/documents/CalcDocument.h"
+#include "engine/libreoffice/process/OfficeSession.h"
+#include "engine/libreoffice/bulk/SheetTextExport.h"
+#include "engine/libreoffice/uno/UnoErrors.h"
+#include "engine/libreoffice/uno/UnoText.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XActionLockable.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XArrayFormulaRange.hpp>
+#include <com/sun/star/sheet/XCalculatable.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XConditionalFormat.hpp>
+#include <com/sun/star/sheet/XConditionalFormats.hpp>
+#include <com/sun/star/style/XStyle.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/XProtectable.hpp>
+
+#include <algorithm>
+#include <limits>
+
+using namespace css;
+
+namespace rm::lo {
+
+namespace {
+
+// Beyond this many formula and conditionally formatted cells a sheet is simply read live.
+constexpr long long MaxTrackedCells = 2'000'000;
+// After a write, the cells it may have changed are read again together: as
+// many as the scan read between the two writes before (the scan tends to
+// repeat itself row after row), twice as many each time it passes them
+// without writing between.
+constexpr std::size_t FirstRefreshWindow = 64;
+constexpr std::size_t LargestRefreshWindow = 65536;
+
+void checkPosition(int row, int column)
+{
+    if (row < 1 || column < 1)
+        throw ErrorText::cellPositionInvalid(row, column);
+}
+
+// A cell call the office refused becomes an error about that cell; a lost
+// connection or a deadline stays what it is.
+template <typename CellError>
+[[noreturn]] void rethrowAsCellAccess(const Error& error, CellError cellError)
+{
+    if (error.number() != ErrorNumber::OfficeCallFailed)
+        throw error;
+    throw cellError(error.description());
+}
+
+// While values go in: no view updates and no repeated recalculation.
+class HeldRecalculation {
+public:
+    explicit HeldRecalculation(const uno::Reference<frame::XModel>& model)
+        : m_model(model), m_actions(model, uno::UNO_QUERY)
+    {
+        m_model->lockControllers();
+        if (m_actions.is())
+            m_actions->addActionLock();
+    }
+    // Runs while a failed write unwinds too: an office that died meanwhile
+    // must not turn the write's error into a second exception here.
+    ~HeldRecalculation()
+    {
+        try {
+            if (m_actions.is())
+                m_actions->removeActionLock();
+            m_model->unlockControllers();
+        } catch (const uno::Exception&) {
+        }
+    }
+    HeldRecalculation(const HeldRecalculation&) = delete;
+    HeldRecalculation& operator=(const HeldRecalculation&) = delete;
+
+private:
+    uno::Reference<frame::XModel> m_model;
+    uno::Reference<document::XActionLockable> m_actions;
+};
+
+table::CellRangeAddress usedAreaOf(const uno::Reference<sheet::XSpreadsheet>& sheet)
+{
+    const uno::Reference<sheet::XSheetCellCursor> cursor = sheet->createCursor();
+    uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
+    used->gotoStartOfUsedArea(false);
+    used->gotoEndOfUsedArea(true);
+    uno::Reference<sheet::XCellRangeAddressable> addressable(cursor, uno::UNO_QUERY_THROW);
+    return addressable->getRangeAddress();
+}
+
+// Whether the cell style `name` (or one it inherits from) sets a number
+// format: applied by a condition, only such a style changes a cell's text.
+// Unsure (no such style, a cycle): it does.
+bool styleSetsNumberFormat(const uno::Reference<container::XNameAccess>& cellStyles, OUString name)
+{
+    for (int depth = 0; depth < 32; ++depth) {
+        if (name.isEmpty())
+            return false;
+        if (!cellStyles.is() || !cellStyles->hasByName(name))
+            return true;
+        uno::Reference<beans::XPropertyState> state(cellStyles->getByName(name), uno::UNO_QUERY);
+        uno::Reference<style::XStyle> style(state, uno::UNO_QUERY);
+        if (!state.is() || !style.is() || state->getPropertyState("NumberFormat") == beans::PropertyState_DIRECT_VALUE)
+            return true;
+        name = style->getParentStyle();
+    }
+    return true;
+}
+
+// Whether a conditional format can change the texts of its cells: only a
+// condition that applies a style with a number format can (colour scales,
+// data bars, icon sets and styles of colours and fonts change no text).
+bool changesTexts(const uno::Reference<sheet::XConditionalFormat>& format,
+                  const uno::Reference<container::XNameAccess>& cellStyles)
+{
+    for (sal_Int32 i = 0; i < format->getCount(); ++i) {
+        uno::Reference<beans::XPropertySet> entry(format->getByIndex(i), uno::UNO_QUERY);
+        if (!entry.is())
+            return true;
+        if (!entry->getPropertySetInfo()->hasPropertyByName("StyleName"))
+            continue;
+        OUString styleName;
+        entry->getPropertyValue("StyleName") >>= styleName;
+        if (styleSetsNumberFormat(cellStyles, styleName))
+            return true;
+    }
+    return false;
+}
+
+uno::Reference<container::XNameAccess> cellStylesOf(const uno::Reference<frame::XModel>& model)
+{
+    uno::Reference<style::XStyleFamiliesSupplier> families(model, uno::UNO_QUERY);
+    if (!families.is() || !families->getStyleFamilies()->hasByName("CellStyles"))
+        return {};
+    return uno::Reference<container::XNameAccess>(families->getStyleFamilies()->getByName("CellStyles"), uno::UNO_QUERY);
+}
+
+// The ranges of the sheet's conditional formats that can change texts, cut
+// to `used` (cells beyond it are empty and show nothing, whatever their format).
+std::vector<table::CellRangeAddress> conditionalRanges(const uno::Reference<sheet::XSpreadsheet>& sheet,
+                                                       const uno::Reference<frame::XModel>& model,
+                                                       const table::CellRangeAddress& used)
+{
+    std::vector<table::CellRangeAddress> ranges;
+    uno::Reference<beans::XPropertySet> properties(sheet, uno::UNO_QUERY);
+    if (!properties.is() || !properties->getPropertySetInfo()->hasPropertyByName("ConditionalFormats"))
+        return ranges;
+    uno::Reference<sheet::XConditionalFormats> formats(properties->getPropertyValue("ConditionalFormats"), uno::UNO_QUERY);
+    if (!formats.is())
+        return ranges;
+    const uno::Reference<container::XNameAccess> cellStyles = cellStylesOf(model);
+    for (const auto& format : formats->getConditionalFormats()) {
+        uno::Reference<beans::XPropertySet> formatProperties(format, uno::UNO_QUERY);
+        if (!formatProperties.is() || !changesTexts(format, cellStyles))
+            continue;
+        uno::Reference<sheet::XSheetCellRanges> covered(formatProperties->getPropertyValue("Range"), uno::UNO_QUERY);
+        if (!covered.is())
+            continue;
+        for (auto range : covered->getRangeAddresses()) {
+            range.StartRow = std::max(range.StartRow, used.StartRow);
+            range.StartColumn = std::max(range.StartColumn, used.StartColumn);
+            range.EndRow = std::min(range.EndRow, used.EndRow);
+            range.EndColumn = std::min(range.EndColumn, used.EndColumn);
+            if (range.StartRow <= range.EndRow && range.StartColumn <= range.EndColumn)
+                ranges.push_back(range);
+        }
+    }
+    return ranges;
+}
+
+long long cellCount(const std::vector<table::CellRangeAddress>& ranges)
+{
+    long long count = 0;
+    for (const auto& range : ranges)
+        count += static_cast<long long>(range.EndRow - range.StartRow + 1) * (range.EndColumn - range.StartColumn + 1);
+    return count;
+}
+
+} // namespace
+
+CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcDocument> document, uno::Reference<sheet::XSpreadsheet> sheet,
+                             bool perCellReads)
+    : m_document(document), m_documentPath(document->path()), m_sheet(std::move(sheet)), m_perCellReads(perCellReads)
+{
+}
+
+std::shared_ptr<CalcDocument> CalcWorksheet::document() const
+{
+    auto document = m_document.lock();
+    if (!document)
+        throw ErrorText::workbookClosed(m_documentPath);
+    return document;
+}
+
+CalcWorksheet::UsedArea CalcWorksheet::usedArea()
+{
+    flushWrites();
+    return document()->session()->call(ErrorText::OfficeStep::ReadUsedArea, [&] {
+        const table::CellRangeAddress area = usedAreaOf(m_sheet);
+        return UsedArea{long(area.EndRow) - area.StartRow + 1, long(area.EndColumn) - area.StartColumn + 1};
+    });
+}
+
+long CalcWorksheet::usedRangeRowCount()
+{
+    return usedArea().rows;
+}
+
+long CalcWorksheet::usedRangeColumnCount()
+{
+    return usedArea().columns;
+}
+
+std::string CalcWorksheet::liveCellText(int row, int column)
+{
+    checkPosition(row, column);
+    flushWrites();
+    try {
+        return document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] {
+            uno::Reference<text::XText> text(m_sheet->getCellByPosition(column - 1, row - 1), uno::UNO_QUERY_THROW);
+            return toUtf8(text->getString());
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, [&](const std::string& why) { return ErrorText::cellNotRead(row, column, why); });
+    }
+}
+
+std::string CalcWorksheet::cellText(int row, int column)
+{
+    checkPosition(row, column);
+    if (!m_perCellReads && !m_snapshot)
+        takeSnapshot();   // may find that this sheet has to be read live after all
+    if (m_perCellReads || (m_readLimit && (row > m_readLimit->rows || column > m_readLimit->columns)))
+        return liveCellText(row, column);
+    if (changesWithWrites(key(row, column)))
+        return currentText(row, column);
+    return m_snapshot->text(row, column);
+}
+
+std::string CalcWorksheet::currentText(int row, int column)
+{
+    flushWrites();
+    if (m_writeGeneration == 0)
+        return m_snapshot->text(row, column);   // nothing written since the copy was taken
+    ++m_readsAfterWrite;
+    const long long cell = key(row, column);
+    if (m_freshGeneration != m_writeGeneration || cell < m_freshFirst || cell > m_freshLast)
+        refreshFrom(cell);
+    if (const auto fresh = m_freshTexts.find(cell); fresh != m_freshTexts.end())
+        return fresh->second;
+    return liveCellText(row, column);   // no routine to read them together
+}
+
+void CalcWorksheet::refreshFrom(long long cell)
+{
+    m_freshTexts.clear();
+    const BatchCellReader* reader = document()->session()->batchCellReader();
+    if (!reader)
+        return;
+    if (m_freshGeneration == m_writeGeneration) {
+        m_refreshWindow = std::min(m_refreshWindow * 2, LargestRefreshWindow);
+    } else {
+        // The read asking now is the first after this write; those before it followed the previous one.
+        const std::size_t previousRun = m_freshGeneration < 0 ? FirstRefreshWindow : m_readsAfterWrite - 1;
+        m_refreshWindow = std::clamp<std::size_t>(previousRun, 1, LargestRefreshWindow);
+        m_readsAfterWrite = 1;
+    }
+    std::vector<long long> cells;
+    std::vector<sal_Int32> rows;
+    std::vector<sal_Int32> columns;
+    auto next = m_changeableCells.lower_bound(cell);
+    for (; next != m_changeableCells.end() && cells.size() < m_refreshWindow; ++next) {
+        cells.push_back(*next);
+        rows.push_back(static_cast<sal_Int32>((*next >> 32) - 1));
+        columns.push_back(static_cast<sal_Int32>((*next & 0xffffffff) - 1));
+    }
+    std::vector<std::string> texts;
+    try {
+        texts = document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] { return reader->readCells(m_sheet, rows, columns); });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, ErrorText::cellsNotRead);
+    }
+    for (size_t i = 0; i < cells.size(); ++i)
+        m_freshTexts.emplace(cells[i], std::move(texts[i]));
+    m_freshGeneration = m_writeGeneration;
+    m_freshFirst = cell;
+    m_freshLast = next == m_changeableCells.end() ? std::numeric_limits<long long>::max() : cells.back();
+}
+
+SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
+{
+    limitReadsTo(rows, columns);
+    if (!m_perCellReads && !m_snapshot)
+        takeSnapshot();
+    if (m_perCellReads || !m_changeableCells.empty())
+        return readSheetTexts(*this, rows, columns);
+    // Only as far as the sheet holds cells: a small source under a large
+    // template needs no room for the empty rest.
+    SheetTexts texts(static_cast<int>(std::min<long>(rows, m_snapshot->rowCount())),
+                     static_cast<int>(std::min<long>(columns, m_snapshot->columnCount())));
+    long index = 0;
+    for (int row = 1; row <= texts.rows(); ++row)
+        for (int column = 1; column <= texts.columns(); ++column)
+            texts.setText(index++, m_snapshot->text(row, column));
+    m_snapshot.reset();   // read once: the document is closed next
+    return texts;
+}
+
+bool CalcWorksheet::changesWithWrites(long long cell) const
+{
+    return m_changeableCells.count(cell) != 0;
+}
+
+bool CalcWorksheet::collectChangeableCells()
+{
+    uno::Reference<sheet::XCellRangesQuery> query(m_sheet, uno::UNO_QUERY_THROW);
+    const auto sequence = query->queryContentCells(sheet::CellFlags::FORMULA)->getRangeAddresses();
+    const std::vector<table::CellRangeAddress> formulas(sequence.begin(), sequence.end());
+    const std::vector<table::CellRangeAddress> conditional = conditionalRanges(m_sheet, document()->model(), usedAreaOf(m_sheet));
+    if (cellCount(formulas) + cellCount(conditional) > MaxTrackedCells)
+        return false;
+    std::unordered_set<long long> formulaCells;
+    for (const auto* ranges : {&formulas, &conditional})
+        for (const auto& range : *ranges)
+            for (sal_Int32 r = range.StartRow; r <= range.EndRow; ++r)
+                for (sal_Int32 c = range.StartColumn; c <= range.EndColumn; ++c) {
+                    m_changeableCells.insert(key(r + 1, c + 1));
+                    if (ranges == &formulas)
+                        formulaCells.insert(key(r + 1, c + 1));
+                }
+    for (const long long written : m_writtenCells)
+        formulaCells.erase(written);
+    m_formulaCells = std::move(formulaCells);
+    return true;
+}
+
+bool CalcWorksheet::cellHasFormula(int row, int column)
+{
+    checkPosition(row, column);
+    if (!m_formulaCells) {
+        flushWrites();
+        const bool collected = document()->session()->call(ErrorText::OfficeStep::ReadFormulaCells, [&] { return collectChangeableCells(); });
+        if (!collected) {
+            // Too many to keep: ask for this one cell.
+            try {
+                return document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] {
+                    return m_sheet->getCellByPosition(column - 1, row - 1)->getType() == table::CellContentType_FORMULA;
+                });
+            } catch (const Error& error) {
+                rethrowAsCellAccess(error, [&](const std::string& why) { return ErrorText::cellNotRead(row, column, why); });
+            }
+        }
+    }
+    return m_formulaCells->count(key(row, column)) != 0;
+}
+
+void CalcWorksheet::takeSnapshot()
+{
+    flushWrites();
+    const bool editable = !document()->readOnly();
+    document()->session()->call(ErrorText::OfficeStep::ReadSheetContent, [&] {
+        if (editable && !m_formulaCells && !collectChangeableCells()) {
+            m_perCellReads = true;
+            return;
+        }
+        m_snapshot = readTexts();
+    });
+}
+
+void CalcWorksheet::limitReadsTo(long rows, long columns)
+{
+    m_readLimit = Extent{rows, columns};
+}
+
+// The export writes every row and column up to the sheet's last used cell, so
+// it is only taken when that lies within the limit; otherwise the office reads
+// just the limit's rectangle (or, without its routine, each cell is read alone).
+CsvGrid CalcWorksheet::readTexts()
+{
+    if (m_readLimit) {
+        const table::CellRangeAddress used = usedAreaOf(m_sheet);
+        if (long(used.EndRow) + 1 > m_readLimit->rows || long(used.EndColumn) + 1 > m_readLimit->columns) {
+            const BatchCellReader* reader = document()->session()->batchCellReader();
+            if (!reader) {
+                m_perCellReads = true;
+                return CsvGrid();
+            }
+            calculateAll();
+            return reader->read(m_sheet, m_readLimit->rows, m_readLimit->columns);
+        }
+    }
+    uno::Reference<sheet::XCellRangeAddressable> addressable(m_sheet, uno::UNO_QUERY_THROW);
+    return exportSheetTexts(document()->model(), addressable->getRangeAddress().Sheet,
+                            document()->session()->temporaryFolder());
+}
+
+// On a model loaded without a view, a formula cell whose result came from
+// the file answers a text read with its bare value, its result's own format
+// (a truth value) unknown: "1" where the office shows TRUE. Calculated
+// first, every cell reads as the view and the whole-sheet export show it.
+void CalcWorksheet::calculateAll()
+{
+    uno::Reference<sheet::XCalculatable> calculatable(document()->model(), uno::UNO_QUERY);
+    if (calculatable.is())
+        calculatable->calculateAll();
+}
+
+bool CalcWorksheet::gathersWrites()
+{
+    if (!m_gathersWrites) {
+        // Only with bulk reads, and not where the office might refuse a write
+        // (a protected sheet): a refusal must come at the write that caused it.
+        m_gathersWrites = !m_perCellReads && document()->session()->call(ErrorText::OfficeStep::PrepareWrites, [&] {
+            uno::Reference<util::XProtectable> protectable(m_sheet, uno::UNO_QUERY);
+            return !(protectable.is() && protectable->isProtected()) &&
+                   document()->session()->batchCellWriter() != nullptr;
+        });
+    }
+    return *m_gathersWrites && !m_perCellReads;
+}
+
+void CalcWorksheet::refuseWriteIntoArray(int row, int column)
+{
+    if (!cellHasFormula(row, column))
+        return;   // known without a call once the formula cells are collected
+    const auto array = document()->session()->call(ErrorText::OfficeStep::ReadArrayFormula, [&]() -> std::optional<table::CellRangeAddress> {
+        uno::Reference<sheet::XArrayFormulaRange> cell(m_sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, row - 1),
+                                                       uno::UNO_QUERY);
+        if (!cell.is() || cell->getArrayFormula().isEmpty())
+            return std::nullopt;
+        const uno::Reference<sheet::XSheetCellCursor> cursor =
+            m_sheet->createCursorByRange(uno::Reference<sheet::XSheetCellRange>(cell, uno::UNO_QUERY_THROW));
+        cursor->collapseToCurrentArray();
+        const table::CellRangeAddress area =
+            uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)->getRangeAddress();
+        if (area.StartRow == area.EndRow && area.StartColumn == area.EndColumn)
+            return std::nullopt;   // an array of this one cell is replaced whole
+        return area;
+    });
+    if (!array)
+        return;
+    const std::string shown = cellText(row, column);
+    const std::string arrayArea = cellAddress(array->StartRow + 1, array->StartColumn + 1) + ":" +
+                                  cellAddress(array->EndRow + 1, array->EndColumn + 1);
+    throw ErrorText::markInArrayFormula(cellAddress(row, column), shown, arrayArea);
+}
+
+void CalcWorksheet::setCellValue2(int row, int column, double value)
+{
+    checkPosition(row, column);
+    refuseWriteIntoArray(row, column);
+    if (gathersWrites()) {
+        m_pendingRows.push_back(row - 1);
+        m_pendingColumns.push_back(column - 1);
+        m_pendingValues.push_back(value);
+        markWritten(row, column);
+        return;
+    }
+    try {
+        document()->session()->call(ErrorText::OfficeStep::WriteCell, [&] {
+            m_sheet->getCellByPosition(column - 1, row - 1)->setValue(value);
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, [&](const std::string& why) { return ErrorText::cellNotWritten(row, column, why); });
+    }
+    ++m_writeGeneration;
+    markWritten(row, column);
+}
+
+void CalcWorksheet::markWritten(int row, int column)
+{
+    m_writtenCells.insert(key(row, column));
+    m_changeableCells.insert(key(row, column));
+    if (m_formulaCells)
+        m_formulaCells->erase(key(row, column));   // a written value replaces a formula
+}
+
+void CalcWorksheet::flushWrites()
+{
+    if (m_pendingValues.empty())
+        return;
+    std::vector<sal_Int32> rows;
+    std::vector<sal_Int32> columns;
+    std::vector<double> values;
+    rows.swap(m_pendingRows);
+    columns.swap(m_pendingColumns);
+    values.swap(m_pendingValues);
+    auto office = document()->session();
+    try {
+        office->call(ErrorText::OfficeStep::WriteCell, [&] {
+            const HeldRecalculation held(document()->model());
+            office->batchCellWriter()->write(m_sheet, rows, columns, values);
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, ErrorText::cellsNotWritten);
+    }
+    ++m_writeGeneration;
+}
+
+void CalcWorksheet::activate()
+{
+    flushWrites();
+    document()->activate(m_sheet);
+}
+
+void CalcWorksheet::saveAs(const std::string& path)
+{
+    document()->saveAs(path);   // flushes this sheet's writes first
+}
+
+} // namespace rm::lo
