@@ -125,9 +125,34 @@ void ProgressBarAdaptor::beginRun(long sourceCount)
         m_stageKnown = false;
         m_sinceNews.start();
         m_sinceStart.start();
+        m_answerMs = 0;
+        m_waiting = false;
     }
     showOnBar();
     m_timer->start();
+}
+
+void ProgressBarAdaptor::awaitAnswer(bool waiting)
+{
+    if (waiting)
+        m_timer->stop();
+    bool running = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        running = m_running;
+        if (waiting == m_waiting)
+            return;
+        m_waiting = waiting;
+        if (waiting) {
+            m_sinceQuestion.start();
+        } else {
+            m_answerMs += m_sinceQuestion.elapsed();
+            m_sinceNews.start();
+        }
+    }
+    showOnBar();
+    if (!waiting && running)
+        m_timer->start();
 }
 
 void ProgressBarAdaptor::endRun(bool completed)
@@ -153,6 +178,8 @@ void ProgressBarAdaptor::clear()
         m_sinceNews.invalidate();
         m_sinceStart.invalidate();
         m_stageKnown = false;
+        m_answerMs = 0;
+        m_waiting = false;
     }
     showOnBar();
     if (m_stageLabel) {
@@ -173,7 +200,8 @@ void ProgressBarAdaptor::showOnBar()
     double fraction = 0;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        const double quiet = m_running && m_sinceNews.isValid() ? m_sinceNews.elapsed() / 1000.0 : 0.0;
+        const double quiet =
+            m_running && !m_waiting && m_sinceNews.isValid() ? m_sinceNews.elapsed() / 1000.0 : 0.0;
         fraction = m_stages.fraction(quiet);
     }
     m_bar->setValue(static_cast<int>(std::lround(fraction * barSteps)));
@@ -209,6 +237,8 @@ QString ProgressBarAdaptor::StageCaption::whole() const
 
 ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fraction) const
 {
+    if (m_waiting)
+        return {QStringLiteral("等待您的选择"), {}, {}};
     if (!m_stageKnown)
         return {};
     const QString stage = QString::fromStdString(rm::stageText(m_stage, m_done, m_total));
@@ -217,7 +247,7 @@ ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fractio
         name = fileNameOf(m_sourcePaths[static_cast<size_t>(m_done - 1)]);
     QString estimate;
     if (m_running && m_sinceStart.isValid()) {
-        if (const auto left = rm::remainingSeconds(m_sinceStart.elapsed() / 1000.0, fraction))
+        if (const auto left = rm::remainingSeconds((m_sinceStart.elapsed() - m_answerMs) / 1000.0, fraction))
             estimate = QString::fromStdString(rm::remainingTimeText(*left));
     }
     return {stage, name, estimate};
