@@ -45,9 +45,14 @@ public:
     auto askUser(Question question)
     {
         m_blocker.reset();
+        m_progress.awaitAnswer(true);
         struct Reblock {
             MergeInProgress& busy;
-            ~Reblock() { busy.m_blocker.emplace(busy.m_stillUsable, busy.m_window); }
+            ~Reblock()
+            {
+                busy.m_progress.awaitAnswer(false);
+                busy.m_blocker.emplace(busy.m_stillUsable, busy.m_window);
+            }
         } reblock{*this};
         return question();
     }

@@ -56,8 +56,27 @@ void ProgressBarAdaptor::beginRun(long sourceCount)
     startRun(sourceCount);
     m_running = true;
     m_sinceStart.start();
+    m_answerMs = 0;
+    m_waiting = false;
     showOnBar();
     m_timer->start();
+}
+
+void ProgressBarAdaptor::awaitAnswer(bool waiting)
+{
+    if (waiting == m_waiting)
+        return;
+    m_waiting = waiting;
+    if (waiting) {
+        m_timer->stop();
+        m_sinceQuestion.start();
+    } else {
+        m_answerMs += m_sinceQuestion.elapsed();
+        restartQuietTime();   // the wait moves the bar on no further
+    }
+    showOnBar();
+    if (!waiting && m_running)
+        m_timer->start();
 }
 
 void ProgressBarAdaptor::endRun(bool completed)
@@ -73,6 +92,8 @@ void ProgressBarAdaptor::clear()
 {
     reset();
     m_sinceStart.invalidate();
+    m_answerMs = 0;
+    m_waiting = false;
     showOnBar();
     if (m_stageLabel) {
         m_stageLabel->clear();
@@ -89,7 +110,7 @@ void ProgressBarAdaptor::reported()
 
 void ProgressBarAdaptor::showOnBar()
 {
-    const double fraction = this->fraction(m_running);
+    const double fraction = this->fraction(m_running && !m_waiting);
     m_bar->setValue(static_cast<int>(std::lround(fraction * barSteps)));
     if (m_stageLabel) {
         const StageCaption caption = stageCaption(fraction);
@@ -118,6 +139,8 @@ QString ProgressBarAdaptor::StageCaption::whole() const
 
 ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fraction) const
 {
+    if (m_waiting)
+        return {QStringLiteral("等待您的选择"), {}, {}};
     const auto last = lastStage();
     if (!last)
         return {};
@@ -128,7 +151,7 @@ ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fractio
         name = fileNameOf(m_sourcePaths[static_cast<size_t>(last->done - 1)]);
     QString estimate;
     if (m_running && m_sinceStart.isValid()) {
-        if (const auto left = rm::remainingSeconds(m_sinceStart.elapsed() / 1000.0, fraction))
+        if (const auto left = rm::remainingSeconds((m_sinceStart.elapsed() - m_answerMs) / 1000.0, fraction))
             estimate = QString::fromStdString(rm::remainingTimeText(*left));
     }
     return {stage, name, estimate};

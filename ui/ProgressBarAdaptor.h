@@ -48,6 +48,10 @@ public:
     // keeps up with it until endRun, which fills it when the run `completed`.
     void beginRun(long sourceCount);
     void endRun(bool completed);
+    // On the bar's thread, during a run: the run waits for the user's answer to
+    // a question (the label says so, the bar stays put, and the time it takes
+    // counts in no estimate), until called with false.
+    void awaitAnswer(bool waiting);
     // On the bar's thread, outside a run: back to the state before any run,
     // the bar empty. (setValue(0) alone cannot empty it: the run's bar only
     // moves forward.)
@@ -62,6 +66,9 @@ private:
     QTimer* m_timer;
     // The rest is used on the bar's thread only.
     QElapsedTimer m_sinceStart;
+    QElapsedTimer m_sinceQuestion;
+    qint64 m_answerMs = 0;      // time of the run spent waiting for answers
+    bool m_waiting = false;
     bool m_running = false;
     QLabel* m_stageLabel = nullptr;
     std::vector<std::string> m_sourcePaths;

@@ -3,6 +3,7 @@
 #include "ui/WindowTexts.h"
 
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace rm::ui {
 
@@ -168,7 +171,20 @@ void SaveChoiceDialog::fitScreen()
     const QSize limit(static_cast<int>(available.width() * screenShare),
                       static_cast<int>(available.height() * screenShare));
     setMaximumSize(limit);
-    resize(sizeHint().boundedTo(limit));
+    // The list lays out its items only once shown, so its size hint does not yet
+    // know how wide the lines are: widen the dialog for the longest one (each line
+    // says what moved at its end, which an elided line would hide).
+    int widest = 0;
+    for (int row = 0; row < m_list->count(); ++row)
+        widest = std::max(widest, m_list->fontMetrics().horizontalAdvance(m_list->item(row)->text()));
+    const QMargins margins = layout()->contentsMargins();
+    const int slack = m_list->fontMetrics().averageCharWidth() * 2;
+    const int wanted = widest + 2 * m_list->frameWidth() + slack +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list) + margins.left() +
+                       margins.right();
+    QSize size = sizeHint();
+    size.setWidth(std::max(size.width(), wanted));
+    resize(size.boundedTo(limit));
 }
 
 } // namespace rm::ui

@@ -23,12 +23,18 @@ std::string csvField(const std::string& text)
 }
 
 // The shortest text that reads back as the same double; empty for NaN (nothing added).
+// Amounts are written out in full ("1500000", not "1.5e+06", which a
+// spreadsheet opening the report would show in scientific notation); only
+// the very large and the very small keep an exponent.
 std::string numberField(double value)
 {
     if (std::isnan(value))
         return {};
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    const double size = std::fabs(value);
+    const bool plain = size == 0.0 || (size >= 1e-4 && size < 1e15);
+    char buffer[64];
+    const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+                              : std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 

@@ -38,8 +38,9 @@ public:
         return m_source.readError(index) ? std::string() : trimmedText(m_source.text(index));
     }
 
-    // The source's line for the template's label at (line, cross); 0 when ambiguous.
-    int matchLabel(int line, int cross)
+    // The source's line for the template's label at (line, cross); 0 when
+    // ambiguous, and then `absent` tells whether the source lacks it altogether.
+    int matchLabel(int line, int cross, bool& absent)
     {
         const std::string& label = templateLabel(line, cross);
         const std::vector<int>& inTemplate = templateIndex(cross)[label];
@@ -53,6 +54,7 @@ public:
                 if (labelAgrees(label, inSource.texts[i]))
                     found.push_back(static_cast<int>(i) + 1);
         }
+        absent = found.empty();
         if (found.size() != inTemplate.size())
             return 0;
         return found[static_cast<std::size_t>(nth)];
@@ -96,8 +98,10 @@ private:
 };
 
 // The source's line for every template line (itself where nothing moved);
-// nothing when a marked line cannot be told.
-std::optional<std::vector<int>> mapLines(Axis& axis)
+// nothing when a marked line cannot be told. Given `removed`, a marked line
+// whose labels the source lacks altogether is taken as removed instead: its
+// line is 0 and its first label is added there.
+std::optional<std::vector<int>> mapLines(Axis& axis, std::vector<std::string>* removed = nullptr)
 {
     std::vector<int> lineOf(static_cast<std::size_t>(axis.templateLines()) + 1);
     std::iota(lineOf.begin(), lineOf.end(), 0);
@@ -109,11 +113,25 @@ std::optional<std::vector<int>> mapLines(Axis& axis)
             continue;
         }
         int found = 0;
+        int absent = 0;
         for (const int cross : crosses) {
-            const int match = axis.matchLabel(line, cross);
+            bool lacking = false;
+            const int match = axis.matchLabel(line, cross, lacking);
+            if (lacking && removed) {
+                ++absent;
+                continue;
+            }
             if (match == 0 || (found != 0 && match != found))
                 return std::nullopt;
             found = match;
+        }
+        if (absent > 0) {
+            if (found != 0)
+                return std::nullopt;   // some of its labels are there, others not
+            removed->push_back(axis.templateLabel(line, crosses.front()));
+            lineOf[static_cast<std::size_t>(line)] = 0;
+            moved = true;
+            continue;
         }
         lineOf[static_cast<std::size_t>(line)] = found;
         moved = moved || found != line;
@@ -123,6 +141,8 @@ std::optional<std::vector<int>> mapLines(Axis& axis)
     int previous = 0;
     for (const auto& entry : axis.markedLines()) {
         const int now = lineOf[static_cast<std::size_t>(entry.first)];
+        if (now == 0)
+            continue;
         if (now <= previous)
             return std::nullopt;
         previous = now;
@@ -135,6 +155,8 @@ void addMoves(const Axis& axis, const std::vector<int>& lineOf, std::vector<Layo
     int previous = 0;
     int shift = 0;
     for (const auto& [line, crosses] : axis.markedLines()) {
+        if (lineOf[static_cast<std::size_t>(line)] == 0)
+            continue;   // removed: the lines after it tell how far they moved
         const int now = lineOf[static_cast<std::size_t>(line)] - line;
         if (now != shift && !crosses.empty()) {
             const int cross = crosses.front();
@@ -157,6 +179,14 @@ void addMoves(const Axis& axis, const std::vector<int>& lineOf, std::vector<Layo
         }
         previous = line;
     }
+}
+
+bool namedAsRemoved(const std::string& label, const std::vector<LayoutMove>& moves)
+{
+    for (const LayoutMove& move : moves)
+        if (move.by < 0 && std::find(move.texts.begin(), move.texts.end(), label) != move.texts.end())
+            return true;
+    return false;
 }
 
 } // namespace
@@ -194,6 +224,26 @@ std::vector<LayoutMove> movesOf(const TemplateLabels& labels, const SheetTexts& 
     std::vector<LayoutMove> moves;
     addMoves(Axis(true, labels, source), alignment.rowOf, moves);
     addMoves(Axis(false, labels, source), alignment.columnOf, moves);
+    return moves;
+}
+
+std::vector<LayoutMove> removalsOf(const TemplateLabels& labels, const SheetTexts& source)
+{
+    Axis rows(true, labels, source);
+    Axis columns(false, labels, source);
+    std::vector<std::string> removed;
+    const auto rowOf = mapLines(rows, &removed);
+    if (!rowOf)
+        return {};
+    const auto columnOf = mapLines(columns, &removed);
+    if (!columnOf || removed.empty())
+        return {};
+    std::vector<LayoutMove> moves;
+    addMoves(rows, *rowOf, moves);
+    addMoves(columns, *columnOf, moves);
+    for (const std::string& label : removed)
+        if (!namedAsRemoved(label, moves))
+            return {};
     return moves;
 }
 

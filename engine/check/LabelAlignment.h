@@ -42,4 +42,10 @@ std::optional<SourceAlignment> alignByLabels(const TemplateLabels& labels, const
 std::vector<LayoutMove> movesOf(const TemplateLabels& labels, const SheetTexts& source,
                                 const SourceAlignment& alignment);
 
+// For a source that cannot be aligned because marked rows or columns were
+// removed from it: what moved, named as movesOf names it, when every missing
+// label is among the removed lines so named and everything else is found as
+// alignByLabels would find it; otherwise nothing.
+std::vector<LayoutMove> removalsOf(const TemplateLabels& labels, const SheetTexts& source);
+
 } // namespace rm

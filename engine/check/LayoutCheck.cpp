@@ -97,6 +97,8 @@ const SourceAlignment* LayoutCheck::checkSource(const std::string& path, const S
         if (m_alignment) {
             layout.alignable = true;
             layout.moves = movesOf(*m_template, sourceTexts, *m_alignment);
+        } else {
+            layout.moves = removalsOf(*m_template, sourceTexts);
         }
         m_findings.push_back(std::move(layout));
     }

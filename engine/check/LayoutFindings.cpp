@@ -28,7 +28,7 @@ std::string describeDifferences(const LayoutFinding& finding)
 std::string describeLayout(const LayoutFinding& finding)
 {
     std::string text = "版式与模板不同：" + finding.sourcePath + "（";
-    if (finding.alignable && !finding.moves.empty()) {
+    if (!finding.moves.empty()) {
         for (std::size_t i = 0; i < finding.moves.size(); ++i)
             text += (i ? "；" : "") + describeMove(finding.moves[i]);
     } else {
@@ -36,6 +36,8 @@ std::string describeLayout(const LayoutFinding& finding)
     }
     if (finding.alignable)
         text += finding.aligned ? "；已按标签对齐" : "；可按标签对齐";
+    else if (!finding.moves.empty())
+        text += "；不能按标签对齐";
     return text + "）";
 }
 

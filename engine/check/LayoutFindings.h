@@ -47,7 +47,8 @@ struct LayoutFinding {
     bool alignable = false;
     // LayoutDiffers: the source was read at its matched rows and columns.
     bool aligned = false;
-    // LayoutDiffers, alignable: what moved, in the template's order (rows first).
+    // LayoutDiffers: what moved, in the template's order (rows first); when not
+    // alignable, only marked rows or columns removed and what that moved.
     std::vector<LayoutMove> moves;
 };
 

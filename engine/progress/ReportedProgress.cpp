@@ -80,6 +80,12 @@ double ReportedProgress::fraction(bool creep)
     return m_stages.fraction(quiet);
 }
 
+void ReportedProgress::restartQuietTime()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_lastNews = Clock::now();
+}
+
 void ReportedProgress::startRun(long sourceCount)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);

@@ -43,6 +43,10 @@ public:
     // since the last report (or the start) moves it on towards the next one.
     double fraction(bool creep = false);
 
+    // The time without reports counts from now (after a pause that is no
+    // stage's work, such as waiting for the user).
+    void restartQuietTime();
+
     // A run of `sourceCount` sources starts: stage shares afresh, no stage yet.
     // The summation's values stay as written.
     void startRun(long sourceCount);

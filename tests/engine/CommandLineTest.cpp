@@ -198,6 +198,7 @@ TEST_F(CommandLineTest, ReportListsEverySourcesContribution)
     binding.createWorkbookFile(folder / "t2.xls",
                                WorkbookContent(SheetContent().text(1, 1, "?").text(1, 2, "x").text(2, 2, "?")));
     binding.createWorkbookFile(folder / "a,\"b\".xls", WorkbookContent(SheetContent().number(1, 1, 0.1).number(2, 2, -3)));
+    binding.createWorkbookFile(folder / "amounts.xls", WorkbookContent(SheetContent().number(1, 1, 1500000).number(2, 2, 1e20)));
     const std::string report = folder / "report.csv";
     EXPECT_EQ(run({"--report", report, folder / "t2.xls", folder / "out.xls", folder / "s1.xls", folder / "a,\"b\".xls"}),
               0) << err.str();
@@ -216,6 +217,14 @@ TEST_F(CommandLineTest, ReportListsEverySourcesContribution)
     EXPECT_EQ(run({"--report", folder / "missing/r.csv", folder / "t2.xls", folder / "o4.xls", folder / "s1.xls"}),
               rm::cli::ExitMergeFailed);
     EXPECT_NE(err.str().find("\n错误:1006\n无法写入报告文件："), std::string::npos) << err.str();
+
+    // Amounts in full, as a spreadsheet opening the report should show them; exponents only at the extremes.
+    EXPECT_EQ(run({"--report", report, folder / "t2.xls", folder / "o5.xls", folder / "amounts.xls", folder / "s1.xls"}),
+              0) << err.str();
+    EXPECT_EQ(readBytes(report), "\xEF\xBB\xBF单元格," + (folder / "amounts.xls") + "," + (folder / "s1.xls") +
+                                     ",合计\r\n"
+                                     "A1,1500000,2,1500002\r\n"
+                                     "B2,1e+20,,1e+20\r\n");
 }
 
 TEST_F(CommandLineTest, AlignByLabelsAndStrictRefusesOnlyWhatRemains)

@@ -160,6 +160,25 @@ TEST(LabelAlignment, InsertedAndRemovedColumnsAreNamedAndAligned)
                                          "第 C 列起右移 1 列（多出“上年同期”）；可按标签对齐）");
 }
 
+TEST(LabelAlignment, RemovedMarkedRowsAndColumnsAreNamedButNotAligned)
+{
+    // A marked row or column the source lacks has nothing to add to its sums:
+    // what moved is named, and the source stays unaligned.
+    const LayoutFinding row = layoutFindingOf(withRowRemoved(monthlyBranch("南区分公司", 1), 8));
+    EXPECT_FALSE(row.alignable);
+    EXPECT_EQ(rm::describeFinding(row), "版式与模板不同：/in/s1.xls（第 8 行起上移 1 行（缺少“二、营业成本”）；不能按标签对齐）");
+
+    const LayoutFinding column = layoutFindingOf(withColumnRemoved(monthlyBranch("南区分公司", 1), 3));
+    EXPECT_FALSE(column.alignable);
+    EXPECT_EQ(rm::describeFinding(column), "版式与模板不同：/in/s1.xls（第 C 列起左移 1 列（缺少“本月数”）；不能按标签对齐）");
+
+    // The last marked row removed moves nothing after it: the differing headers as before.
+    const LayoutFinding last = layoutFindingOf(withRowRemoved(monthlyBranch("南区分公司", 1), 9));
+    EXPECT_TRUE(last.moves.empty());
+    EXPECT_NE(rm::describeFinding(last).find("处标签不同：A9 模板“三、利润总额”"), std::string::npos)
+        << rm::describeFinding(last);
+}
+
 TEST(LabelAlignment, AmbiguousSourcesAreNotAligned)
 {
     const Grid moved = withRowInserted(monthlyBranch("西区分公司", 1), 8, kNewItem);

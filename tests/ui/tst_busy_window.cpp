@@ -218,6 +218,29 @@ private slots:
         QCOMPARE(label.text(), QStringLiteral("求和"));   // a failed run shows where it stopped
     }
 
+    void while_the_run_waits_for_an_answer_the_label_says_so_and_the_bar_stays()
+    {
+        QProgressBar bar;
+        QLabel label;
+        label.resize(210, 17);
+        ProgressBarAdaptor progress(&bar);
+        progress.setStageLabel(&label);
+        progress.nameSources({"/报表/东区.xls"});
+        progress.beginRun(1);
+        progress.stageProgress(rm::MergeStage::Summing, 0, 0);
+        const int before = bar.value();
+        progress.awaitAnswer(true);
+        QCOMPARE(label.text(), QStringLiteral("等待您的选择"));
+        QCOMPARE(bar.value(), before);
+        progress.awaitAnswer(true);   // asked twice: still one question
+        progress.awaitAnswer(false);
+        QCOMPARE(label.text(), QStringLiteral("求和"));
+        progress.stageProgress(rm::MergeStage::Saving, 0, 0);
+        QCOMPARE(label.text(), QStringLiteral("保存"));
+        progress.endRun(true);
+        QCOMPARE(bar.value(), bar.maximum());
+    }
+
     void a_long_source_name_gives_way_and_the_text_fits_the_label()
     {
         QProgressBar bar;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -155,6 +156,31 @@ private slots:
         SaveChoiceDialog dialog({differing(1, "/b.xls", true), differing(2, "/c.xls", false)}, nullptr);
         QPushButton* b = dialog.button(SaveChoice(choice));
         QCOMPARE(int(answer(dialog, [&] { QTest::mouseClick(b, Qt::LeftButton); })), choice);
+    }
+
+    void lines_are_shown_whole_as_far_as_the_screen_allows()
+    {
+        // Shown over a small window, as the merge shows it: the dialog widens for
+        // its longest line up to its share of the screen.
+        QWidget owner;
+        owner.setFixedSize(567, 401);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        LayoutFinding moved(Kind::LayoutDiffers, 1, "/数据/西区分公司.xls");
+        moved.alignable = true;
+        moved.moves.push_back({true, 6, 1, {"其中：新增项目"}});
+        LayoutFinding wide(Kind::LayoutDiffers, 0, "/数据/南区分公司.xls");
+        wide.differingLabels = 4;
+        for (int row = 8; row <= 10; ++row)
+            wide.firstDifferences.push_back({row, 1, "税金及附加" + std::to_string(row), "销售费用"});
+        SaveChoiceDialog dialog({wide, moved, duplicate(2, "/数据/东区(重发).xls", "/数据/东区.xls")}, &owner);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QListWidget* list = dialog.findingsList();
+        const int share = int(dialog.screen()->availableGeometry().width() * SaveChoiceDialog::screenShare);
+        QVERIFY(list->fontMetrics().horizontalAdvance(list->item(0)->text()) > share);
+        QCOMPARE(dialog.width(), share);
+        QVERIFY(list->viewport()->width() >= list->fontMetrics().horizontalAdvance(list->item(1)->text()));
     }
 
     void escape_and_closing_mean_dont_save()
