@@ -5,6 +5,7 @@
 #include "ui/Form1.h"
 
 #include "ui/DroppedFiles.h"
+#include "ui/WindowTexts.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -26,7 +27,7 @@ QString namesList(const QString& heading, const QStringList& names)
     QStringList lines{heading};
     lines << names.mid(0, kNamesShown);
     if (names.size() > kNamesShown)
-        lines << QStringLiteral("……共 %1 个").arg(names.size());
+        lines << namesCount(names.size());
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -92,9 +93,9 @@ void Form1::List1_DragDrop(const QList<QUrl>& urls)
 
     QStringList report;
     if (!alreadyListed.isEmpty())
-        report << namesList(QStringLiteral("以下文件已在列表中，没有重复添加："), alreadyListed);
+        report << namesList(alreadyListedHeading, alreadyListed);
     if (!dropped.notWorkbooks.isEmpty())
-        report << namesList(QStringLiteral("以下文件不是工作簿，没有添加："), dropped.notWorkbooks);
+        report << namesList(notWorkbooksHeading, dropped.notWorkbooks);
     if (!report.isEmpty())
         showInformation(report.join(QStringLiteral("\n\n")));
 }
@@ -104,13 +105,13 @@ void Form1::tplpath_text_DragDrop(const QList<QUrl>& urls)
     if (!open_command->isEnabled())
         return;
     if (urls.size() != 1) {
-        showInformation(QStringLiteral("模板文件只能是一个工作簿，请只拖放一个文件。"));
+        showInformation(templateDropNotOne);
         return;
     }
     const QString path = droppedPath(urls.first());
     const QString shown = path.isEmpty() ? urls.first().toDisplayString() : path;
     if (!path.isEmpty() && QFileInfo(path).isDir()) {
-        showInformation(QStringLiteral("模板文件须是一个工作簿，不能是文件夹：\n%1").arg(path));
+        showInformation(templateDropIsFolder(path));
         return;
     }
     bool workbook = false;
@@ -118,7 +119,7 @@ void Form1::tplpath_text_DragDrop(const QList<QUrl>& urls)
     if (!path.isEmpty())
         withoutFreezing([&] { workbook = isListedWorkbook(path, lister); });
     if (!workbook) {
-        showInformation(QStringLiteral("这个文件不是工作簿，不能作为模板文件：\n%1").arg(shown));
+        showInformation(templateDropNotWorkbook(shown));
         return;
     }
     // As the template chooser: the field changes, nothing is stored or checked further.

@@ -115,13 +115,13 @@ void Form1::buildControls()
     Label4[1]->setFont(logoFont);
     setTextColour(Label4[1], QColor(255, 255, 255));
     Line1[1] = makeLine(this, QStringLiteral("Line1_1"), QColor(255, 255, 255), QRect(0, 615 / twipsPerPixel, 8520 / twipsPerPixel, 2));
-    label1 = makeLabel(this, QStringLiteral("label1"), QStringLiteral("合并报表"), twips(1710, 210, 1245, 300));
-    label1->setFont(namedFont(QStringLiteral("黑体"), 15, 400));
-    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("模板文件："), twips(180, 780, 1095, 375));
-    Label2->setFont(namedFont(QStringLiteral("宋体"), 10.5, 400));
+    label1 = makeLabel(this, QStringLiteral("label1"), titleCaption, twips(1710, 210, 1245, 300));
+    label1->setFont(namedFont(titleFontFamily, 15, 400));
+    Label2 = makeLabel(this, QStringLiteral("Label2"), templateCaption, twips(180, 780, 1095, 375));
+    Label2->setFont(namedFont(templateCaptionFontFamily, 10.5, 400));
     Line1[0] = makeLine(this, QStringLiteral("Line1_0"), palette().color(QPalette::WindowText),
                         QRect(0, 600 / twipsPerPixel, 8520 / twipsPerPixel, 1));
-    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("正在处理，请稍候……"), twips(120, 5610, 5055, 255));
+    Label3 = makeLabel(this, QStringLiteral("Label3"), workingCaption, twips(120, 5610, 5055, 255));
     Label3->setVisible(false);
     // In Label3's row, after its text: what the merge is doing. A child of
     // Label3, it shows and hides with it; its text is kept to its width.
@@ -132,7 +132,7 @@ void Form1::buildControls()
     Label4[0]->setFont(logoFont);
     setTextColour(Label4[0], QColor(255, 0, 0));
     Label5 = makeLabel(this, QStringLiteral("Label5"),
-                       QStringLiteral("简单实用的就是最好的！更多免费好用软件请访问："), twips(3030, 360, 5415, 225));
+                       sloganCaption, twips(3030, 360, 5415, 225));
     lblSite = makeLabel(this, QStringLiteral("lblSite"), siteHostName, twips(7170, 330, 1515, 225));
     lblSite->setFont(namedFont(QStringLiteral("Arial"), 7.5, 400, true));
     setTextColour(lblSite, QColor(0, 0, 255));
@@ -146,14 +146,14 @@ void Form1::buildControls()
     tplpath_text->setEnabled(false);
     tplpath_text->setFocusPolicy(Qt::NoFocus);
 
-    Frame1 = new QGroupBox(QStringLiteral("需要合并的文件列表"), this);
+    Frame1 = new QGroupBox(sourceListCaption, this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips(120, 1200, 8295, 4335));
-    add_command = makeButton(Frame1, QStringLiteral("add_command"), QStringLiteral("添加"), twips(7200, 240, 975, 495));
-    addFloder_command = makeButton(Frame1, QStringLiteral("addFloder_command"), QStringLiteral("添加目录所有文件"),
+    add_command = makeButton(Frame1, QStringLiteral("add_command"), addCaption, twips(7200, 240, 975, 495));
+    addFloder_command = makeButton(Frame1, QStringLiteral("addFloder_command"), addFolderCaption,
                                    twips(7200, 840, 975, 495));
-    del_command = makeButton(Frame1, QStringLiteral("del_command"), QStringLiteral("移除"), twips(7200, 1560, 975, 495));
-    List1 = new SourceListWidget(QStringLiteral("可将工作簿或文件夹拖放到这里"), Frame1);
+    del_command = makeButton(Frame1, QStringLiteral("del_command"), removeCaption, twips(7200, 1560, 975, 495));
+    List1 = new SourceListWidget(emptyListHint, Frame1);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twips(120, 240, 6975, 3840));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -164,7 +164,7 @@ void Form1::buildControls()
     List1->setResizeMode(QListView::Adjust);   // lays out again when the vertical scroll bar comes or goes
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    open_command = makeButton(this, QStringLiteral("open_command"), QStringLiteral("打开"), twips(7320, 750, 975, 375));
+    open_command = makeButton(this, QStringLiteral("open_command"), openCaption, twips(7320, 750, 975, 375));
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -172,8 +172,8 @@ void Form1::buildControls()
     ProgressBar1->setOrientation(Qt::Horizontal);
     ProgressBar1->setTextVisible(false);
 
-    save_command = makeButton(this, QStringLiteral("save_command"), QStringLiteral("开始合并"), twips(5280, 5580, 2235, 375));
-    help_command = makeButton(this, QStringLiteral("help_command"), QStringLiteral("帮助"), twips(7650, 5580, 735, 375));
+    save_command = makeButton(this, QStringLiteral("save_command"), mergeCaption, twips(5280, 5580, 2235, 375));
+    help_command = makeButton(this, QStringLiteral("help_command"), helpCaption, twips(7650, 5580, 735, 375));
 
     setTabOrder(open_command, add_command);
     setTabOrder(add_command, addFloder_command);

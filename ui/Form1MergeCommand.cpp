@@ -129,7 +129,7 @@ void Form1::runMergeCommand()
         return;
     }
 
-    showInformation(QStringLiteral("报表合并完成。"));
+    showInformation(mergeFinished);
     hide();
     try {
         app->setVisible(true);

@@ -34,7 +34,7 @@ bool Form1::appendUnlessListed(const QString& path)
     const bool duplicate = m_entries.contains(path);
     if (!duplicate) {
         if (count >= maximumListEntries) {
-            showInformation(QStringLiteral("列表最多只能容纳 %1 个文件，无法再添加。").arg(maximumListEntries));
+            showInformation(listFull(maximumListEntries));
             return false;
         }
         // Shown elided in the middle (file name visible), whole as tooltip;
@@ -65,7 +65,7 @@ void Form1::add_command_Click()
 
 void Form1::addFloder_command_Click()
 {
-    const QString folder = m_services.browseForFolder(nullptr, QStringLiteral("选择目录"));
+    const QString folder = m_services.browseForFolder(nullptr, chooseFolderPrompt);
     if (folder.isEmpty())
         return;
     std::vector<std::string> names;

@@ -1,10 +1,12 @@
 #include "ui/OutputName.h"
 
+#include "ui/WindowTexts.h"
+
 namespace rm::ui {
 
 QString defaultOutputName(const QDateTime& localNow)
 {
-    return QStringLiteral("合并后报表-") + localNow.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+    return outputNamePrefix + localNow.toString(QStringLiteral("yyyyMMdd-HHmmss"))
          + QStringLiteral(".xls");
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ProgressBarAdaptor.h"
 
 #include "engine/progress/StageText.h"
+#include "ui/WindowTexts.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -30,7 +31,7 @@ QString fitted(const QFontMetrics& metrics, int width, const ProgressBarAdaptor:
     const QString tail = caption.estimate.isEmpty() ? QString() : QStringLiteral("  ") + caption.estimate;
     if (!caption.name.isEmpty()) {
         const int room = width - metrics.horizontalAdvance(caption.stage + QLatin1Char(' ') + tail);
-        if (room >= metrics.horizontalAdvance(QStringLiteral("一…一")))
+        if (room >= metrics.horizontalAdvance(shortestShownName))
             return caption.stage + QLatin1Char(' ') + metrics.elidedText(caption.name, Qt::ElideMiddle, room) + tail;
     }
     return metrics.elidedText(caption.stage + tail, Qt::ElideRight, width);

@@ -65,13 +65,12 @@ QString SaveChoiceDialog::summary(const rm::LayoutFindings& findings)
     }
     QStringList parts;
     if (differing > 0)
-        parts << (alignable > 0 ? QStringLiteral("%1 个文件版式与模板不同（%2 个可按标签对齐）").arg(differing).arg(alignable)
-                                : QStringLiteral("%1 个文件版式与模板不同").arg(differing));
+        parts << (alignable > 0 ? layoutDiffersCount(differing, alignable) : layoutDiffersCount(differing));
     if (duplicates > 0)
-        parts << QStringLiteral("%1 个文件与前面的文件内容相同").arg(duplicates);
+        parts << sameContentCount(duplicates);
     if (empty > 0)
-        parts << QStringLiteral("%1 个文件没有可相加的数字").arg(empty);
-    return QStringLiteral("合并前检查发现 %1 项问题：%2。").arg(findings.size()).arg(parts.join(QStringLiteral("，")));
+        parts << nothingToAddCount(empty);
+    return checkSummary(findings.size(), parts.join(findingCountsSeparator));
 }
 
 SaveChoiceDialog::SaveChoiceDialog(const rm::LayoutFindings& findings, QWidget* owner) : QDialog(owner)
@@ -101,18 +100,15 @@ SaveChoiceDialog::SaveChoiceDialog(const rm::LayoutFindings& findings, QWidget* 
         item->setToolTip(QString::fromStdString(rm::describeFinding(finding)));
     }
 
-    auto* explanation = wrappedLabel(
-        QStringLiteral("按标签对齐：可对齐的文件从其行、列标签所在的位置读取数字；按位置：每个文件都从模板的单元格位置读取；"
-                       "不保存：什么也不保存，可修改文件列表后重新合并。"),
-        this);
+    auto* explanation = wrappedLabel(saveChoicesExplanation, this);
     explanation->setObjectName(QStringLiteral("explanation"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     if (rm::anyAlignable(findings))
-        m_alignButton = addChoice(QStringLiteral("按标签对齐后保存"), rm::SaveChoice::AlignByLabels);
-    m_positionButton = addChoice(QStringLiteral("按位置保存"), rm::SaveChoice::ByPosition);
-    m_dontSaveButton = addChoice(QStringLiteral("不保存"), rm::SaveChoice::DontSave);
+        m_alignButton = addChoice(alignAndSaveCaption, rm::SaveChoice::AlignByLabels);
+    m_positionButton = addChoice(saveByPositionCaption, rm::SaveChoice::ByPosition);
+    m_dontSaveButton = addChoice(dontSaveCaption, rm::SaveChoice::DontSave);
     for (QPushButton* b : {m_alignButton, m_positionButton, m_dontSaveButton})
         if (b)
             buttons->addWidget(b);
