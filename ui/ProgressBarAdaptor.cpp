@@ -141,7 +141,7 @@ QString ProgressBarAdaptor::StageCaption::whole() const
 ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fraction) const
 {
     if (m_waiting)
-        return {QStringLiteral("等待您的选择"), {}, {}};
+        return {waitingForChoice, {}, {}};
     const auto last = lastStage();
     if (!last)
         return {};

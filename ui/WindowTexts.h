@@ -100,6 +100,8 @@ inline QString templateDropNotWorkbook(const QString& shown)
     return QStringLiteral("这个文件不是工作簿，不能作为模板文件：\n%1").arg(shown);
 }
 
+// Progress: the stage label while the check's question waits for the user.
+inline const QString waitingForChoice = QStringLiteral("等待您的选择");
 // Progress: the least room a source's shortened name is shown in, beside the
 // stage (the stage texts themselves are the engine's, engine/progress/StageText.h).
 inline const QString shortestShownName = QStringLiteral("一…一");
