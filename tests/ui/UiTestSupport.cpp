@@ -3,6 +3,7 @@
 #include "ui/WindowTexts.h"
 
 #include <QFile>
+#include <QListWidget>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -90,6 +91,22 @@ void writeFile(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(path));
     file.write(bytes);
+}
+
+QStringList entries(QWidget& form)
+{
+    auto* list = form.findChild<QListWidget*>("List1");
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result << list->item(i)->text();
+    return result;
+}
+
+int selected(QWidget& form)
+{
+    auto* list = form.findChild<QListWidget*>("List1");
+    const auto items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
 }
 
 } // namespace rm::ui::test

@@ -94,4 +94,8 @@ private:
 // A file with some bytes in it.
 void writeFile(const QString& path, const QByteArray& bytes = "x");
 
+// The source list's entries, in order, and its selected row (-1: none).
+QStringList entries(QWidget& form);
+int selected(QWidget& form);
+
 } // namespace rm::ui::test

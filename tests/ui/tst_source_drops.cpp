@@ -30,22 +30,6 @@ using namespace rm::ui::test;
 
 namespace {
 
-QStringList entries(Form1& form)
-{
-    auto* list = form.findChild<QListWidget*>("List1");
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result << list->item(i)->text();
-    return result;
-}
-
-int selected(Form1& form)
-{
-    auto* list = form.findChild<QListWidget*>("List1");
-    const auto items = list->selectedItems();
-    return items.isEmpty() ? -1 : list->row(items.first());
-}
-
 QList<QUrl> urls(const QStringList& paths)
 {
     QList<QUrl> result;
