@@ -97,6 +97,12 @@ private:
     std::unordered_map<int, SourceLine> m_sourceIndex;
 };
 
+// A source lacking the labels of more marked lines than this has not had a
+// few lines removed; naming removals stops there, which also keeps the
+// search for absent labels (each a scan of the source's line) from growing
+// with the square of a large report's lines.
+constexpr std::size_t kMostRemovedLines = 16;
+
 // The source's line for every template line (itself where nothing moved);
 // nothing when a marked line cannot be told. Given `removed`, a marked line
 // whose labels the source lacks altogether is taken as removed instead: its
@@ -118,6 +124,8 @@ std::optional<std::vector<int>> mapLines(Axis& axis, std::vector<std::string>* r
             bool lacking = false;
             const int match = axis.matchLabel(line, cross, lacking);
             if (lacking && removed) {
+                if (removed->size() >= kMostRemovedLines)
+                    return std::nullopt;
                 ++absent;
                 continue;
             }

@@ -179,6 +179,30 @@ TEST(LabelAlignment, RemovedMarkedRowsAndColumnsAreNamedButNotAligned)
         << rm::describeFinding(last);
 }
 
+TEST(LabelAlignment, ManyMissingLabelsAreNotNamedAsRemovals)
+{
+    // A long list of items: two removed are named; a source whose item labels
+    // are all other words is no report with lines removed.
+    Grid longTemplate = {{"项目", "本月数"}};
+    Grid twoRemoved = {{"项目", "本月数"}};
+    Grid otherWords = {{"项目", "本月数"}};
+    for (int i = 1; i <= 40; ++i) {
+        longTemplate.push_back({"项目" + std::to_string(i), "?"});
+        if (i != 10 && i != 11)
+            twoRemoved.push_back({"项目" + std::to_string(i), "1"});
+        otherWords.push_back({"其他" + std::to_string(i), "1"});
+    }
+    const LayoutFindings removed = check(longTemplate, {twoRemoved});
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(rm::describeFinding(removed[0]),
+              "版式与模板不同：/in/s1.xls（第 11 行起上移 2 行（缺少“项目10”、“项目11”）；不能按标签对齐）");
+
+    const LayoutFindings unrelated = check(longTemplate, {otherWords});
+    ASSERT_EQ(unrelated.size(), 1u);
+    EXPECT_TRUE(unrelated[0].moves.empty());
+    EXPECT_EQ(unrelated[0].differingLabels, 40);
+}
+
 TEST(LabelAlignment, AmbiguousSourcesAreNotAligned)
 {
     const Grid moved = withRowInserted(monthlyBranch("西区分公司", 1), 8, kNewItem);
