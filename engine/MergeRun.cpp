@@ -101,7 +101,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     int readRows = rectangle.rows;
     int readColumns = rectangle.sourceColumns();
     if (checks.chooseSave) {
-        layoutCheck.emplace(*targetSheet, locale);   // the template's own texts, before any sum
+        layoutCheck.emplace(*targetSheet, locale, templatePath);   // the template's own texts, before any sum
         alignedSums.emplace(layoutCheck->markedCells(), checks.contributions != nullptr);
         readRows = alignmentReach(readRows, kAlignmentRowMargin);
         readColumns = alignmentReach(readColumns, kAlignmentColumnMargin);

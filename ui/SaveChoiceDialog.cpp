@@ -49,6 +49,7 @@ QString SaveChoiceDialog::summary(const rm::LayoutFindings& findings)
     int alignable = 0;
     int duplicates = 0;
     int empty = 0;
+    bool noMarks = false;
     for (const rm::LayoutFinding& finding : findings) {
         switch (finding.kind) {
         case rm::LayoutFinding::Kind::LayoutDiffers:
@@ -61,9 +62,14 @@ QString SaveChoiceDialog::summary(const rm::LayoutFindings& findings)
         case rm::LayoutFinding::Kind::NothingToAdd:
             ++empty;
             break;
+        case rm::LayoutFinding::Kind::NoMarkedCells:
+            noMarks = true;
+            break;
         }
     }
     QStringList parts;
+    if (noMarks)
+        parts << templateMarksNothing;
     if (differing > 0)
         parts << (alignable > 0 ? layoutDiffersCount(differing, alignable) : layoutDiffersCount(differing));
     if (duplicates > 0)

@@ -71,6 +71,7 @@ inline QString nothingToAddCount(int empty)
 {
     return QStringLiteral("%1 个文件没有可相加的数字").arg(empty);
 }
+inline const QString templateMarksNothing = QStringLiteral("模板中没有要填写的单元格");
 inline const QString findingCountsSeparator = QStringLiteral("，");
 inline QString checkSummary(std::size_t problems, const QString& counts)
 {

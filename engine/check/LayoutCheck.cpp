@@ -49,7 +49,8 @@ const std::string& textAt(const SheetTexts& texts, int row, int column)
 
 } // namespace
 
-LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_numbers(locale)
+LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale, const std::string& templatePath)
+    : m_numbers(locale)
 {
     const long rows = templateSheet.usedRangeRowCount();
     const long columns = templateSheet.usedRangeColumnCount();
@@ -57,6 +58,8 @@ LayoutCheck::LayoutCheck(Worksheet& templateSheet, NumericLocale locale) : m_num
         return;
     m_template.emplace(readTemplateCells(templateSheet, static_cast<int>(rows), static_cast<int>(columns)),
                        m_numbers);
+    if (m_template->marks().empty())
+        m_findings.push_back(LayoutFinding(LayoutFinding::Kind::NoMarkedCells, -1, templatePath));
 }
 
 const std::vector<CellPosition>& LayoutCheck::markedCells() const

@@ -28,7 +28,9 @@ class LayoutCheck {
 public:
     // Reads the rectangle the summation scans. A rectangle beyond the
     // summation's reach (more than 32767 rows or columns) turns the check off.
-    LayoutCheck(Worksheet& templateSheet, NumericLocale locale);
+    // A template that marks no cell is a finding of its own, named by
+    // `templatePath` (a branch's filled-in report chosen by mistake).
+    LayoutCheck(Worksheet& templateSheet, NumericLocale locale, const std::string& templatePath = {});
 
     // The template's marked cells, in scan order.
     const std::vector<CellPosition>& markedCells() const;

@@ -84,6 +84,8 @@ std::string describeFinding(const LayoutFinding& finding)
         return "与 " + finding.otherPath + " 内容相同：" + finding.sourcePath;
     case LayoutFinding::Kind::NothingToAdd:
         return "没有可相加的数字：" + finding.sourcePath;
+    case LayoutFinding::Kind::NoMarkedCells:
+        return "模板中没有要填写的单元格（显示内容含有“?”的单元格），合并结果将与模板相同：" + finding.sourcePath;
     }
     return {};
 }
@@ -112,6 +114,7 @@ SaveChoice safestSaveChoice(const LayoutFindings& findings)
     for (const auto& finding : findings) {
         switch (finding.kind) {
         case LayoutFinding::Kind::SameContent:
+        case LayoutFinding::Kind::NoMarkedCells:
             return SaveChoice::DontSave;
         case LayoutFinding::Kind::LayoutDiffers:
             if (!finding.alignable)

@@ -29,6 +29,7 @@ struct LayoutFinding {
         LayoutDiffers,   // a header label that governs a sum reads differently in the source
         SameContent,     // the source shows exactly what an earlier source shows
         NothingToAdd,    // no number at any marked cell
+        NoMarkedCells,   // the template marks no cell: the output would be a copy of it (sourcePath: the template)
     };
     LayoutFinding() = default;
     LayoutFinding(Kind k, int index, std::string path) : kind(k), sourceIndex(index), sourcePath(std::move(path)) {}

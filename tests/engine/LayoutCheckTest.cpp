@@ -71,8 +71,6 @@ LayoutFindings check(const SheetContent& templateSheet, const std::vector<SheetC
 TEST(LayoutCheck, FilledCopiesOfTheLayoutGiveNoFindings)
 {
     EXPECT_TRUE(check(reportLayout(), {filled(1, 2, 3), filled(4, 5, 6), filled(1, 2, 4)}).empty());
-    // A template without marks: nothing is expected to be added.
-    EXPECT_TRUE(check(SheetContent().text(1, 1, "标题"), {SheetContent().text(1, 1, "标题")}).empty());
 }
 
 TEST(LayoutCheck, ALabelThatReadsDifferentlyIsReportedWithTheFirstThree)
@@ -214,6 +212,29 @@ TEST_F(CheckedMergeTest, DeclinedNothingIsSavedAndEverythingIsClosed)
     EXPECT_EQ(progress.current, progress.maximum);
     EXPECT_TRUE(std::isnan(contributions[0].bySource[1]));
     EXPECT_EQ(contributions[0].sum, 1);
+}
+
+// A branch's filled-in report chosen as the template marks nothing: the
+// "merge" would be a copy of it. Said once, naming the template; not saving
+// is the safe answer.
+TEST_F(CheckedMergeTest, ATemplateThatMarksNothingIsAFinding)
+{
+    binding.createWorkbookFile(folder / "filled.xls", WorkbookContent(filled(1, 2, 3)));
+    rm::MergeChecks checks;
+    checks.chooseSave = [&](const LayoutFindings& findings) {
+        asked.push_back(findings);
+        return rm::safestSaveChoice(findings);
+    };
+    EXPECT_EQ(rm::runMerge(binding, folder / "filled.xls", {folder / "s1.xls", folder / "s2.xls"},
+                           folder / "out.xls", progress, checks),
+              nullptr);
+    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_EQ(asked[0].size(), 1u);
+    EXPECT_EQ(asked[0][0].kind, Kind::NoMarkedCells);
+    EXPECT_EQ(rm::describeFinding(asked[0][0]),
+              "模板中没有要填写的单元格（显示内容含有“?”的单元格），合并结果将与模板相同：" + (folder / "filled.xls"));
+    EXPECT_FALSE(binding.savedWorkbook(folder / "out.xls"));
+    EXPECT_EQ(rm::findingsRemaining(asked[0], rm::SaveChoice::AlignByLabels), 1u);
 }
 
 TEST_F(CheckedMergeTest, AcceptedTheMergeIsSavedAsUsual)

@@ -69,6 +69,9 @@ private slots:
                                 "1 个文件与前面的文件内容相同，1 个文件没有可相加的数字。"));
         QCOMPARE(SaveChoiceDialog::summary({differing(1, "/a/b.xls", false)}),
                  QStringLiteral("合并前检查发现 1 项问题：1 个文件版式与模板不同。"));
+        const LayoutFindings noMarks{LayoutFinding(LayoutFinding::Kind::NoMarkedCells, -1, "/a/模板.xls")};
+        QCOMPARE(SaveChoiceDialog::summary(noMarks), QStringLiteral("合并前检查发现 1 项问题：模板中没有要填写的单元格。"));
+        QCOMPARE(rm::safestSaveChoice(noMarks), rm::SaveChoice::DontSave);
     }
 
     void caption_summary_and_one_line_per_finding_naming_the_file()
