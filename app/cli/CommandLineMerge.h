@@ -32,6 +32,7 @@ struct CommandLineIo {
 // What the arguments ask for; paths are made absolute.
 struct CommandLine {
     bool help = false;            // -h or --help anywhere before "--": nothing else counts
+    bool version = false;         // --version, likewise (help wins over it)
     std::string templatePath;
     std::string outputPath;
     std::vector<std::string> sourcePaths;

@@ -19,7 +19,10 @@ int main(int argc, char* argv[])
     rm::lo::OfficeOptions options;
     options.officeCount = commandLine->officeCount;
     rm::lo::LibreOfficeBinding office(options);
-    const auto closeOutputAndOffice = [&office]() { office.shutdown(); };
+    const auto closeOutputAndOffice = [&office]() {
+        noteOutputSaved();
+        office.shutdown();
+    };
     const bool terminal = isatty(STDERR_FILENO) == 1;
     int status = rm::cli::ExitMergeFailed;
     // Only the office's shutdown after the merge can fail here.

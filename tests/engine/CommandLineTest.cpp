@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 
 #include "app/cli/CommandLineMerge.h"
+#include "app/ProgramVersion.h"
 #include "engine/files/FileSystem.h"
 #include "engine/memory/MemoryBinding.h"
 
@@ -108,6 +109,8 @@ TEST_F(CommandLineTest, HelpAndUsage)
     EXPECT_NE(out.str().find("reportmerge-cli"), std::string::npos);
     EXPECT_EQ(run({"a.xls"}), rm::cli::ExitUsage);
     EXPECT_NE(err.str().find("Usage"), std::string::npos);
+    EXPECT_EQ(run({"a.xls", "--version"}), 0);
+    EXPECT_EQ(out.str(), "reportmerge-cli " REPORTMERGE_VERSION "\n");
     EXPECT_EQ(run({"--bogus", "a", "b", "c"}), rm::cli::ExitUsage);
     // After "--", names that look like options are paths.
     writeBytes(folder / "-s.xls", "x");
