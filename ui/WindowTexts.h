@@ -56,8 +56,8 @@ inline QString listFull(int maximumEntries)
 // 帮助 when nothing opened help.chm.
 inline QString helpViewerMissing(const QString& helpPath)
 {
-    return QStringLiteral("无法打开帮助文件：%1\n没有能打开 .chm 文件的程序。"
-                          "请安装 CHM 阅读器（例如 xchm：sudo apt-get install xchm）后再试。")
+    return QStringLiteral("无法打开帮助文件：%1\n没有能打开 .chm 文件的程序。请安装 CHM 阅读器后再试，例如 xchm：\n"
+                          "sudo apt-get install xchm")
         .arg(helpPath);
 }
 inline QString helpFileMissing(const QString& helpPath)
