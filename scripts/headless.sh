@@ -4,11 +4,15 @@
 # merge of the shipped example, with the output's sums printed.
 #   BUILD_DIR=build bash scripts/headless.sh [TEMPLATE OUTPUT SOURCE...]
 set -euo pipefail
+# The user's paths are relative to where run.sh (or this script) was started.
+caller_dir="${REPORTMERGE_CALLER_DIR:-$PWD}"
 cd "$(dirname "$0")/.."
 BUILD_DIR="${BUILD_DIR:-build}"
 cli="$BUILD_DIR/app/cli/reportmerge-cli"
 
 if [ "$#" -gt 0 ]; then
+  cli="$(realpath "$cli")"
+  cd "$caller_dir"
   exec "$cli" "$@"
 fi
 

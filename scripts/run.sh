@@ -3,6 +3,7 @@
 # display it merges with the command line instead (scripts/headless.sh): the
 # shipped example, or TEMPLATE OUTPUT SOURCE... when they are given.
 set -euo pipefail
+export REPORTMERGE_CALLER_DIR="$PWD"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 install_missing_packages "${REPORTMERGE_USER_PACKAGES[@]}"
