@@ -16,7 +16,7 @@ std::string versionText();
 
 // Printed on stderr when SIGINT, SIGTERM or SIGHUP ends a merge.
 std::string mergeInterrupted();
-// ... when it ends the office's shutdown after the output was saved.
+// ... when it comes after the output was saved (report, office shutdown).
 std::string interruptedAfterSaving();
 
 // The progress line's stage once the run has ended.

@@ -183,6 +183,8 @@ int runCommandLine(const CommandLine& request,
             checks.contributions = &contributions;
         saved = runMerge(binding, request.templatePath, request.sourcePaths, request.outputPath, progress, checks,
                          &progress) != nullptr;
+        if (saved && io.outputSaved)
+            io.outputSaved();
         if (saved)
             progress.finish();
         if (!request.reportPath.empty())

@@ -8,6 +8,6 @@
 // any failed run. Call before any other thread is started.
 void endOfficesOnTerminationSignals();
 
-// From here on an interruption says that the output was saved (the office
-// is being shut down).
+// From here on an interruption says that the output was saved (the report
+// is being written or the office shut down).
 void noteOutputSaved();

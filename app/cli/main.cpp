@@ -19,17 +19,15 @@ int main(int argc, char* argv[])
     rm::lo::OfficeOptions options;
     options.officeCount = commandLine->officeCount;
     rm::lo::LibreOfficeBinding office(options);
-    const auto closeOutputAndOffice = [&office]() {
-        noteOutputSaved();
-        office.shutdown();
-    };
+    const auto closeOutputAndOffice = [&office]() { office.shutdown(); };
     const bool terminal = isatty(STDERR_FILENO) == 1;
     int status = rm::cli::ExitMergeFailed;
     // Only the office's shutdown after the merge can fail here.
     const auto failure = rm::failureOf([&] {
         status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice,
                                          {std::cout, std::cerr, terminal,
-                                          [] { return rm::cli::terminalColumns(STDERR_FILENO); }});
+                                          [] { return rm::cli::terminalColumns(STDERR_FILENO); },
+                                          &noteOutputSaved});
     });
     if (failure) {
         std::cerr << rm::failureText(*failure, "\n") << "\n";

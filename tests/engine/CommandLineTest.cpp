@@ -103,6 +103,21 @@ TEST_F(CommandLineTest, UnexpectedFailuresAreReportedNotCrashed)
     EXPECT_EQ(err.str().rfind("错误:1099\n", 0), 0u) << err.str();
 }
 
+TEST_F(CommandLineTest, SaysWhenTheOutputIsSaved)
+{
+    // An interruption from then on must not claim that nothing was saved.
+    int saved = 0;
+    const auto runCounting = [&](std::vector<std::string> arguments) {
+        return rm::cli::runCommandLine(arguments, binding, nullptr, {out, err, false, nullptr, [&] { ++saved; }});
+    };
+    EXPECT_EQ(runCounting({folder / "template.xls", folder / "o.xls", folder / "s1.xls", folder / "s1.xls"}), 0);
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(runCounting({"--strict", folder / "template.xls", folder / "o2.xls", folder / "s1.xls", folder / "s1.xls"}),
+              rm::cli::ExitFindings);
+    EXPECT_EQ(runCounting({folder / "template.xls", folder / "o3.xls", folder / "absent.xls"}), rm::cli::ExitInputMissing);
+    EXPECT_EQ(saved, 1);
+}
+
 TEST_F(CommandLineTest, HelpAndUsage)
 {
     EXPECT_EQ(run({"--help"}), 0);
