@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -13,10 +14,22 @@ constexpr int gap = 3;              // between the inks of neighbouring texts
 constexpr int edgeMargin = 3;       // between the link's ink and the window's right edge
 constexpr qreal smallestLogoPoints = 12;
 
+// Where a label's line puts its baseline below its top. A glyph taken from a
+// fallback face (Chinese text in a Latin font) can make the line taller than
+// the font's own ascent, so it is measured on a laid-out line.
+int baselineOf(const QFont& font, const QString& text)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setNumColumns(text.size());
+    layout.endLayout();
+    return line.isValid() ? qRound(line.ascent()) : QFontMetrics(font).ascent();
+}
+
 QRect inkOf(const QFont& font, const QString& text, QPoint topLeft)
 {
-    const QFontMetrics metrics(font);
-    return metrics.tightBoundingRect(text).translated(topLeft + QPoint(0, metrics.ascent()));
+    return QFontMetrics(font).tightBoundingRect(text).translated(topLeft + QPoint(0, baselineOf(font, text)));
 }
 
 // A label wide and high enough for its text's ink and line, keeping `topLeft`.
