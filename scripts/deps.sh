@@ -13,10 +13,14 @@ REPORTMERGE_PACKAGES=(
   fp-utils desktop-file-utils appstream xdg-utils
 )
 
+# Only for a user of the window, not for the tests: a viewer for help.chm.
+REPORTMERGE_USER_PACKAGES=(xchm)
+
+# install_missing_packages [MORE_PACKAGES...]
 install_missing_packages() {
   local missing=()
   local pkg
-  for pkg in "${REPORTMERGE_PACKAGES[@]}"; do
+  for pkg in "${REPORTMERGE_PACKAGES[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$pkg")
     fi

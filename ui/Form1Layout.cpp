@@ -8,6 +8,7 @@
 #include "ui/LineControl.h"
 #include "ui/SourceListWidget.h"
 #include "ui/TextColour.h"
+#include "ui/TitleLayout.h"
 #include "ui/WindowTexts.h"
 
 #include <QGroupBox>
@@ -138,6 +139,7 @@ void Form1::buildControls()
     setTextColour(lblSite, QColor(0, 0, 255));
     lblSite->setCursor(Qt::WhatsThisCursor);
     lblSite->setMouseTracking(true);
+    placeTitleBand({Label4[0], Label4[1], label1, Label5, lblSite, width(), Line1[0]->y()});
 
     // Windowed controls, back to front.
     tplpath_text = new QLineEdit(this);

@@ -5,8 +5,10 @@
 #include "ui/TextColour.h"
 #include "ui/WindowTexts.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace rm::ui {
 
@@ -14,12 +16,19 @@ void Form1::help_command_Click()
 {
     // Built as text first: a program in "/" gives "//help.chm", passed on as is.
     const QString path = m_services.programFolder() + QLatin1Char('/') + helpFileName;
-    m_services.openUrl(QUrl::fromLocalFile(path));
+    // No desktop shell tells the user when nothing opens the file, so the window does.
+    QPointer<Form1> window(this);
+    m_services.openUrl(QUrl::fromLocalFile(path), [window, path] {
+        if (!window)
+            return;
+        const QString text = QFileInfo::exists(path) ? helpViewerMissing(path) : helpFileMissing(path);
+        window->m_services.messageBoxes->show(window, text, QMessageBox::Information);
+    });
 }
 
 void Form1::lblSite_Click()
 {
-    m_services.openUrl(QUrl(siteAddress));
+    m_services.openUrl(QUrl(siteAddress), nullptr);
 }
 
 void Form1::lblSite_MouseMove()

@@ -1,11 +1,11 @@
 #include "ui/Form1Services.h"
 
 #include "engine/files/FileSearch.h"
+#include "ui/DesktopOpener.h"
 #include "ui/FolderBrowser.h"
 #include "ui/TemplateSetting.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 
 namespace rm::ui {
 
@@ -21,7 +21,7 @@ Form1Services Form1Services::withDefaults() const
     if (!s.localNow)
         s.localNow = [] { return QDateTime::currentDateTime(); };
     if (!s.openUrl)
-        s.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+        s.openUrl = &openWithDesktop;
     if (!s.programFolder)
         s.programFolder = [] { return QCoreApplication::applicationDirPath(); };
     if (!s.exitProgram)

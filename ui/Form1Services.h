@@ -24,8 +24,10 @@ struct Form1Services {
     std::shared_ptr<MessageBoxes> messageBoxes;
     std::function<QString(QWidget* ownerWindow, const QString& title)> browseForFolder;
     std::function<QDateTime()> localNow;
-    // Hands a file or web address to the desktop; returns at once.
-    std::function<void(const QUrl&)> openUrl;
+    // Hands a file or web address to the desktop; returns at once. When
+    // `failed` is given it is called later, on the window's thread, if no
+    // program could open it.
+    std::function<void(const QUrl&, const std::function<void()>& failed)> openUrl;
     // The folder of the running program file, as the platform gives it.
     std::function<QString()> programFolder;
     // Ends the program after a successful merge.

@@ -53,6 +53,18 @@ inline QString listFull(int maximumEntries)
     return QStringLiteral("列表最多只能容纳 %1 个文件，无法再添加。").arg(maximumEntries);
 }
 
+// 帮助 when nothing opened help.chm.
+inline QString helpViewerMissing(const QString& helpPath)
+{
+    return QStringLiteral("无法打开帮助文件：%1\n没有能打开 .chm 文件的程序。请安装 CHM 阅读器后再试，例如 xchm：\n"
+                          "sudo apt-get install xchm")
+        .arg(helpPath);
+}
+inline QString helpFileMissing(const QString& helpPath)
+{
+    return QStringLiteral("找不到帮助文件：%1").arg(helpPath);
+}
+
 // The save-choice dialog: its summary of the check before saving, the
 // explanation of its choices and its buttons.
 inline QString layoutDiffersCount(int differing)

@@ -1,5 +1,7 @@
 #include "app/cli/CliTexts.h"
 
+#include "app/ProgramVersion.h"
+
 namespace rm::cli::CliText {
 
 std::string usageText()
@@ -32,11 +34,27 @@ std::string usageText()
            "  --offices N        read the sources with N private offices side by side\n"
            "                     (1 to 4; default: one per processor core, at most 4)\n"
            "  -h, --help         show this text\n"
+           "  --version          show the program's name and version\n"
            "\n"
            "Exit status: 0 merged (also with findings, without --strict); 1 the merge\n"
            "failed (\"错误:\" number, then the description); 2 wrong arguments; 3 the\n"
            "template or a source is missing; 4 --strict and a finding of the check\n"
            "remains (nothing saved).\n";
+}
+
+std::string versionText()
+{
+    return "reportmerge-cli " REPORTMERGE_VERSION "\n";
+}
+
+std::string mergeInterrupted()
+{
+    return "合并已中断，输出文件没有保存。";
+}
+
+std::string interruptedAfterSaving()
+{
+    return "合并已中断，输出文件已经保存。";
 }
 
 std::string progressDone()

@@ -11,6 +11,14 @@ namespace rm::cli::CliText {
 // The usage, in Chinese and English, printed for -h/--help and for wrong arguments.
 std::string usageText();
 
+// "reportmerge-cli " and the release, for --version.
+std::string versionText();
+
+// Printed on stderr when SIGINT, SIGTERM or SIGHUP ends a merge.
+std::string mergeInterrupted();
+// ... when it comes after the output was saved (report, office shutdown).
+std::string interruptedAfterSaving();
+
 // The progress line's stage once the run has ended.
 std::string progressDone();
 

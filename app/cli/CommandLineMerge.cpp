@@ -42,6 +42,7 @@ const OptionSpec Options[] = {
          return true;
      }},
     {"help", 'h', false, [](CommandLine& c, const char*) { return c.help = true; }},
+    {"version", 0, false, [](CommandLine& c, const char*) { return c.version = true; }},
 };
 
 constexpr int LongOnly = 256;   // getopt_long's code for Options[i] without a short name is LongOnly + i
@@ -108,10 +109,11 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         const OptionSpec* spec = optionFor(code);
         usable = spec && spec->take(commandLine, optarg) && usable;
     }
-    if (commandLine.help) {
-        CommandLine helpOnly;
-        helpOnly.help = true;
-        return helpOnly;
+    if (commandLine.help || commandLine.version) {
+        CommandLine askedOnly;
+        askedOnly.help = commandLine.help;
+        askedOnly.version = !commandLine.help;
+        return askedOnly;
     }
     // getopt_long has moved the paths behind the options in `argv`.
     const std::vector<std::string> positional(argv.begin() + optind, argv.end() - 1);
@@ -148,6 +150,10 @@ int runCommandLine(const CommandLine& request,
         io.out << CliText::usageText();
         return ExitSuccess;
     }
+    if (request.version) {
+        io.out << CliText::versionText();
+        return ExitSuccess;
+    }
     if (!inputsPresent(request, io.err))
         return ExitInputMissing;
     if (!reportPathIsFree(request, io.err))
@@ -177,6 +183,8 @@ int runCommandLine(const CommandLine& request,
             checks.contributions = &contributions;
         saved = runMerge(binding, request.templatePath, request.sourcePaths, request.outputPath, progress, checks,
                          &progress) != nullptr;
+        if (saved && io.outputSaved)
+            io.outputSaved();
         if (saved)
             progress.finish();
         if (!request.reportPath.empty())

@@ -27,11 +27,13 @@ struct CommandLineIo {
     std::ostream& err;
     bool progressBar = false; // draw a bar on `err` (when it is a terminal)
     std::function<int()> terminalColumns = {};   // the width of `err`'s terminal; 80 when not given
+    std::function<void()> outputSaved = {};      // called as soon as the output is saved
 };
 
 // What the arguments ask for; paths are made absolute.
 struct CommandLine {
     bool help = false;            // -h or --help anywhere before "--": nothing else counts
+    bool version = false;         // --version, likewise (help wins over it)
     std::string templatePath;
     std::string outputPath;
     std::vector<std::string> sourcePaths;

@@ -26,7 +26,8 @@ int main(int argc, char* argv[])
     const auto failure = rm::failureOf([&] {
         status = rm::cli::runCommandLine(*commandLine, office, closeOutputAndOffice,
                                          {std::cout, std::cerr, terminal,
-                                          [] { return rm::cli::terminalColumns(STDERR_FILENO); }});
+                                          [] { return rm::cli::terminalColumns(STDERR_FILENO); },
+                                          &noteOutputSaved});
     });
     if (failure) {
         std::cerr << rm::failureText(*failure, "\n") << "\n";

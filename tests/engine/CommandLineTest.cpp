@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 
 #include "app/cli/CommandLineMerge.h"
+#include "app/ProgramVersion.h"
 #include "engine/files/FileSystem.h"
 #include "engine/memory/MemoryBinding.h"
 
@@ -102,12 +103,29 @@ TEST_F(CommandLineTest, UnexpectedFailuresAreReportedNotCrashed)
     EXPECT_EQ(err.str().rfind("错误:1099\n", 0), 0u) << err.str();
 }
 
+TEST_F(CommandLineTest, SaysWhenTheOutputIsSaved)
+{
+    // An interruption from then on must not claim that nothing was saved.
+    int saved = 0;
+    const auto runCounting = [&](std::vector<std::string> arguments) {
+        return rm::cli::runCommandLine(arguments, binding, nullptr, {out, err, false, nullptr, [&] { ++saved; }});
+    };
+    EXPECT_EQ(runCounting({folder / "template.xls", folder / "o.xls", folder / "s1.xls", folder / "s1.xls"}), 0);
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(runCounting({"--strict", folder / "template.xls", folder / "o2.xls", folder / "s1.xls", folder / "s1.xls"}),
+              rm::cli::ExitFindings);
+    EXPECT_EQ(runCounting({folder / "template.xls", folder / "o3.xls", folder / "absent.xls"}), rm::cli::ExitInputMissing);
+    EXPECT_EQ(saved, 1);
+}
+
 TEST_F(CommandLineTest, HelpAndUsage)
 {
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.str().find("reportmerge-cli"), std::string::npos);
     EXPECT_EQ(run({"a.xls"}), rm::cli::ExitUsage);
     EXPECT_NE(err.str().find("Usage"), std::string::npos);
+    EXPECT_EQ(run({"a.xls", "--version"}), 0);
+    EXPECT_EQ(out.str(), "reportmerge-cli " REPORTMERGE_VERSION "\n");
     EXPECT_EQ(run({"--bogus", "a", "b", "c"}), rm::cli::ExitUsage);
     // After "--", names that look like options are paths.
     writeBytes(folder / "-s.xls", "x");

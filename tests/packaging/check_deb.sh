@@ -46,6 +46,8 @@ expect_file "share/metainfo/$app_id.metainfo.xml"
 expect_file "share/icons/hicolor/scalable/apps/$app_id.svg"
 expect_file "share/icons/hicolor/32x32/apps/$app_id.png"
 expect_file "share/doc/reportmerge/copyright"
+expect_file "share/man/man1/reportmerge.1.gz"
+expect_file "share/man/man1/reportmerge-cli.1.gz"
 grep -qE "^l.* \./usr/bin/reportmerge -> \.\./$program_dir/reportmerge$" "$work/contents" \
   || { cat "$work/contents" >&2; fail "the package lacks the link /usr/bin/reportmerge -> ../lib/.../reportmerge"; }
 if grep -q "\./usr/local/" "$work/contents"; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build tree into a scratch DESTDIR under /usr and checks that the
-# program, its help, the menu entry, the icons and the metainfo land where the
+# program, its help, the manual pages, the menu entry, the icons and the metainfo land where the
 # desktop looks for them, and that the desktop validators accept them.
 set -euo pipefail
 build_dir="$1"
@@ -39,6 +39,17 @@ for binary in "$program" "$root/bin/reportmerge-cli"; do
     ldd "$binary" >&2
     fail "$binary has unresolved libraries once installed"
   fi
+done
+
+# A manual page for each program, rendered by man without a warning (UTF-8:
+# the pages quote the programs' Chinese messages).
+for page in reportmerge reportmerge-cli; do
+  man_page="$root/share/man/man1/$page.1.gz"
+  [ -f "$man_page" ] || fail "missing $man_page"
+  warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=w -l "$man_page" 2>&1 >/dev/null)"
+  [ -z "$warnings" ] || fail "man -l $page.1.gz warns: $warnings"
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$man_page" 2>/dev/null | grep -q -- "--version" \
+    || fail "$page.1 does not render or does not name --version"
 done
 
 desktop="$root/share/applications/$app_id.desktop"

@@ -53,7 +53,10 @@ Form1Services TestDesktop::services()
         return answer;
     };
     s.localNow = [this] { return now; };
-    s.openUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
+    s.openUrl = [this](const QUrl& url, const std::function<void()>& failed) {
+        openedUrls.push_back(url);
+        openFailures.push_back(failed);
+    };
     s.programFolder = [this] { return programFolder; };
     s.exitProgram = [this] { ++exitRequests; };
     s.settingsName = settingsName;

@@ -70,6 +70,7 @@ struct TestDesktop {
     std::vector<FolderRequest> folderRequests;
     QDateTime now = QDateTime(QDate(2026, 2, 1), QTime(9, 5, 3));
     std::vector<QUrl> openedUrls;
+    std::vector<std::function<void()>> openFailures;   // per opened address: what a failed opener calls
     QString programFolder = QStringLiteral("/opt/reportmerge/bin");
     int exitRequests = 0;
     QString settingsName = QStringLiteral("reportmerge-test");

@@ -3,9 +3,12 @@
 #include "UiTestSupport.h"
 
 #include "engine/memory/MemoryBinding.h"
+#include "ui/DesktopOpener.h"
 #include "ui/Form1.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -70,11 +73,69 @@ private slots:
         Form1Services services = TestDesktop().services();
         services.programFolder = nullptr;
         std::vector<QUrl> opened;
-        services.openUrl = [&](const QUrl& url) { opened.push_back(url); };
+        services.openUrl = [&](const QUrl& url, const std::function<void()>&) { opened.push_back(url); };
         Form1 form(m_binding, services);
         form.help_command_Click();
         QDir::setCurrent(before);
         QCOMPARE(opened.at(0), QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/help.chm"));
+    }
+
+    void when_nothing_opens_help_the_window_says_so_and_names_a_viewer()
+    {
+        QTemporaryDir program;
+        QFile(program.filePath("help.chm")).open(QIODevice::WriteOnly);
+        TestDesktop desktop;
+        desktop.programFolder = program.path();
+        Form1 form(m_binding, desktop.services());
+        auto* help = form.findChild<QPushButton*>("help_command");
+        QTest::mouseClick(help, Qt::LeftButton);
+        QCOMPARE(desktop.openedUrls.size(), size_t(1));
+        QVERIFY(desktop.messages->shown.empty());   // nothing said before the opener has ended
+        desktop.openFailures.at(0)();
+        QCOMPARE(desktop.messages->shown.size(), size_t(1));
+        const ShownMessage& said = desktop.messages->shown[0];
+        QVERIFY2(said.text.contains(program.filePath("help.chm")) && said.text.contains("xchm"), qPrintable(said.text));
+        QCOMPARE(said.icon, QMessageBox::Information);
+
+        // The window goes on as before: the next click opens once more, and
+        // a missing file is named as such.
+        QVERIFY(help->isEnabled());
+        QFile::remove(program.filePath("help.chm"));
+        QTest::mouseClick(help, Qt::LeftButton);
+        QCOMPARE(desktop.openedUrls.size(), size_t(2));
+        desktop.openFailures.at(1)();
+        QVERIFY2(!desktop.messages->shown.back().text.contains("xchm"), qPrintable(desktop.messages->shown.back().text));
+
+        // The link's failures are not the window's to report.
+        form.lblSite_Click();
+        QVERIFY(!desktop.openFailures.back());
+    }
+
+    void the_desktop_opener_reports_only_its_failure()
+    {
+        // A stand-in xdg-open that exits with the status the file names.
+        QTemporaryDir bin;
+        QFile opener(bin.filePath("xdg-open"));
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.write("#!/bin/sh\necho \"$1\" >>\"$(dirname \"$0\")/calls\"\nexit \"$(basename \"$1\")\"\n");
+        opener.close();
+        opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit() + ":" + path);
+        int failures = 0;
+        rm::ui::openWithDesktop(QUrl::fromLocalFile("/nowhere/3"), [&] { ++failures; });
+        QTRY_COMPARE(failures, 1);
+        rm::ui::openWithDesktop(QUrl::fromLocalFile("/nowhere/0"), [&] { ++failures; });
+        QTRY_VERIFY(QFile(bin.filePath("calls")).size() > 11);
+        QTest::qWait(200);
+        QCOMPARE(failures, 1);
+        qputenv("PATH", bin.path().toLocal8Bit() + "/absent");
+        rm::ui::openWithDesktop(QUrl::fromLocalFile("/nowhere/0"), [&] { ++failures; });
+        QTRY_COMPARE(failures, 2);
+        qputenv("PATH", path);
+        QFile calls(bin.filePath("calls"));
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        QCOMPARE(calls.readAll(), QByteArray("/nowhere/3\n/nowhere/0\n"));   // one opener per request
     }
 
     void the_link_opens_the_makers_address_and_keeps_its_colour()

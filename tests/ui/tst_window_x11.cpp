@@ -10,6 +10,7 @@
 #include "engine/memory/MemoryBinding.h"
 #include "ui/Form1.h"
 #include "ui/SaveChoiceDialog.h"
+#include "ui/TitleLayout.h"
 
 #include <QApplication>
 #include <QDir>
@@ -459,6 +460,9 @@ private slots:
         // The host name ends inside the window: nothing of it reaches the last column.
         QVERIFY(!holdsColour(window, QRect(566, 22, 1, 15), Qt::blue));
         QVERIFY(!holdsColour(window, QRect(160, 0, 40, 30), Qt::red));
+        // The logo's top is not cut off, and it stays clear of the title beside it.
+        QVERIFY(!holdsColour(window, QRect(0, 0, 567, 1), Qt::red));
+        QVERIFY(!holdsColour(window, inkRect(form.findChild<QLabel*>("label1")), Qt::red));
     }
 
     void the_window_lives_on_while_a_long_merge_runs()
