@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -174,6 +175,10 @@ OfficeProcess::OfficeProcess(const Launch& launch)
         // The watchdog runs none of our code: default signal handling, nothing blocked.
         restoreDefaultSignals();
         setsid();
+        // The office's pipes, sockets and files are ours alone whatever our
+        // umask: its protocol has no authentication, so a socket open to the
+        // group would let others drive it with our files.
+        umask(077);
         dup2(devNull, 0);
         dup2(logFd, 1);
         dup2(logFd, 2);
