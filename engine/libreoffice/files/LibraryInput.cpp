@@ -22,8 +22,9 @@ void quietenLibraries()
     std::call_once(once, [] {
         xmlInitParser();   // before any thread parses
         const GLogLevelFlags levels = GLogLevelFlags(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
-        for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:zip", "libgsf:open_pkg", "libgsf:tar", "GLib", "GLib-GObject",
-                                   "GLib-GIO"})
+        // nullptr: the default domain, which some of libgsf's warnings use.
+        for (const char* domain : {static_cast<const char*>(nullptr), "libgsf", "libgsf:msole", "libgsf:zip",
+                                   "libgsf:open_pkg", "libgsf:tar", "GLib", "GLib-GObject", "GLib-GIO"})
             g_log_set_handler(domain, GLogLevelFlags(levels & ~G_LOG_LEVEL_ERROR), dropMessage, nullptr);
         gsf_init();
     });
