@@ -5,6 +5,7 @@
 #include <libxml/parser.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ void quietenLibraries()
 GObjectOwner<GsfInput> fileInput(int fd)
 {
     quietenLibraries();
-    const int own = dup(fd);
+    const int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (own < 0)
         return nullptr;
     FILE* file = fdopen(own, "rb");

@@ -21,7 +21,7 @@ using GObjectOwner = std::unique_ptr<T, GObjectUnref>;
 
 // The file open at `fd` (a regular file), read only where asked, never whole:
 // a file that claims a gigabyte costs what its header and the parts asked for
-// cost. The descriptor is duplicated; `fd` stays ours. Null when that fails.
+// cost. The descriptor is duplicated (close-on-exec); `fd` stays ours. Null when that fails.
 GObjectOwner<GsfInput> fileInput(int fd);
 
 // GLib's and libgsf's warnings ("This OLE2 file is invalid…") are dropped:
