@@ -315,6 +315,19 @@ Error fileDamaged(const std::string& path, const std::string& part, const std::s
                          "LibreOffice：" + officeText);
 }
 
+Error filePartTooLarge(const std::string& path, const std::string& part, std::size_t boundMb)
+{
+    return fileOpenError(ErrorNumber::DocumentLoadFailed, path,
+                         "文件过大或已损坏：其中的 " + part + " 解压后超过 " + std::to_string(boundMb) +
+                             " MB，不是正常的工作簿内容，无法合并。");
+}
+
+Error filePartDeclaresDocumentType(const std::string& path, const std::string& part)
+{
+    return fileOpenError(ErrorNumber::DocumentLoadFailed, path,
+                         "文件格式有误：其中的 " + part + " 含有文档类型声明（DOCTYPE），正常的工作簿不会有，无法合并。");
+}
+
 Error fileNotLoaded(const std::string& path, const std::string& officeText)
 {
     return fileOpenError(ErrorNumber::DocumentLoadFailed, path, officeText);
@@ -361,6 +374,13 @@ Error saveOntoFolder(const std::string& target)
 Error saveOntoReadOnlyFile(const std::string& target)
 {
     return Error(ErrorNumber::SaveFailed, saveFailedText(target, "该文件是只读文件。"));
+}
+
+Error saveLockedByOther(const std::string& target, const std::string& lockFile)
+{
+    return Error(ErrorNumber::SaveFailed,
+                 saveFailedText(target, "该文件已被其他程序锁定（锁定文件 " + lockFile +
+                                            " 不是普通文件），请关闭使用它的程序或另选文件名。"));
 }
 
 Error saveFolderNotWritable(const std::string& target, const std::string& folder, const std::string& officeText)

@@ -13,6 +13,7 @@
 
 #include "engine/Error.h"
 
+#include <cstddef>
 #include <string>
 
 namespace rm::ErrorText {
@@ -136,6 +137,8 @@ Error filePathTooLong(const std::string& path);                       // 2012
 Error fileInaccessible(const std::string& path);                      // 2012
 Error fileReadFailed(const std::string& path);                        // 2012
 Error fileDamaged(const std::string& path, const std::string& part, const std::string& officeText);   // 2012
+Error filePartTooLarge(const std::string& path, const std::string& part, std::size_t boundMb);          // 2012
+Error filePartDeclaresDocumentType(const std::string& path, const std::string& part);                  // 2012
 Error fileNotLoaded(const std::string& path, const std::string& officeText);   // 2012
 Error fileRefusedByOffice(const std::string& path);                   // 2012: password, lock, damage
 
@@ -153,6 +156,7 @@ Error sourceChangedWhileRead(const std::string& path);
 Error saveFolderMissing(const std::string& target, const std::string& folder);
 Error saveOntoFolder(const std::string& target);
 Error saveOntoReadOnlyFile(const std::string& target);
+Error saveLockedByOther(const std::string& target, const std::string& lockFile);   // 2020
 // The office failed to store; the reason is judged from the file system, the
 // office's own words follow on a line of their own.
 Error saveFolderNotWritable(const std::string& target, const std::string& folder, const std::string& officeText);

@@ -182,15 +182,25 @@ void readSourcesInOrder(const std::vector<GlobalEntryPoint*>& readers, const std
     ReaderThreads threads(queue);
     for (GlobalEntryPoint* reader : readers)
         threads.start(*reader, sources, rows, columns);
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        std::optional<Outcome> outcome = queue.waitFor(i);
-        if (!outcome) {
-            // No reader could serve (none of their offices started): read on this thread.
-            // Every reader thread has ended, so the first reader is free.
-            outcome = readOne(*readers.front(), sources[i], rows, columns);
+    try {
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            std::optional<Outcome> outcome = queue.waitFor(i);
+            if (!outcome) {
+                // No reader could serve (none of their offices started): read on this thread.
+                // Every reader thread has ended, so the first reader is free.
+                outcome = readOne(*readers.front(), sources[i], rows, columns);
+            }
+            consumeOutcome(i, std::move(*outcome), consume);
+            queue.consumed(i);
         }
-        consumeOutcome(i, std::move(*outcome), consume);
-        queue.consumed(i);
+    } catch (...) {
+        // The run has failed: every office of it ends now. One that stopped
+        // answering, busy or idle, must not hold the end for a deadline of
+        // its own (the first failure cost one already).
+        queue.stop();
+        for (GlobalEntryPoint* reader : readers)
+            reader->abandon();
+        throw;
     }
 }
 

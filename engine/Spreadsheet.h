@@ -99,6 +99,11 @@ public:
     // starting, or may have failed to start (the others read then). Never waits.
     enum class ReaderState { Ready, Starting, Unavailable };
     virtual ReaderState readerState() { return ReaderState::Ready; }
+    // The run has failed: end what this reader reads with now, whether it
+    // answers or not (an office is killed), so that a read in progress
+    // returns at once and nothing waits on it. The next use starts afresh.
+    // Safe from another thread while it reads.
+    virtual void abandon() {}
 };
 
 // What the merge run needs of a binding: start an instance, reach the global

@@ -6,6 +6,7 @@
 
 #include "engine/files/FileIdentity.h"
 
+#include <cstddef>
 #include <string>
 
 namespace rm {
@@ -41,5 +42,16 @@ struct RegularFileOpening {
 };
 
 RegularFileOpening openRegularFile(const std::string& path);
+
+// What a small file we read by name but did not make holds (an office's lock
+// file beside a document): opened without following a symbolic link and
+// without blocking, and read only when it is a regular file of at most
+// `limit` bytes. A FIFO, device, link or anything larger is `Special`.
+struct SmallFileRead {
+    enum class Outcome { Read, Missing, Special };
+    Outcome outcome = Outcome::Missing;
+    std::string content;   // when Read
+};
+SmallFileRead readSmallRegularFile(const std::string& path, std::size_t limit);
 
 } // namespace rm

@@ -117,7 +117,7 @@ std::string makeWorkingCopy(const std::string& templatePath, const OutputPathPar
         if (entryExists(candidate))
             continue;
         // O_EXCL: if something appeared under that name since the test, draw again.
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);   // ours alone while the run lasts
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)

@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -223,4 +226,91 @@ TEST_F(SourceReadingTest, ASourceRewrittenWhileItIsReadIsRefused)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_EQ(outcome.error, Number::SourceChangedWhileRead) << readers;
     }
+}
+
+namespace {
+
+// Two offices of a run: the first fails (its deadline has passed), the
+// second has stopped answering in the middle of a read and would answer
+// only at a deadline of its own. Each read waits (bounded) for its cue, so
+// that the order is always that one.
+class SteppedReaders {
+public:
+    class Reader : public rm::GlobalEntryPoint {
+    public:
+        Reader(SteppedReaders& owner, bool fails) : m_owner(owner), m_fails(fails) {}
+        std::shared_ptr<rm::Workbook> openWorkbook(const std::string&) override { throw std::logic_error("unused"); }
+        rm::SheetTexts readSource(const std::string&, int, int) override { return m_owner.read(m_fails); }
+        ReaderState readerState() override
+        {
+            // The stuck one joins in only once the failing one has its source.
+            return m_fails || m_owner.reached(m_owner.m_failingReads) ? ReaderState::Ready : ReaderState::Starting;
+        }
+        void abandon() override { m_owner.abandoned(m_fails); }
+
+    private:
+        SteppedReaders& m_owner;
+        const bool m_fails;
+    };
+
+    rm::SheetTexts read(bool fails)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (fails) {
+            m_failingReads = true;
+            m_changed.notify_all();
+            m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_stuckReads; });
+            throw rm::Error(Number::OfficeConnectionLost, "the first office's deadline passed");
+        }
+        m_stuckReads = true;
+        m_changed.notify_all();
+        // The stopped office answers only at its own deadline, long after.
+        if (!m_changed.wait_for(lock, std::chrono::seconds(20), [&] { return m_stuckAbandoned; }))
+            waitedForItsOwnDeadline = true;
+        throw rm::Error(Number::OfficeConnectionLost, "the second office was ended");
+    }
+    bool reached(const bool& flag)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return flag;
+    }
+    void abandoned(bool failing)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        (failing ? failingAbandoned : m_stuckAbandoned) = true;
+        m_changed.notify_all();
+    }
+    bool stuckAbandoned()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_stuckAbandoned;
+    }
+
+    Reader failing{*this, true};
+    Reader stuck{*this, false};
+    bool waitedForItsOwnDeadline = false;
+    bool failingAbandoned = false;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_failingReads = false;
+    bool m_stuckReads = false;
+    bool m_stuckAbandoned = false;
+};
+
+} // namespace
+
+TEST_F(SourceReadingTest, AFailureEndsEveryReaderAtOnceEvenOneThatNoLongerAnswers)
+{
+    SteppedReaders readers;
+    try {
+        rm::readSourcesInOrder({&readers.failing, &readers.stuck}, sources(4), 1, 1, [](size_t, rm::SheetTexts&&) {});
+        ADD_FAILURE() << "the failure was not reported";
+    } catch (const rm::Error& error) {
+        EXPECT_EQ(error.description(), "the first office's deadline passed");
+    }
+    EXPECT_TRUE(readers.stuckAbandoned());
+    EXPECT_TRUE(readers.failingAbandoned);
+    EXPECT_FALSE(readers.waitedForItsOwnDeadline);
 }

@@ -9,6 +9,7 @@
 #include "TempFolder.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/MergeRun.h"
 #include "engine/libreoffice/LibreOfficeBinding.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 #include <unistd.h>
 
@@ -261,6 +263,77 @@ TEST_F(OfficeFault, stopsAnsweringDuringTheSummationOrTheEnd)
         office.shutdown();
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), kCaseSeconds);
     }
+}
+
+// Two offices of a pool stop answering while the sources load, one and, a
+// moment later (the other has read ahead and waits, no call of its own
+// under way), the other. The first costs its call deadline and the run
+// fails; every office of the run then ends at once, the idle stopped one
+// included: it used to hold the end for a deadline of its own.
+TEST_F(OfficeFault, twoStoppedOfficesCostOneDeadlineAndThenTheRunEnds)
+{
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; ++i) {
+        many.push_back(folder / ("m" + std::to_string(i) + ".xls"));
+        makeSource(many.back(), i, 1);
+    }
+    class Stopper : public StageListener {
+    public:
+        ~Stopper() override
+        {
+            if (m_second.joinable())
+                m_second.join();
+        }
+        void stageProgress(MergeStage stage, long done, long) override
+        {
+            if (stage != MergeStage::ReadingSources || done != 2 || m_second.joinable())
+                return;
+            stopped = std::chrono::steady_clock::now();
+            // Every process of one office carries its pipe's full name.
+            std::string first;
+            for (pid_t pid : processesMarked(officeMarkOf(getpid()))) {
+                std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
+                const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                const auto at = line.find(officeMarkOf(getpid()));
+                const std::string name = at == std::string::npos ? "" : line.substr(at, line.find(';', at) - at);
+                if (first.empty())
+                    first = name;
+                if (!name.empty() && name == first)
+                    ::kill(pid, SIGSTOP);
+            }
+            m_second = std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                for (pid_t pid : processesMarked(officeMarkOf(getpid())))
+                    ::kill(pid, SIGSTOP);
+            });
+        }
+        std::chrono::steady_clock::time_point stopped;
+
+    private:
+        std::thread m_second;
+    };
+
+    lo::OfficeOptions pool = options();
+    pool.officeCount = 2;
+    pool.sourcesPerExtraOffice = 1;
+    pool.callTimeoutMs = 5000;
+    lo::LibreOfficeBinding office(pool);
+    Stopper stopper;
+    QuietProgress quiet;
+    int number = 0;
+    try {
+        runMerge(office, folder / "template.xls", many, folder / "out.xls", quiet, {}, &stopper);
+    } catch (const Error& error) {
+        number = error.number();
+    }
+    office.shutdown();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - stopper.stopped).count();
+    EXPECT_EQ(number, Number::OfficeConnectionLost);
+    // One deadline of 5 s and the end (well under a second), not two deadlines.
+    EXPECT_LT(seconds, 1.6 * pool.callTimeoutMs / 1000.0) << "a second deadline was waited out";
+    EXPECT_TRUE(noProcessMarked(officeMarkOf(getpid()), 3000));
+    for (const auto& path : many)
+        std::filesystem::remove(path);
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 #include <csignal>
 #include <dirent.h>
 #include <fstream>
+#include <set>
+#include <sstream>
+#include <unistd.h>
 #include <iterator>
 #include <thread>
 
@@ -83,6 +86,40 @@ long peakResidentKb(const std::string& mark)
                 peak += std::stol(line.substr(6));
     }
     return peak;
+}
+
+std::vector<std::string> officeSocketsOf(const std::string& mark)
+{
+    std::set<std::string> inodes;
+    for (const pid_t pid : processesMarked(mark)) {
+        const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+        DIR* folder = opendir(fds.c_str());
+        if (!folder)
+            continue;
+        while (const dirent* entry = readdir(folder)) {
+            char target[128] = {};
+            const std::string link = fds + "/" + entry->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0 && std::string(target).rfind("socket:[", 0) == 0)
+                inodes.insert(std::string(target).substr(8, std::string(target).size() - 9));
+        }
+        closedir(folder);
+    }
+    // "Num RefCount Protocol Flags Type St Inode Path"
+    std::vector<std::string> sockets;
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string skip, inode, path;
+        for (int i = 0; i < 6; ++i)
+            fields >> skip;
+        fields >> inode >> path;
+        if (inodes.count(inode) && path.rfind("/tmp/", 0) == 0 &&
+            std::find(sockets.begin(), sockets.end(), path) == sockets.end())
+            sockets.push_back(path);
+    }
+    return sockets;
 }
 
 } // namespace rm::test

@@ -21,6 +21,11 @@ bool noProcessMarked(const std::string& mark, int timeoutMs = 15000);
 // SIGKILL to every process carrying `mark`; how many there were.
 int killProcessesMarked(const std::string& mark);
 
+// The named sockets in /tmp that the processes carrying `mark` have open
+// (their acceptor's and single-instance pipes), found through their
+// descriptors and /proc/net/unix, not by how the names are made.
+std::vector<std::string> officeSocketsOf(const std::string& mark);
+
 // The peak resident sets (VmHWM, in KiB) of the processes carrying `mark`,
 // added up: every office of a pool counts.
 long peakResidentKb(const std::string& mark);

@@ -97,4 +97,9 @@ GlobalEntryPoint::ReaderState CalcGlobal::readerState()
     return ReaderState::Unavailable;
 }
 
+void CalcGlobal::abandon()
+{
+    m_office->killOffice();
+}
+
 } // namespace rm::lo

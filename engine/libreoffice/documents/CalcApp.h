@@ -44,6 +44,7 @@ public:
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;
     SheetTexts readSource(const std::string& path, int rows, int columns) override;
     ReaderState readerState() override;
+    void abandon() override;
 
 private:
     OfficeSlot* m_office;

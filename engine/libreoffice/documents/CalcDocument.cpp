@@ -4,6 +4,7 @@
 #include "engine/ErrorNumbers.h"
 #include "engine/ErrorTexts.h"
 #include "engine/files/FileSystem.h"
+#include "engine/files/NewFileMode.h"
 #include "engine/libreoffice/documents/CalcWorksheet.h"
 #include "engine/libreoffice/process/OfficeSession.h"
 #include "engine/libreoffice/files/SaveFilter.h"
@@ -189,6 +190,8 @@ void CalcDocument::saveAs(const std::string& requestedPath)
         throw ErrorText::saveOntoReadOnlyFile(target);
     // No document of ours is open there (refused above): a lock that names
     // our own office was left by an earlier save that failed.
+    if (lockFileIsNoRegularFile(target))
+        throw ErrorText::saveLockedByOther(target, lockFilePathOf(target));
     removeLockFileLeftBy(office->profileUrl(), target);
     removeStaleLockFileOfOurs(target);
     const OUString filter = office->call(ErrorText::OfficeStep::SaveWorkbook, [&] {
@@ -203,6 +206,7 @@ void CalcDocument::saveAs(const std::string& requestedPath)
     });
     m_lockablePaths.push_back(target);
     office->noteLockablePath(target);
+    const mode_t permissions = permissionsOf(target).value_or(newFilePermissions());
     try {
         office->call(ErrorText::OfficeStep::SaveWorkbook, [&] {
             uno::Reference<frame::XStorable> storable(model(), uno::UNO_QUERY_THROW);
@@ -217,6 +221,9 @@ void CalcDocument::saveAs(const std::string& requestedPath)
         removeLockFileOfFailedSave(office->profileUrl(), target);
         throw saveError(target, error.description());
     }
+    // The office writes under umask 077; the user's file gets the bits it had, or the user's umask gives.
+    if (permissionsOf(target) != permissions)
+        chmod(target.c_str(), permissions);
     m_path = target;
     m_identity = identityOf(target);
     m_readOnly = false;

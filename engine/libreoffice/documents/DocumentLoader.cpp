@@ -5,6 +5,7 @@
 #include "engine/files/FileSystem.h"
 #include "engine/libreoffice/documents/CalcDocument.h"
 #include "engine/libreoffice/files/CompoundFile.h"
+#include "engine/libreoffice/files/LibraryInput.h"
 #include "engine/libreoffice/documents/PackageCheck.h"
 #include "engine/libreoffice/files/RegularFile.h"
 #include "engine/libreoffice/process/OfficeSession.h"
@@ -85,21 +86,6 @@ std::optional<OUString> detectCalcFilter(const OfficeConnection& office, const O
     return first;
 }
 
-std::string readZipEntry(const OfficeConnection& office, const OUString& url, const char* entry)
-{
-    const auto zip = openPackage(office, url);
-    const OUString name = OUString::createFromAscii(entry);
-    if (!zip->hasByName(name))
-        return {};
-    uno::Reference<io::XInputStream> stream(zip->getByName(name), uno::UNO_QUERY_THROW);
-    std::string content;
-    uno::Sequence<sal_Int8> chunk;
-    while (stream->readBytes(chunk, 65536) > 0)
-        content.append(reinterpret_cast<const char*>(chunk.getConstArray()), static_cast<size_t>(chunk.getLength()));
-    stream->closeInput();
-    return content;
-}
-
 bool isZipPackage(const RegularFile& file)
 {
     return file.head(4) == std::string("PK\x03\x04", 4);
@@ -133,23 +119,23 @@ bool isCompoundFile(const RegularFile& file)
 }
 
 // What the file itself says about its active sheet (binary and XML Excel
-// workbooks); nothing for other formats, whose loaded view is right.
-std::optional<WorkbookFileInfo> sheetInfoFromFile(const OfficeConnection& office, const RegularFile& file,
-                                                  const OUString& url)
+// workbooks), read from it on demand; nothing for other formats, whose
+// loaded view is right. A part of it that we will not read is refused (2012).
+std::optional<WorkbookFileInfo> sheetInfoFromFile(const RegularFile& file, const std::string& path)
 {
-    if (isCompoundFile(file))
-        return readBinaryWorkbookInfo(file.content());
-    if (isZipPackage(file)) {
-        try {
-            const std::string workbook = readZipEntry(office, url, "xl/workbook.xml");
-            if (workbook.empty())
-                return std::nullopt;
-            return parseOpenXmlWorkbook(workbook, readZipEntry(office, url, "xl/_rels/workbook.xml.rels"));
-        } catch (const uno::Exception&) {
-            return std::nullopt;   // not an Office Open XML package after all
-        }
+    const bool compound = isCompoundFile(file);
+    if (!compound && !isZipPackage(file))
+        return std::nullopt;
+    const auto input = fileInput(file.descriptor());
+    if (!input)
+        throw ErrorText::fileReadFailed(path);
+    try {
+        return compound ? readBinaryWorkbookInfo(input.get()) : readOpenXmlWorkbookInfo(input.get());
+    } catch (const PartRefused& refused) {
+        if (refused.reason == PartRefused::Reason::TooLarge)
+            throw ErrorText::filePartTooLarge(path, refused.part, kLargestPartBytes >> 20);
+        throw ErrorText::filePartDeclaresDocumentType(path, refused.part);
     }
-    return std::nullopt;
 }
 
 void closeQuietly(const uno::Reference<lang::XComponent>& component)
@@ -236,11 +222,13 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     }
     if (!filter)
         throw ErrorText::fileNotAWorkbook(path);
+    // Our own reading comes first: a part inflating past the bound is refused
+    // before the office spends time on it.
+    const auto info = sheetInfoFromFile(file, path);
     refuseDamagedPackage(*session, file, path, url);
     if (!file.stillAt(path))
         throw ErrorText::fileReplacedBeforeLoading(path);
 
-    const auto info = session->call(ErrorText::OfficeStep::ReadActiveSheet, [&] { return sheetInfoFromFile(office, file, url); });
     const FileSheet* namedActive = info ? info->activeSheet() : nullptr;
     // A binary workbook that does not tell (an encrypted one, whose sheet
     // records cannot be read) is loaded with a view: a hidden load of it

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <optional>
+#include "engine/libreoffice/files/LibraryInput.h"
+
 #include <string>
 
 namespace rm::lo {
 
-// Reads one stream out of an OLE2 compound file (the container of binary .xls
-// workbooks), by libgsf. nullopt when the file is no compound file, is
-// damaged, or has no stream of that name (ASCII, any case) in its root storage.
-std::optional<std::string> readCompoundFileStream(const std::string& fileBytes, const std::string& streamName);
+// The stream of that name (ASCII, any case) in the root storage of the OLE2
+// compound file `file` (the container of binary .xls workbooks), by libgsf,
+// read on demand. Null when the file is no compound file, is damaged, or has
+// no stream of that name.
+GObjectOwner<GsfInput> openCompoundFileStream(GsfInput* file, const std::string& streamName);
 
 bool looksLikeCompoundFile(const std::string& fileBytes);
 

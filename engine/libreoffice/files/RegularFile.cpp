@@ -3,7 +3,6 @@
 #include "engine/ErrorTexts.h"
 
 #include <cerrno>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,7 +36,7 @@ bool RegularFile::stillAt(const std::string& path) const
            FileIdentity{info.st_dev, info.st_ino} == m_identity;
 }
 
-std::string RegularFile::read(size_t limit) const
+std::string RegularFile::head(size_t limit) const
 {
     std::string bytes;
     char buffer[1 << 16];
@@ -55,16 +54,6 @@ std::string RegularFile::read(size_t limit) const
         offset += got;
     }
     return bytes;
-}
-
-std::string RegularFile::head(size_t count) const
-{
-    return read(count);
-}
-
-std::string RegularFile::content() const
-{
-    return read(std::numeric_limits<size_t>::max());
 }
 
 } // namespace rm::lo

@@ -22,12 +22,12 @@ public:
     // True while `path` still names this file (checked without opening it).
     bool stillAt(const std::string& path) const;
 
-    // Up to `count` bytes from the start; all of it.
+    // Up to `count` bytes from the start. Nothing reads such a file whole:
+    // readers take what they need through descriptor().
     std::string head(size_t count) const;
-    std::string content() const;
+    int descriptor() const { return m_file.get(); }
 
 private:
-    std::string read(size_t limit) const;
 
     std::string m_path;
     FileDescriptor m_file;

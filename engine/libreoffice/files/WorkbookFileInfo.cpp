@@ -2,15 +2,12 @@
 
 #include "engine/libreoffice/files/CompoundFile.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include <gsf/gsf-input-memory.h>
 #include <rtl/textenc.h>
 #include <rtl/tencinfo.h>
 #include <rtl/ustring.hxx>
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <vector>
 
 namespace rm::lo {
@@ -83,60 +80,47 @@ std::string boundSheetName(const std::string& data, bool biff8, bool& encoded)
     return utf8Of(OUString(wide.data(), sal_Int32(wide.size())));
 }
 
-struct XmlDocumentDeleter {
-    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
-};
-using XmlDocument = std::unique_ptr<xmlDoc, XmlDocumentDeleter>;
+// How far the globals of a workbook stream are followed before the file is
+// taken to tell nothing: real globals hold some thousands of records (fonts,
+// formats, names, the shared strings), a few megabytes.
+constexpr std::size_t kMostGlobalsRecords = 1u << 20;
+constexpr std::size_t kMostKeptBytes = 16u << 20;
 
-XmlDocument parsedXml(const std::string& xml)
+bool tellsAboutSheets(uint16_t type)
 {
-    if (xml.empty())
-        return nullptr;
-    return XmlDocument(xmlReadMemory(xml.data(), int(xml.size()), nullptr, nullptr,
-                                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+    return type == RecordEof || type == RecordFilePass || type == RecordWindow1 || type == RecordBoundSheet ||
+           type == RecordCodePage;
 }
 
-// A name without its namespace prefix (an undeclared prefix stays in the name).
-std::string localName(const xmlChar* name)
+// The records of the globals substream that parseBiffWorkbookStream() uses,
+// the BOF first, read one by one and the others skipped: what the stream
+// holds past the globals (the sheets, or anything a file claims) is never read.
+std::optional<std::string> globalsRecords(GsfInput* stream)
 {
-    const std::string text = reinterpret_cast<const char*>(name);
-    const size_t colon = text.find(':');
-    return colon == std::string::npos ? text : text.substr(colon + 1);
-}
-
-using Attributes = std::map<std::string, std::string>;
-
-// Document order; libxml2 bounds the depth.
-void collect(xmlNode* node, const std::string& element, std::vector<Attributes>& found)
-{
-    for (; node; node = node->next) {
-        if (node->type != XML_ELEMENT_NODE)
+    std::string kept;
+    for (std::size_t count = 0; count < kMostGlobalsRecords; ++count) {
+        guint8 header[4];
+        if (gsf_input_remaining(stream) < 4 || !gsf_input_read(stream, 4, header))
+            return kept;
+        const uint16_t type = uint16_t(header[0] | header[1] << 8);
+        const uint16_t length = uint16_t(header[2] | header[3] << 8);
+        if (gsf_input_remaining(stream) < length)
+            return std::nullopt;   // cut short
+        if (count > 0 && !tellsAboutSheets(type)) {
+            if (gsf_input_seek(stream, length, G_SEEK_CUR))
+                return std::nullopt;
             continue;
-        if (localName(node->name) == element) {
-            Attributes attributes;
-            for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
-                xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
-                attributes[localName(attribute->name)] = value ? reinterpret_cast<const char*>(value) : "";
-                xmlFree(value);
-            }
-            found.push_back(std::move(attributes));
         }
-        collect(node->children, element, found);
+        std::string data(length, '\0');
+        if (length && !gsf_input_read(stream, length, reinterpret_cast<guint8*>(data.data())))
+            return std::nullopt;
+        kept.append(reinterpret_cast<const char*>(header), 4).append(data);
+        if (kept.size() > kMostKeptBytes)
+            return std::nullopt;
+        if (count > 0 && (type == RecordEof || type == RecordFilePass))
+            return kept;
     }
-}
-
-// The decoded attributes, by local name, of every element named `element` (any namespace).
-std::vector<Attributes> elements(const XmlDocument& document, const std::string& element)
-{
-    std::vector<Attributes> found;
-    if (document)
-        collect(xmlDocGetRootElement(document.get()), element, found);
-    return found;
-}
-
-bool endsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return std::nullopt;
 }
 
 } // namespace
@@ -188,53 +172,27 @@ std::optional<WorkbookFileInfo> parseBiffWorkbookStream(const std::string& strea
     return info;
 }
 
+std::optional<WorkbookFileInfo> readBinaryWorkbookInfo(GsfInput* file)
+{
+    GObjectOwner<GsfInput> stream = openCompoundFileStream(file, "Workbook");
+    if (!stream)
+        stream = openCompoundFileStream(file, "Book");
+    if (!stream)
+        return std::nullopt;
+    const auto records = globalsRecords(stream.get());
+    if (!records)
+        return std::nullopt;
+    return parseBiffWorkbookStream(*records);
+}
+
 std::optional<WorkbookFileInfo> readBinaryWorkbookInfo(const std::string& fileBytes)
 {
     if (!looksLikeCompoundFile(fileBytes))
         return std::nullopt;
-    auto stream = readCompoundFileStream(fileBytes, "Workbook");
-    if (!stream)
-        stream = readCompoundFileStream(fileBytes, "Book");
-    if (!stream)
-        return std::nullopt;
-    return parseBiffWorkbookStream(*stream);
-}
-
-std::optional<WorkbookFileInfo> parseOpenXmlWorkbook(const std::string& workbookXml, const std::string& relationshipsXml)
-{
-    const XmlDocument workbook = parsedXml(workbookXml);
-    if (!workbook)
-        return std::nullopt;
-    std::map<std::string, bool> chartById;
-    for (const auto& rel : elements(parsedXml(relationshipsXml), "Relationship")) {
-        const auto id = rel.find("Id");
-        const auto type = rel.find("Type");
-        if (id != rel.end() && type != rel.end())
-            chartById[id->second] = endsWith(type->second, "/chartsheet");
-    }
-    WorkbookFileInfo info;
-    for (const auto& sheet : elements(workbook, "sheet")) {
-        const auto name = sheet.find("name");
-        const auto id = sheet.find("id");
-        FileSheet entry;
-        entry.name = name != sheet.end() ? name->second : std::string();
-        entry.chart = id != sheet.end() && chartById.count(id->second) && chartById[id->second];
-        info.sheets.push_back(entry);
-    }
-    const auto views = elements(workbook, "workbookView");
-    if (!views.empty()) {
-        const auto tab = views.front().find("activeTab");
-        if (tab != views.front().end()) {
-            try {
-                info.activeIndex = std::stoi(tab->second);
-            } catch (...) {
-                info.activeIndex = 0;
-            }
-        }
-    }
-    if (info.sheets.empty())
-        return std::nullopt;
-    return info;
+    quietenLibraries();
+    const GObjectOwner<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.data()),
+                                                            gsf_off_t(fileBytes.size()), FALSE));
+    return readBinaryWorkbookInfo(input.get());
 }
 
 } // namespace rm::lo

@@ -1,6 +1,6 @@
 #include "engine/libreoffice/process/LockFiles.h"
 
-#include "engine/files/FileSystem.h"
+#include "engine/files/RegularFileOpen.h"
 #include "engine/libreoffice/uno/UnoText.h"
 
 #include <osl/file.hxx>
@@ -14,16 +14,29 @@ namespace {
 
 const char kPrivateProfilePrefix[] = "reportmerge-office-";
 
+// A lock file holds one line: user, host, date and profile URL.
+constexpr std::size_t kLargestLockFileBytes = 64 * 1024;
+
 std::filesystem::path lockFileOf(const std::string& documentPath)
 {
     const std::filesystem::path document(documentPath);
     return document.parent_path() / (".~lock." + document.filename().string() + "#");
 }
 
+// The lock file's content when it is a regular file of a sane size; never
+// waits on a FIFO, follows a link or reads a device.
+std::optional<std::string> readLockFile(const std::filesystem::path& lockFile)
+{
+    SmallFileRead read = readSmallRegularFile(lockFile.string(), kLargestLockFileBytes);
+    if (read.outcome != SmallFileRead::Outcome::Read)
+        return std::nullopt;
+    return std::move(read.content);
+}
+
 // The profile URL a lock file names: "user name,login,host,date,profile URL;".
 std::optional<std::string> profileNamedBy(const std::filesystem::path& lockFile)
 {
-    auto read = readWholeFile(lockFile);
+    auto read = readLockFile(lockFile);
     if (!read)
         return std::nullopt;
     std::string& content = *read;
@@ -53,9 +66,20 @@ void removeQuietly(const std::filesystem::path& path)
 
 } // namespace
 
+bool lockFileIsNoRegularFile(const std::string& documentPath)
+{
+    return readSmallRegularFile(lockFileOf(documentPath).string(), kLargestLockFileBytes).outcome ==
+           SmallFileRead::Outcome::Special;
+}
+
+std::string lockFilePathOf(const std::string& documentPath)
+{
+    return lockFileOf(documentPath).string();
+}
+
 bool isLockedBy(const std::string& profileUrl, const std::string& documentPath)
 {
-    const auto content = readWholeFile(lockFileOf(documentPath));
+    const auto content = readLockFile(lockFileOf(documentPath));
     return content && content->find("," + profileUrl + ";") != std::string::npos;
 }
 
@@ -68,7 +92,7 @@ void removeLockFileLeftBy(const std::string& profileUrl, const std::string& docu
 void removeLockFileOfFailedSave(const std::string& profileUrl, const std::string& documentPath)
 {
     const auto lockFile = lockFileOf(documentPath);
-    const auto content = readWholeFile(lockFile);
+    const auto content = readLockFile(lockFile);
     if (content && (content->empty() || content->find("," + profileUrl + ";") != std::string::npos))
         removeQuietly(lockFile);
 }
@@ -76,7 +100,7 @@ void removeLockFileOfFailedSave(const std::string& profileUrl, const std::string
 void removeStaleLockFileOfOurs(const std::string& documentPath)
 {
     const auto lockFile = lockFileOf(documentPath);
-    if (const auto content = readWholeFile(lockFile); content && content->empty()) {
+    if (const auto content = readLockFile(lockFile); content && content->empty()) {
         removeQuietly(lockFile);
         return;
     }

@@ -8,6 +8,18 @@ namespace rm::lo {
 // beside it, ".~lock.NAME#", which names the office's user profile. An office
 // that is killed leaves it behind, and every later save onto that name fails.
 
+// Lock files are opened without following links and without blocking, and
+// read only when regular and small: a FIFO, device or link planted in a lock
+// file's place is never waited on or read.
+
+// ".~lock.NAME#" beside `documentPath`.
+std::string lockFilePathOf(const std::string& documentPath);
+
+// Whether something other than a small regular file (a FIFO, device, link,
+// or one we may not read) stands where `documentPath`'s lock file would be:
+// a lock we cannot read, taken as held by someone else.
+bool lockFileIsNoRegularFile(const std::string& documentPath);
+
 // Whether the lock file of `documentPath` exists and names `profileUrl`.
 bool isLockedBy(const std::string& profileUrl, const std::string& documentPath);
 

@@ -2,6 +2,7 @@
 
 #include "engine/ErrorTexts.h"
 #include "engine/libreoffice/process/ChildSignals.h"
+#include "engine/libreoffice/process/OfficeSockets.h"
 
 #include <cerrno>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -101,11 +103,12 @@ struct WatchdogPlan {
     char** envp;
     char** cleanup;   // rm -rf of the profile
     const char* pipeSocket;
+    const char* singleInstanceSocket;
 };
 
 // Runs in the forked watchdog (async-signal-safe calls only). At the end a
 // short-lived cleaner, outside the office's process group, kills that whole
-// group (the watchdog with it), removes the pipe's socket file and the
+// group (the watchdog with it), removes the office's sockets in /tmp and the
 // profile: nothing of the office is left behind.
 [[noreturn]] void runWatchdog(int lifeline, const WatchdogPlan& plan, int logFd)
 {
@@ -135,6 +138,7 @@ struct WatchdogPlan {
         setpgid(0, 0);
         ::kill(-group, SIGKILL);
         unlink(plan.pipeSocket);
+        unlink(plan.singleInstanceSocket);
         execv(plan.cleanup[0], plan.cleanup);
         _exit(0);
     }
@@ -157,8 +161,10 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     std::vector<char*> envp = pointers(env);
     std::vector<std::string> cleanupArgs{"/bin/rm", "-rf", launch.profileDirectory};
     std::vector<char*> cleanup = pointers(cleanupArgs);
-    const std::string pipeSocket = "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + launch.pipeName;
-    const WatchdogPlan plan{argv[0], argv.data(), envp.data(), cleanup.data(), pipeSocket.c_str()};
+    const std::string pipeSocket = acceptPipeSocketPath(launch.pipeName);
+    const std::string singleInstanceSocket = singleInstanceSocketPath(launch.installationUrl);
+    const WatchdogPlan plan{argv[0], argv.data(), envp.data(), cleanup.data(), pipeSocket.c_str(),
+                            singleInstanceSocket.c_str()};
 
     const int logFd = open(launch.logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -174,6 +180,10 @@ OfficeProcess::OfficeProcess(const Launch& launch)
         // The watchdog runs none of our code: default signal handling, nothing blocked.
         restoreDefaultSignals();
         setsid();
+        // The office's pipes, sockets and files are ours alone whatever our
+        // umask: its protocol has no authentication, so a socket open to the
+        // group would let others drive it with our files.
+        umask(077);
         dup2(devNull, 0);
         dup2(logFd, 1);
         dup2(logFd, 2);
@@ -191,7 +201,7 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     }
     m_group = child;
     m_lifeline = pipeFds[1];
-    m_pipeSocket = pipeSocket;
+    m_sockets = {pipeSocket, singleInstanceSocket};
 }
 
 OfficeProcess::~OfficeProcess()
@@ -242,8 +252,9 @@ void OfficeProcess::kill()
         }
         m_reaped = true;
     }
-    if (!m_pipeSocket.empty())
-        unlink(m_pipeSocket.c_str());
+    // Gone already unless the office was killed (the watchdog's cleaner may have been, too).
+    for (const auto& socket : m_sockets)
+        unlink(socket.c_str());
 }
 
 } // namespace rm::lo

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace rm::lo {
 
@@ -44,7 +45,7 @@ public:
 private:
     pid_t m_group = 0;
     std::atomic<int> m_lifeline{-1};   // write end of the watchdog's pipe
-    std::string m_pipeSocket;
+    std::vector<std::string> m_sockets;   // the office's in /tmp
     bool m_reaped = false;
 };
 

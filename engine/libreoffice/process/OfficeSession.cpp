@@ -11,6 +11,7 @@
 #include "engine/libreoffice/process/OfficeRegistry.h"
 #include "engine/libreoffice/uno/UnoErrors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <chrono>
@@ -33,6 +34,13 @@ std::string uniquePipeName()
 // How long the program's end waits for a shutdown going on in the
 // background before the office is killed.
 constexpr auto kBackgroundShutdownWait = std::chrono::seconds(10);
+
+// Closing our documents and terminating the office at the end get this long
+// together (or the call deadline, when shorter); then the office is killed.
+// Nothing is lost by that: everything was saved or the run has failed, and
+// the lock files it leaves are removed after it. A stopped office must not
+// hold the end for a whole call deadline.
+constexpr int kEndTimeoutMs = 5000;
 
 } // namespace
 
@@ -171,6 +179,13 @@ void OfficeSession::waitForBackgroundShutdown()
     m_background.join();
 }
 
+void OfficeSession::killOffice()
+{
+    m_killed = true;
+    if (m_process)
+        m_process->stop();
+}
+
 bool OfficeSession::waitUntilUnlocked(const std::string& documentPath, int timeoutMs) const
 {
     if (!m_profile)
@@ -193,7 +208,8 @@ void OfficeSession::endOffice()
     std::vector<std::string> lockablePaths;
     {
         // An office that no longer answers must not hold up the end either.
-        const CallDeadline::Scope bounded(*m_callDeadline);
+        CallDeadline ending(std::min(m_callDeadline->timeoutMs(), kEndTimeoutMs), [this] { m_process->stop(); });
+        const CallDeadline::Scope bounded(ending);
         for (const auto& document : m_documents) {
             lockablePaths.insert(lockablePaths.end(), document->lockablePaths().begin(),
                                  document->lockablePaths().end());

@@ -44,7 +44,8 @@ public:
     OfficeSession& operator=(const OfficeSession&) = delete;
 
     const OfficeConnection& connection() const;
-    bool ended() const { return m_ended; }
+    // Shut down, or killed (killOffice()): no more calls; the slot starts a new office.
+    bool ended() const { return m_ended || m_killed; }
     pid_t processGroup() const { return m_process ? m_process->groupId() : 0; }
     // The user installation URL that this office's lock files name.
     std::string profileUrl() const { return m_profile ? m_profile->installationUrl() : std::string(); }
@@ -81,6 +82,10 @@ public:
     void shutdown();
     // Returns at once; the session counts as ended from now on.
     void shutdownInBackground();
+    // Has the watchdog kill the office now, whether it answers or not (safe
+    // from any thread): a call blocked in it returns with the connection
+    // lost. shutdown() still follows, and finds it gone.
+    void killOffice();
 
     // Waits up to `timeoutMs` until this office holds no lock file on
     // `documentPath` (".~lock.NAME#"); true when it holds none.
@@ -102,6 +107,7 @@ private:
     std::optional<NumericLocale> m_numericLocale;
     std::unique_ptr<CallDeadline> m_callDeadline;   // after the process: its thread ends first
     std::atomic<bool> m_ended{false};
+    std::atomic<bool> m_killed{false};
     std::atomic<long> m_callCount{0};
     std::mutex m_backgroundMutex;
     std::condition_variable m_backgroundEnded;

@@ -92,6 +92,12 @@ bool OfficeSlot::starting() const
     return m_starting;
 }
 
+void OfficeSlot::killOffice()
+{
+    if (const auto session = runningSession())
+        session->killOffice();
+}
+
 void OfficeSlot::shutdown()
 {
     m_cancelled = true;

@@ -35,6 +35,8 @@ public:
     bool starting() const;
     // Gives up a start in progress, then ends the office. A later session() starts a new one.
     void shutdown();
+    // Kills the running office at once (OfficeSession::killOffice()); a start in progress goes on.
+    void killOffice();
 
 private:
     std::shared_ptr<OfficeSession> start();
