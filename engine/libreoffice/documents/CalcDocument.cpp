@@ -14,6 +14,7 @@
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
@@ -129,7 +130,58 @@ std::shared_ptr<Worksheet> CalcDocument::activeSheet()
     if (!sheet.is())
         throw ErrorText::noActiveSheet(m_path);
     m_activeSheet = std::make_shared<CalcWorksheet>(shared_from_this(), sheet, m_perCellReads);
+    m_handedSheets.push_back(m_activeSheet);
     return m_activeSheet;
+}
+
+void CalcDocument::recordChartSheetsFromFile(std::vector<bool> charts)
+{
+    m_fileChartSheets = std::move(charts);
+}
+
+std::vector<SheetInfo> CalcDocument::sheets()
+{
+    auto office = session();
+    std::vector<SheetInfo> infos = office->call(ErrorText::OfficeStep::ReadSheetList, [&] {
+        uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
+        uno::Reference<container::XIndexAccess> byIndex(document->getSheets(), uno::UNO_QUERY_THROW);
+        std::vector<SheetInfo> list;
+        for (sal_Int32 i = 0; i < byIndex->getCount(); ++i) {
+            uno::Reference<container::XNamed> named(byIndex->getByIndex(i), uno::UNO_QUERY_THROW);
+            uno::Reference<beans::XPropertySet> properties(named, uno::UNO_QUERY_THROW);
+            bool visible = true;
+            properties->getPropertyValue("IsVisible") >>= visible;
+            list.push_back({toUtf8(named->getName()), false, !visible});
+        }
+        return list;
+    });
+    // The file's list and the loaded one agree sheet for sheet: the office drops none.
+    if (m_fileChartSheets.size() == infos.size())
+        for (std::size_t i = 0; i < infos.size(); ++i)
+            infos[i].chart = m_fileChartSheets[i];
+    return infos;
+}
+
+std::shared_ptr<Worksheet> CalcDocument::worksheet(std::size_t index)
+{
+    auto office = session();
+    if (index < m_fileChartSheets.size() && m_fileChartSheets[index])
+        throw ErrorText::activeSheetIsChart(m_path, "");
+    flushAllWrites();
+    const auto found = office->call(ErrorText::OfficeStep::ReadSheetList, [&] {
+        uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
+        uno::Reference<container::XIndexAccess> byIndex(document->getSheets(), uno::UNO_QUERY_THROW);
+        return uno::Reference<sheet::XSpreadsheet>(byIndex->getByIndex(sal_Int32(index)), uno::UNO_QUERY_THROW);
+    });
+    auto handed = std::make_shared<CalcWorksheet>(shared_from_this(), found, m_perCellReads);
+    m_handedSheets.push_back(handed);
+    return handed;
+}
+
+void CalcDocument::flushAllWrites() const
+{
+    for (const auto& sheet : m_handedSheets)
+        sheet->flushWrites();
 }
 
 void CalcDocument::close()
@@ -148,7 +200,8 @@ void CalcDocument::close()
         throw ErrorText::closeFailed(m_path, error.description());
     }
     m_model.clear();
-    m_activeSheet.reset();   // a closed document's sheet, its copy of the texts and unsent writes go too
+    m_activeSheet.reset();   // a closed document's sheets, their copies of the texts and unsent writes go too
+    m_handedSheets.clear();
     office->forget(this);
 }
 
@@ -165,13 +218,13 @@ void CalcDocument::discard(bool officeAlive)
     }
     m_model.clear();
     m_activeSheet.reset();
+    m_handedSheets.clear();
 }
 
 void CalcDocument::saveAs(const std::string& requestedPath)
 {
     auto office = session();
-    if (m_activeSheet)
-        m_activeSheet->flushWrites();
+    flushAllWrites();
     const std::string target = absolutePath(requestedPath);
     if (const auto targetIdentity = identityOf(target)) {
         for (const auto& other : office->documents()) {
@@ -239,8 +292,7 @@ void CalcDocument::setShowZeroValues(bool show)
 
 bool CalcDocument::modified() const
 {
-    if (m_activeSheet)
-        m_activeSheet->flushWrites();
+    flushAllWrites();
     return session()->call(ErrorText::OfficeStep::ReadModified, [&] {
         uno::Reference<util::XModifiable> modifiable(model(), uno::UNO_QUERY);
         return modifiable.is() && modifiable->isModified();
