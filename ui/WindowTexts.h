@@ -41,6 +41,7 @@ inline const QString emptyListHint = QStringLiteral("可将工作簿或文件夹
 inline const QString openCaption = QStringLiteral("打开");
 inline const QString mergeCaption = QStringLiteral("开始合并");
 inline const QString helpCaption = QStringLiteral("帮助");
+inline const QString allSheetsCaption = QStringLiteral("合并所有工作表");
 // The folder browser's prompt (添加目录所有文件).
 inline const QString chooseFolderPrompt = QStringLiteral("选择目录");
 // The start of the name the save dialog proposes.
