@@ -273,8 +273,9 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
             if (stages)
                 stages->stageSheet(sheet.name);
             report(MergeStage::Summing, 0, 0);
-            // Its texts afresh: formulas on it show the sheets filled before.
-            sheet.target = target->worksheet(sheet.index);
+            // After the first, its texts afresh: formulas on it show the sheets filled before.
+            if (&sheet != &sheets.front())
+                sheet.target = target->worksheet(sheet.index);
             overAll.nextSheet(static_cast<float>(static_cast<long long>(sheet.rectangle.rows) * sheet.rectangle.columns));
             const std::size_t first = checks.contributions ? checks.contributions->size() : 0;
             sumMarkedCells(*sheet.target, sheet.rectangle, *sheet.sums, overAll, checks.contributions);

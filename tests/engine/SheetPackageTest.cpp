@@ -7,6 +7,7 @@
 #include "engine/MergeRun.h"
 #include "engine/SheetNames.h"
 #include "engine/memory/MemoryBinding.h"
+#include "engine/progress/StageText.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,20 @@ SheetContent notes()
     return sheet.text(1, 1, "本表无需填写").formula(2, 1, Formula::sum(3, 1, 3, 1));
 }
 
+// Every stage the run tells, in the words the window and the command line show.
+class StageWords : public rm::StageListener {
+public:
+    void stageProgress(rm::MergeStage stage, long done, long total) override
+    {
+        said.push_back(rm::stageText(stage, done, total) + rm::stageSheetText(m_sheet));
+    }
+    void stageSheet(const std::string& sheet) override { m_sheet = sheet; }
+    std::vector<std::string> said;
+
+private:
+    std::string m_sheet;
+};
+
 class SheetPackageTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -101,8 +116,9 @@ protected:
         };
         checks.findingsSettled = [&](const LayoutFindings& found) { settled = found; };
         const std::string output = folder / ("合并" + std::to_string(++runs) + ".xlsx");
+        stages.said.clear();
         if (!rm::runMerge(binding, folder / "模板.xlsx", sources.empty() ? branches() : sources, output, progress,
-                          checks))
+                          checks, &stages))
             return std::nullopt;
         return binding.savedWorkbook(output);
     }
@@ -119,6 +135,7 @@ protected:
     LayoutFindings asked;
     LayoutFindings settled;
     int runs = 0;
+    StageWords stages;
 };
 
 } // namespace
@@ -181,7 +198,13 @@ TEST_F(SheetPackageTest, EveryMarkedSheetIsFilledFromTheSourcesSheetOfItsName)
     EXPECT_EQ(contributions[5].sheet, "现金流量表");
     ASSERT_EQ(contributions[5].bySource.size(), 4u);
     EXPECT_TRUE(std::isnan(contributions[5].bySource[3]));
-    // The bar ends full over every sheet.
+    // The stage text names the sheet, and the bar ends full over every sheet.
+    const auto said = [&](const std::string& words) {
+        return std::find(stages.said.begin(), stages.said.end(), words) != stages.said.end();
+    };
+    EXPECT_TRUE(said("读取合并文件 2/4（利润表）"));
+    EXPECT_TRUE(said("读取合并文件 4/4（现金流量表）"));
+    EXPECT_TRUE(said("求和（利润表）"));
     EXPECT_EQ(progress.maximum, 3 * 3 * 2);
     EXPECT_EQ(progress.current, progress.maximum);
 
