@@ -67,7 +67,7 @@ inline void Range::setValue2(double value) const { m_sheet->setCellValue2(m_row,
 struct SheetInfo {
     std::string name;
     bool chart = false;    // a chart sheet: no cells
-    bool hidden = false;
+    bool hidden = false;   // known for a workbook opened for editing
 };
 
 class Workbook {

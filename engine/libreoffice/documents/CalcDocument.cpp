@@ -14,7 +14,6 @@
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
@@ -142,17 +141,22 @@ void CalcDocument::recordChartSheetsFromFile(std::vector<bool> charts)
 std::vector<SheetInfo> CalcDocument::sheets()
 {
     auto office = session();
+    // The names in one call, in sheet order. Whether a sheet is hidden costs
+    // a call per sheet: it is asked of the workbook we edit only, not of sources.
     std::vector<SheetInfo> infos = office->call(ErrorText::OfficeStep::ReadSheetList, [&] {
         uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
-        uno::Reference<container::XIndexAccess> byIndex(document->getSheets(), uno::UNO_QUERY_THROW);
+        const auto sheets = document->getSheets();
         std::vector<SheetInfo> list;
-        for (sal_Int32 i = 0; i < byIndex->getCount(); ++i) {
-            uno::Reference<container::XNamed> named(byIndex->getByIndex(i), uno::UNO_QUERY_THROW);
-            uno::Reference<beans::XPropertySet> properties(named, uno::UNO_QUERY_THROW);
-            bool visible = true;
-            properties->getPropertyValue("IsVisible") >>= visible;
-            list.push_back({toUtf8(named->getName()), false, !visible});
-        }
+        for (const OUString& name : sheets->getElementNames())
+            list.push_back({toUtf8(name), false, false});
+        if (!m_readOnly)
+            for (SheetInfo& info : list) {
+                uno::Reference<beans::XPropertySet> properties(sheets->getByName(toOUString(info.name)),
+                                                               uno::UNO_QUERY_THROW);
+                bool visible = true;
+                properties->getPropertyValue("IsVisible") >>= visible;
+                info.hidden = !visible;
+            }
         return list;
     });
     // The file's list and the loaded one agree sheet for sheet: the office drops none.
