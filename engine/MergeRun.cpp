@@ -68,6 +68,8 @@ struct MergedSheet {
     std::optional<LayoutCheck> check;
     std::optional<AlignedSums> aligned;
     SheetRead read;   // what is read of each source for it
+    bool marked = false;
+    bool formulas = false;   // its texts may change when other sheets are filled
 };
 
 // The summation of several sheets on one indicator: each sheet's scan sets
@@ -92,13 +94,15 @@ private:
     float m_base = 0.0f;
 };
 
-bool showsAMark(Worksheet& sheet, const ScanRectangle& rectangle)
+// Whether the sheet shows a mark, and holds formulas, before anything is written.
+void inspect(MergedSheet& sheet)
 {
-    const SheetTexts texts = readSheetTexts(sheet, rectangle.rows, rectangle.sourceColumns());
-    for (long i = 0; i < texts.cellCount(); ++i)
-        if (!texts.readError(i) && isMarkedText(texts.text(i)))
-            return true;
-    return false;
+    const SheetTexts texts = readSheetTexts(*sheet.target, sheet.rectangle.rows, sheet.rectangle.sourceColumns());
+    for (long i = 0; i < texts.cellCount() && !sheet.marked; ++i)
+        sheet.marked = !texts.readError(i) && isMarkedText(texts.text(i));
+    for (int row = 1; row <= texts.rows() && sheet.marked && !sheet.formulas; ++row)
+        for (int column = 1; column <= texts.columns() && !sheet.formulas; ++column)
+            sheet.formulas = sheet.target->cellHasFormula(row, column);
 }
 
 // The findings of every sheet in sheet order, each in list order of the sources.
@@ -159,7 +163,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
             const std::vector<SheetInfo> infos = target->sheets();
             for (std::size_t i = 0; i < infos.size(); ++i)
                 if (!infos[i].chart)
-                    sheets.push_back(MergedSheet{infos[i].name, i, target->worksheet(i), {}, {}, {}, {}, {}});
+                    sheets.push_back(MergedSheet{infos[i].name, i, target->worksheet(i), {}, {}, {}, {}, {}, false, false});
             try {
                 activeTarget = target->activeSheet();
             } catch (const Error& error) {
@@ -168,7 +172,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
             }
         } else {
             activeTarget = target->activeSheet();
-            sheets.push_back(MergedSheet{activeTarget->name(), 0, activeTarget, {}, {}, {}, {}, {}});
+            sheets.push_back(MergedSheet{activeTarget->name(), 0, activeTarget, {}, {}, {}, {}, {}, true, false});
         }
     } catch (const Error& error) {
         if (error.number() == ErrorNumber::OfficeConnectionLost)
@@ -180,10 +184,12 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         sheet.rectangle = measureScanRectangle(*sheet.target);
         refuseRectangleTooLargeToHold(sheet.rectangle);
     }
-    if (checks.everyMarkedSheet)
-        sheets.erase(std::remove_if(sheets.begin(), sheets.end(),
-                                    [](MergedSheet& sheet) { return !showsAMark(*sheet.target, sheet.rectangle); }),
+    if (checks.everyMarkedSheet) {
+        for (MergedSheet& sheet : sheets)
+            inspect(sheet);
+        sheets.erase(std::remove_if(sheets.begin(), sheets.end(), [](const MergedSheet& sheet) { return !sheet.marked; }),
                      sheets.end());
+    }
     const NumericLocale locale = binding.numericLocale();
     LayoutFindings ofReading;   // findings about whole sheets of sources
     if (checks.chooseSave && checks.everyMarkedSheet && sheets.empty())
@@ -273,8 +279,8 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
             if (stages)
                 stages->stageSheet(sheet.name);
             report(MergeStage::Summing, 0, 0);
-            // After the first, its texts afresh: formulas on it show the sheets filled before.
-            if (&sheet != &sheets.front())
+            // Its formulas show the sheets filled before it: its texts are read afresh.
+            if (&sheet != &sheets.front() && sheet.formulas)
                 sheet.target = target->worksheet(sheet.index);
             overAll.nextSheet(static_cast<float>(static_cast<long long>(sheet.rectangle.rows) * sheet.rectangle.columns));
             const std::size_t first = checks.contributions ? checks.contributions->size() : 0;
