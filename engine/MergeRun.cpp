@@ -105,6 +105,83 @@ void inspect(MergedSheet& sheet)
             sheet.formulas = sheet.target->cellHasFormula(row, column);
 }
 
+struct SourceInList {
+    int index;
+    const std::string& path;
+};
+
+// The template's active sheet: summed from the source's active sheet; checked,
+// and aligned, on its sheet of the template's name when another sheet is active.
+void foldActiveSheet(MergedSheet& sheet, const SourceInList& source, const SourceSheets& read,
+                     const NumericReader& numbers, LayoutFindings& ofReading)
+{
+    sheet.sums->fold(read.active, numbers);
+    if (!sheet.check)
+        return;
+    const SourceSheets::Named* named = read.byName.empty() ? nullptr : &read.byName.front();
+    const bool otherSheet = named && named->texts;
+    const SheetTexts& checked = otherSheet ? *named->texts : read.active;
+    if (otherSheet) {
+        LayoutFinding finding(LayoutFinding::Kind::ActiveSheetDiffers, source.index, source.path);
+        finding.sheet = sheet.name;
+        finding.sourceSheet = read.activeName;
+        finding.alignable = true;
+        ofReading.push_back(std::move(finding));
+    }
+    sheet.aligned->fold(checked, numbers, sheet.check->checkSource(source.path, checked), otherSheet);
+}
+
+// One of every marked sheet, from the source's sheet of its name; a source
+// without one adds nothing there and is a finding.
+void foldSheetOfItsName(MergedSheet& sheet, const SourceInList& source, SourceSheets::Named& named,
+                        const NumericReader& numbers, LayoutFindings& ofReading)
+{
+    static const SheetTexts nothing;
+    const SheetTexts& texts = named.texts ? *named.texts : nothing;
+    sheet.sums->fold(texts, numbers);
+    if (sheet.check && named.texts) {
+        sheet.aligned->fold(texts, numbers, sheet.check->checkSource(source.path, texts));
+    } else if (sheet.check) {
+        sheet.check->skipSource();
+        sheet.aligned->fold(texts, numbers, nullptr);
+        LayoutFinding missing(LayoutFinding::Kind::MissingSheet, source.index, source.path);
+        missing.sheet = sheet.name;
+        missing.candidates = named.candidates;
+        ofReading.push_back(std::move(missing));
+    }
+    named.texts.reset();   // what is held between sources stays small
+}
+
+// The summation of every marked sheet in workbook order, on one bar.
+void sumEverySheet(Workbook& target, std::vector<MergedSheet>& sheets, ProgressIndicator& progress,
+                   ContributionTable* contributions, StageListener* stages)
+{
+    const auto cellsOf = [](const MergedSheet& sheet) {
+        return static_cast<float>(static_cast<long long>(sheet.rectangle.rows) * sheet.rectangle.columns);
+    };
+    float cells = 0.0f;
+    for (const MergedSheet& sheet : sheets)
+        cells += cellsOf(sheet);
+    SheetsProgress overAll(progress, cells);
+    for (MergedSheet& sheet : sheets) {
+        if (stages) {
+            stages->stageSheet(sheet.name);
+            stages->stageProgress(MergeStage::Summing, 0, 0);
+        }
+        // Its formulas show the sheets filled before it: its texts are read afresh.
+        if (&sheet != &sheets.front() && sheet.formulas)
+            sheet.target = target.worksheet(sheet.index);
+        overAll.nextSheet(cellsOf(sheet));
+        const std::size_t first = contributions ? contributions->size() : 0;
+        sumMarkedCells(*sheet.target, sheet.rectangle, *sheet.sums, overAll, contributions);
+        if (contributions)
+            for (std::size_t i = first; i < contributions->size(); ++i)
+                (*contributions)[i].sheet = sheet.name;
+    }
+    if (stages)
+        stages->stageSheet({});
+}
+
 // The findings of every sheet in sheet order, each in list order of the sources.
 LayoutFindings gatherFindings(const std::vector<MergedSheet>& sheets, const LayoutFindings& ofReading,
                               bool nameSheets)
@@ -221,49 +298,21 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         readers.push_back(&binding.global());
     report(MergeStage::ReadingSources, 0, sourceCount);
     const NumericReader numbers(locale);
-    const SheetTexts nothing;
     readSourcesInOrder(readers, sourcePaths, request, [&](std::size_t index, SourceSheets&& read) {
-        const std::string& path = sourcePaths[index];
+        const SourceInList source{static_cast<int>(index), sourcePaths[index]};
         if (!checks.everyMarkedSheet) {
-            MergedSheet& sheet = sheets.front();
-            sheet.sums->fold(read.active, numbers);
-            if (sheet.check) {
-                const SourceSheets::Named* named = read.byName.empty() ? nullptr : &read.byName.front();
-                const bool otherSheet = named && named->texts;
-                const SheetTexts& checked = otherSheet ? *named->texts : read.active;
-                if (otherSheet) {
-                    LayoutFinding finding(LayoutFinding::Kind::ActiveSheetDiffers, static_cast<int>(index), path);
-                    finding.sheet = sheet.name;
-                    finding.sourceSheet = read.activeName;
-                    finding.alignable = true;
-                    ofReading.push_back(std::move(finding));
-                }
-                sheet.aligned->fold(checked, numbers, sheet.check->checkSource(path, checked), otherSheet);
-            }
-        } else {
-            for (std::size_t k = 0; k < sheets.size(); ++k) {
-                MergedSheet& sheet = sheets[k];
-                SourceSheets::Named& named = read.byName[k];
-                if (stages)
-                    stages->stageSheet(sheet.name);
-                const SheetTexts& texts = named.texts ? *named.texts : nothing;
-                sheet.sums->fold(texts, numbers);
-                if (sheet.check && named.texts) {
-                    sheet.aligned->fold(texts, numbers, sheet.check->checkSource(path, texts));
-                } else if (sheet.check) {
-                    sheet.check->skipSource();
-                    sheet.aligned->fold(texts, numbers, nullptr);
-                    LayoutFinding missing(LayoutFinding::Kind::MissingSheet, static_cast<int>(index), path);
-                    missing.sheet = sheet.name;
-                    missing.candidates = named.candidates;
-                    ofReading.push_back(std::move(missing));
-                }
-                named.texts.reset();   // what is held between sources stays small
-                report(MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
-            }
+            foldActiveSheet(sheets.front(), source, read, numbers, ofReading);
+            report(MergeStage::ReadingSources, source.index + 1, sourceCount);
+            return;
         }
-        if (!checks.everyMarkedSheet || sheets.empty())
-            report(MergeStage::ReadingSources, static_cast<long>(index) + 1, sourceCount);
+        for (std::size_t k = 0; k < sheets.size(); ++k) {
+            if (stages)
+                stages->stageSheet(sheets[k].name);
+            foldSheetOfItsName(sheets[k], source, read.byName[k], numbers, ofReading);
+            report(MergeStage::ReadingSources, source.index + 1, sourceCount);
+        }
+        if (sheets.empty())
+            report(MergeStage::ReadingSources, source.index + 1, sourceCount);
     });
 
     report(MergeStage::Summing, 0, 0);
@@ -271,26 +320,7 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         const MergedSheet& sheet = sheets.front();
         sumMarkedCells(*sheet.target, sheet.rectangle, *sheet.sums, progress, checks.contributions);
     } else {
-        float cells = 0.0f;
-        for (const MergedSheet& sheet : sheets)
-            cells += static_cast<float>(static_cast<long long>(sheet.rectangle.rows) * sheet.rectangle.columns);
-        SheetsProgress overAll(progress, cells);
-        for (MergedSheet& sheet : sheets) {
-            if (stages)
-                stages->stageSheet(sheet.name);
-            report(MergeStage::Summing, 0, 0);
-            // Its formulas show the sheets filled before it: its texts are read afresh.
-            if (&sheet != &sheets.front() && sheet.formulas)
-                sheet.target = target->worksheet(sheet.index);
-            overAll.nextSheet(static_cast<float>(static_cast<long long>(sheet.rectangle.rows) * sheet.rectangle.columns));
-            const std::size_t first = checks.contributions ? checks.contributions->size() : 0;
-            sumMarkedCells(*sheet.target, sheet.rectangle, *sheet.sums, overAll, checks.contributions);
-            if (checks.contributions)
-                for (std::size_t i = first; i < checks.contributions->size(); ++i)
-                    (*checks.contributions)[i].sheet = sheet.name;
-        }
-        if (stages)
-            stages->stageSheet({});
+        sumEverySheet(*target, sheets, progress, checks.contributions, stages);
     }
 
     if (checks.chooseSave) {
