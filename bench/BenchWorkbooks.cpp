@@ -45,25 +45,35 @@ void templateCell(std::ostream& json, TemplateKind kind, int r, int c)
         json << r + c;
 }
 
-std::string sheetJson(int rows, int columns, bool isTemplate, TemplateKind kind)
+std::string sheetJson(int rows, int columns, bool isTemplate, TemplateKind kind, int sheets = 1)
 {
     std::ostringstream json;
-    json << std::setprecision(17) << R"({"sheets": [{"name": "Data", "cells": {)";
-    bool first = true;
-    for (int r = 1; r <= rows; ++r)
-        for (int c = 1; c <= columns; ++c) {
-            json << (first ? "" : ", ") << '"' << cellName(r, c) << "\": ";
-            first = false;
-            if (!isTemplate)
-                json << sourceValue(r, c);
-            else
-                templateCell(json, kind, r, c);
-        }
-    json << "}}]}";
+    json << std::setprecision(17) << R"({"sheets": [)";
+    for (int k = 0; k < sheets; ++k) {
+        const int index = isTemplate ? k : sheets - 1 - k;
+        json << (k ? ", " : "") << R"({"name": ")" << benchSheetName(index, sheets) << R"(", "cells": {)";
+        bool first = true;
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= columns; ++c) {
+                json << (first ? "" : ", ") << '"' << cellName(r, c) << "\": ";
+                first = false;
+                if (!isTemplate)
+                    json << sourceValue(r, c);
+                else
+                    templateCell(json, kind, r, c);
+            }
+        json << "}}";
+    }
+    json << "]}";
     return json.str();
 }
 
 } // namespace
+
+std::string benchSheetName(int index, int sheets)
+{
+    return sheets == 1 ? "Data" : "表" + std::to_string(index + 1);
+}
 
 bool isMarkedIn(TemplateKind kind, int row, int column)
 {
@@ -72,7 +82,7 @@ bool isMarkedIn(TemplateKind kind, int row, int column)
     return (row + column) % 2 == 0;
 }
 
-long wrongSums(const std::string& output, int rows, int columns, int sources, TemplateKind kind)
+long wrongSums(const std::string& output, int rows, int columns, int sources, TemplateKind kind, int sheets)
 {
     const std::string command = std::string(RM_PYTHON3) + " " RM_TOOLS_DIR "/read_xls.py '" + output + "'";
     FILE* pipe = popen(command.c_str(), "r");
@@ -89,32 +99,34 @@ long wrongSums(const std::string& output, int rows, int columns, int sources, Te
         std::getline(fields, type, '\t');
         std::getline(fields, value);
         if (kind == "cell" && type == "n")
-            cells[name] = value;
+            cells[sheet + "!" + name] = value;
     }
     if (pclose(pipe) != 0)
         return -1;
     long wrong = 0;
-    for (int r = 1; r <= rows; ++r)
-        for (int c = 1; c <= columns; ++c) {
-            if (!isMarkedIn(kind, r, c))
-                continue;
-            double expected = 0;
-            for (int i = 0; i < sources; ++i)
-                expected += sourceValue(r, c);
-            const auto found = cells.find(cellName(r, c));
-            if (found == cells.end() || std::strtod(found->second.c_str(), nullptr) != expected)
-                ++wrong;
-        }
+    for (int k = 0; k < sheets; ++k)
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= columns; ++c) {
+                if (!isMarkedIn(kind, r, c))
+                    continue;
+                double expected = 0;
+                for (int i = 0; i < sources; ++i)
+                    expected += sourceValue(r, c);
+                const auto found = cells.find(benchSheetName(k, sheets) + "!" + cellName(r, c));
+                if (found == cells.end() || std::strtod(found->second.c_str(), nullptr) != expected)
+                    ++wrong;
+            }
     return wrong;
 }
 
-BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources, TemplateKind kind)
+BenchFiles makeBenchWorkbooks(const std::string& folder, int rows, int columns, int sources, TemplateKind kind,
+                              int sheets)
 {
     BenchFiles files;
     files.templatePath = folder + "/template.xls";
-    writeWorkbook(sheetJson(rows, columns, true, kind), folder + "/template.json", files.templatePath);
+    writeWorkbook(sheetJson(rows, columns, true, kind, sheets), folder + "/template.json", files.templatePath);
     const std::string first = folder + "/source-0001.xls";
-    writeWorkbook(sheetJson(rows, columns, false, kind), folder + "/source.json", first);
+    writeWorkbook(sheetJson(rows, columns, false, kind, sheets), folder + "/source.json", first);
     for (int i = 1; i <= sources; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "/source-%04d.xls", i);

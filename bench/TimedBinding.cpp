@@ -58,9 +58,9 @@ public:
     {
         return std::make_shared<TimedWorkbook>(ForwardingGlobal::openWorkbook(path), m_times);
     }
-    SheetTexts readSource(const std::string& path, int rows, int columns) override
+    SourceSheets readSheets(const std::string& path, const SourceRequest& request) override
     {
-        SheetTexts texts = ForwardingGlobal::readSource(path, rows, columns);
+        SourceSheets texts = ForwardingGlobal::readSheets(path, request);
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_times.lastSheetOpened = std::max(m_times.lastSheetOpened, Clock::now());
         return texts;

@@ -3,7 +3,8 @@
 // over one marked column) through the command line's path, with the pool of
 // offices and with one office, against a floor (one office started, every
 // workbook opened hidden, the output saved, no cell work); optionally
-// against the per-cell reference path.
+// against the per-cell reference path. With --sheets K every workbook is a
+// package of K such sheets, merged with --sheets all.
 
 #include "app/cli/CommandLineMerge.h"
 #include "bench/BenchWorkbooks.h"
@@ -23,6 +24,8 @@
 using namespace rm::bench;
 
 namespace {
+
+int g_sheets = 1;   // --sheets K: a package of K sheets
 
 struct Measurement {
     double total = 0, prepare = 0, start = 0, open = 0, sum = 0, save = 0, close = 0, shutdown = 0;
@@ -59,6 +62,8 @@ Measurement measureMerge(const BenchFiles& files, const std::string& output, boo
     Measurement m;
     Clock::time_point runEnd;
     std::vector<std::string> arguments = {files.templatePath, output};
+    if (g_sheets > 1)
+        arguments.insert(arguments.begin(), {"--sheets", "all"});
     arguments.insert(arguments.end(), files.sourcePaths.begin(), files.sourcePaths.end());
     std::ostringstream out, err;
     times.start = Clock::now();
@@ -139,7 +144,7 @@ void checkSums(const std::string& output, int rows, int columns, int sources)
 {
     if (!g_workbook.empty())
         return;   // its sums are not known here
-    const long wrong = wrongSums(output, rows, columns, sources, g_kind);
+    const long wrong = wrongSums(output, rows, columns, sources, g_kind, g_sheets);
     if (wrong != 0)
         throw std::runtime_error(wrong < 0 ? "cannot read " + output
                                            : std::to_string(wrong) + " wrong sums in " + output);
@@ -190,6 +195,8 @@ int main(int argc, char* argv[])
             it = rest.erase(it);
         } else if (*it == "--offices" && it + 1 != rest.end() && readInt((it + 1)->c_str(), offices)) {
             it = rest.erase(it, it + 2);
+        } else if (*it == "--sheets" && it + 1 != rest.end() && readInt((it + 1)->c_str(), g_sheets)) {
+            it = rest.erase(it, it + 2);
         } else if (*it == "--repeat" && it + 1 != rest.end() && readInt((it + 1)->c_str(), repeats)) {
             it = rest.erase(it, it + 2);
         } else {
@@ -201,6 +208,7 @@ int main(int argc, char* argv[])
         std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n"
                      "       [--merge-only: only the merge with the pool, for very many sources]\n"
                      "       [--formulas: the template is a report of formulas over one marked column]\n"
+                     "       [--sheets K: every workbook a package of K such sheets, merged with --sheets all]\n"
                      "       [--workbook FILE: FILE is the template and every source; R and C are ignored]\n";
         return 2;
     }
@@ -219,12 +227,13 @@ int main(int argc, char* argv[])
         if (!g_workbook.empty())
             std::printf("%s as the template and %d sources; load average before: ", g_workbook.c_str(), sources);
         else
-            std::printf("R=%d C=%d N=%d: %d cells, %d marked%s; load average before: ", rows, columns, sources,
-                        rows * columns, marked, g_kind == TemplateKind::Formulas ? ", formulas across each row" : "");
+            std::printf("R=%d C=%d N=%d sheets=%d: %d cells, %d marked per sheet%s; load average before: ", rows,
+                        columns, sources, g_sheets, rows * columns, marked,
+                        g_kind == TemplateKind::Formulas ? ", formulas across each row" : "");
         std::fflush(stdout);
         std::system("cut -d' ' -f1-3 /proc/loadavg");
         const BenchFiles files =
-            g_workbook.empty() ? makeBenchWorkbooks(folder, rows, columns, sources, g_kind)
+            g_workbook.empty() ? makeBenchWorkbooks(folder, rows, columns, sources, g_kind, g_sheets)
                                : copiesOf(g_workbook, folder, sources);
 
         std::printf("%-10s %8s %8s %8s %8s %8s %8s %8s %8s %9s\n", "mode", "total/s", "copy", "start", "read",

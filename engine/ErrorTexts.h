@@ -37,6 +37,7 @@ inline constexpr char ReadLocale[] = "读取区域设置";
 inline constexpr char CheckWorkbookFile[] = "检查工作簿文件";
 inline constexpr char DetectFileType[] = "检测文件类型";
 inline constexpr char ReadActiveSheet[] = "读取活动工作表";
+inline constexpr char ReadSheetList[] = "读取工作表列表";
 inline constexpr char OpenWorkbook[] = "打开工作簿";
 inline constexpr char CloseWorkbook[] = "关闭工作簿";
 inline constexpr char SaveWorkbook[] = "保存工作簿";

@@ -17,6 +17,7 @@ class ForwardingWorksheet : public Worksheet {
 public:
     explicit ForwardingWorksheet(std::shared_ptr<Worksheet> inner) : m_inner(std::move(inner)) {}
 
+    std::string name() override { return m_inner->name(); }
     long usedRangeRowCount() override { return m_inner->usedRangeRowCount(); }
     long usedRangeColumnCount() override { return m_inner->usedRangeColumnCount(); }
     std::string cellText(int row, int column) override { return m_inner->cellText(row, column); }
@@ -38,6 +39,8 @@ public:
     explicit ForwardingWorkbook(std::shared_ptr<Workbook> inner) : m_inner(std::move(inner)) {}
 
     std::shared_ptr<Worksheet> activeSheet() override { return m_inner->activeSheet(); }
+    std::vector<SheetInfo> sheets() override { return m_inner->sheets(); }
+    std::shared_ptr<Worksheet> worksheet(std::size_t index) override { return m_inner->worksheet(index); }
     void close() override { m_inner->close(); }
 
 protected:
@@ -70,9 +73,9 @@ public:
     explicit ForwardingGlobal(GlobalEntryPoint& inner) : m_inner(inner) {}
 
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override { return m_inner.openWorkbook(path); }
-    SheetTexts readSource(const std::string& path, int rows, int columns) override
+    SourceSheets readSheets(const std::string& path, const SourceRequest& request) override
     {
-        return m_inner.readSource(path, rows, columns);
+        return m_inner.readSheets(path, request);
     }
     ReaderState readerState() override { return m_inner.readerState(); }
 

@@ -4,6 +4,7 @@
 #include "engine/NumericText.h"
 #include "engine/SheetTexts.h"
 
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -57,6 +58,8 @@ struct MarkedCellContributions {
     // Per source, in list order: the source's cell that was read. Empty when
     // every source was read at this very cell (by position).
     std::vector<CellPosition> readAt;
+    // The template's sheet, when every marked sheet is merged; else empty.
+    std::string sheet = std::string();
 };
 // In scan order.
 using ContributionTable = std::vector<MarkedCellContributions>;

@@ -1,12 +1,12 @@
 #pragma once
 
 // The merge run: copies the template to a hidden working copy beside the
-// output, opens it, reads every source (opened, its texts taken over the
-// scanned rectangle, and with the check before saving over the alignment
-// margins beyond it; closed at once; several side by side when the binding
-// offers several readers), sums the marked cells by position and, in the same
-// pass, aligned by labels, saves the chosen result under the output path and
-// deletes the working copy.
+// output, opens it, reads every source (opened once, the texts of every sheet
+// merged taken over its scanned rectangle, and with the check before saving
+// over the alignment margins beyond it; closed at once; several side by side
+// when the binding offers several readers), sums the marked cells sheet by
+// sheet by position and, in the same pass, aligned by labels, saves the
+// chosen result under the output path and deletes the working copy.
 // It catches nothing and undoes nothing: any failure reaches the caller as
 // rm::Error.
 
@@ -38,6 +38,11 @@ struct MergeChecks {
     // choice aligns sources, their cells hold the aligned summands and the
     // cells that were read.
     ContributionTable* contributions = nullptr;
+    // What is merged: false, the template's active sheet from each source's
+    // active sheet; true, every worksheet of the template that shows a mark,
+    // in workbook order, each from the source's sheet of the same name (see
+    // SheetNames.h), a source's missing sheet being a finding of its own.
+    bool everyMarkedSheet = false;
 };
 
 // The most cells a merge scans (for instance 32,767 rows by 512 columns): a

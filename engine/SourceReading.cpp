@@ -2,6 +2,7 @@
 
 #include "engine/ErrorTexts.h"
 #include "engine/files/FileVersion.h"
+#include "engine/SheetNames.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -16,24 +17,60 @@ namespace rm {
 
 SheetTexts GlobalEntryPoint::readSource(const std::string& path, int rows, int columns)
 {
-    const std::shared_ptr<Workbook> workbook = openWorkbook(path);
-    SheetTexts texts = readSheetTexts(*workbook->activeSheet(), rows, columns);
-    workbook->close();
-    return texts;
+    SourceRequest request;
+    request.active = SheetRead{{}, rows, columns};
+    return readSheets(path, request).active;
 }
 
-SheetTexts readUnchangedSource(GlobalEntryPoint& reader, const std::string& path, int rows, int columns)
+SourceSheets GlobalEntryPoint::readSheets(const std::string& path, const SourceRequest& request)
+{
+    const std::shared_ptr<Workbook> workbook = openWorkbook(path);
+    SourceSheets read = readRequestedSheets(*workbook, request, [](Worksheet& sheet, const SheetRead& wanted) {
+        return readSheetTexts(sheet, wanted.rows, wanted.columns);
+    });
+    workbook->close();
+    return read;
+}
+
+SourceSheets readRequestedSheets(Workbook& workbook, const SourceRequest& request, const SheetTextsReader& readTexts)
+{
+    SourceSheets read;
+    if (request.active) {
+        const std::shared_ptr<Worksheet> active = workbook.activeSheet();
+        if (!request.byName.empty())
+            read.activeName = active->name();
+        read.active = readTexts(*active, *request.active);
+    }
+    if (request.byName.empty())
+        return read;
+    read.sheets = workbook.sheets();
+    for (const SheetRead& wanted : request.byName) {
+        SourceSheets::Named named;
+        const SheetMatch match = findSheetByName(read.sheets, wanted.name);
+        named.candidates = match.candidates;
+        if (match.index) {
+            named.foundName = read.sheets[*match.index].name;
+            named.isActive = request.active && !read.activeName.empty() && named.foundName == read.activeName;
+            if (!named.isActive)
+                named.texts = readTexts(*workbook.worksheet(*match.index), wanted);
+        }
+        read.byName.push_back(std::move(named));
+    }
+    return read;
+}
+
+SourceSheets readUnchangedSource(GlobalEntryPoint& reader, const std::string& path, const SourceRequest& request)
 {
     const std::optional<FileVersion> before = versionOf(path);
-    SheetTexts texts = reader.readSource(path, rows, columns);
+    SourceSheets sheets = reader.readSheets(path, request);
     if (versionOf(path) != before)
         throw ErrorText::sourceChangedWhileRead(path);
-    return texts;
+    return sheets;
 }
 
 namespace {
 
-using Outcome = std::variant<SheetTexts, std::exception_ptr>;
+using Outcome = std::variant<SourceSheets, std::exception_ptr>;
 
 // What the reader threads and the consuming thread share.
 class ReadingQueue {
@@ -122,10 +159,10 @@ private:
     std::map<std::size_t, Outcome> m_ready;
 };
 
-Outcome readOne(GlobalEntryPoint& reader, const std::string& path, int rows, int columns)
+Outcome readOne(GlobalEntryPoint& reader, const std::string& path, const SourceRequest& request)
 {
     try {
-        return readUnchangedSource(reader, path, rows, columns);
+        return readUnchangedSource(reader, path, request);
     } catch (...) {
         return std::current_exception();
     }
@@ -144,12 +181,12 @@ public:
     ReaderThreads(const ReaderThreads&) = delete;
     ReaderThreads& operator=(const ReaderThreads&) = delete;
 
-    void start(GlobalEntryPoint& reader, const std::vector<std::string>& sources, int rows, int columns)
+    void start(GlobalEntryPoint& reader, const std::vector<std::string>& sources, const SourceRequest& request)
     {
-        m_threads.emplace_back([this, &reader, &sources, rows, columns] {
+        m_threads.emplace_back([this, &reader, &sources, &request] {
             if (m_queue.waitUntilReady(reader))
                 while (const auto index = m_queue.take())
-                    m_queue.put(*index, readOne(reader, sources[*index], rows, columns));
+                    m_queue.put(*index, readOne(reader, sources[*index], request));
             m_queue.readerEnded();
         });
     }
@@ -163,32 +200,32 @@ void consumeOutcome(std::size_t index, Outcome&& outcome, const SourceConsumer& 
 {
     if (auto* failure = std::get_if<std::exception_ptr>(&outcome))
         std::rethrow_exception(*failure);
-    consume(index, std::get<SheetTexts>(std::move(outcome)));
+    consume(index, std::get<SourceSheets>(std::move(outcome)));
 }
 
 } // namespace
 
 void readSourcesInOrder(const std::vector<GlobalEntryPoint*>& readers, const std::vector<std::string>& sources,
-                        int rows, int columns, const SourceConsumer& consume)
+                        const SourceRequest& request, const SourceConsumer& consume)
 {
     if (readers.empty())
         return;
     if (readers.size() == 1 || sources.size() < 2) {
         for (std::size_t i = 0; i < sources.size(); ++i)
-            consume(i, readUnchangedSource(*readers.front(), sources[i], rows, columns));
+            consume(i, readUnchangedSource(*readers.front(), sources[i], request));
         return;
     }
     ReadingQueue queue(sources.size(), readers.size());
     ReaderThreads threads(queue);
     for (GlobalEntryPoint* reader : readers)
-        threads.start(*reader, sources, rows, columns);
+        threads.start(*reader, sources, request);
     try {
         for (std::size_t i = 0; i < sources.size(); ++i) {
             std::optional<Outcome> outcome = queue.waitFor(i);
             if (!outcome) {
                 // No reader could serve (none of their offices started): read on this thread.
                 // Every reader thread has ended, so the first reader is free.
-                outcome = readOne(*readers.front(), sources[i], rows, columns);
+                outcome = readOne(*readers.front(), sources[i], request);
             }
             consumeOutcome(i, std::move(*outcome), consume);
             queue.consumed(i);

@@ -15,13 +15,20 @@
 
 namespace rm {
 
-// reader.readSource(), refused (SourceChangedWhileRead) when the file was
+// The sheets `request` asks for, from an open workbook, each read by `readTexts`
+// (the binding's way of taking a sheet's texts at once); sheets() is asked
+// only when sheets are wanted by name.
+using SheetTextsReader = std::function<SheetTexts(Worksheet& sheet, const SheetRead& wanted)>;
+SourceSheets readRequestedSheets(Workbook& workbook, const SourceRequest& request, const SheetTextsReader& readTexts);
+
+// reader.readSheets(), refused (SourceChangedWhileRead) when the file was
 // replaced or rewritten between the start of the load and the end of the read.
-SheetTexts readUnchangedSource(GlobalEntryPoint& reader, const std::string& path, int rows, int columns);
+SourceSheets readUnchangedSource(GlobalEntryPoint& reader, const std::string& path, const SourceRequest& request);
 
-using SourceConsumer = std::function<void(std::size_t index, SheetTexts&& texts)>;
+using SourceConsumer = std::function<void(std::size_t index, SourceSheets&& sheets)>;
 
-// Reads sources[0..n-1] through `readers` and hands each one's texts to
+// Reads sources[0..n-1] through `readers` (each opened once, for every sheet
+// of `request`) and hands each one's texts to
 // `consume`, on the calling thread, in list order (source 0 first). With one
 // reader everything runs on the calling thread; with more, each reader runs on
 // a thread of its own and is used by it alone, and sources read ahead of the
@@ -33,6 +40,6 @@ using SourceConsumer = std::function<void(std::size_t index, SheetTexts&& texts)
 // reader joins in once its state is Ready; an Unavailable one takes no part.
 // Every reader thread has ended when this returns or throws.
 void readSourcesInOrder(const std::vector<GlobalEntryPoint*>& readers, const std::vector<std::string>& sources,
-                        int rows, int columns, const SourceConsumer& consume);
+                        const SourceRequest& request, const SourceConsumer& consume);
 
 } // namespace rm

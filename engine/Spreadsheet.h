@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class Worksheet {
 public:
     virtual ~Worksheet() = default;
 
+    // The sheet's tab name; empty where the binding does not know it.
+    virtual std::string name() { return {}; }
+
     // UsedRange.Rows.Count and UsedRange.Columns.Count: the extents of the used area.
     virtual long usedRangeRowCount() = 0;
     virtual long usedRangeColumnCount() = 0;
@@ -59,11 +63,23 @@ public:
 inline std::string Range::text() const { return m_sheet->cellText(m_row, m_column); }
 inline void Range::setValue2(double value) const { m_sheet->setCellValue2(m_row, m_column, value); }
 
+// One sheet of a workbook, as its tab shows it.
+struct SheetInfo {
+    std::string name;
+    bool chart = false;    // a chart sheet: no cells
+    bool hidden = false;   // known for a workbook opened for editing
+};
+
 class Workbook {
 public:
     virtual ~Workbook() = default;
     // The sheet that was active when the file was saved; an error when it is no worksheet.
     virtual std::shared_ptr<Worksheet> activeSheet() = 0;
+    // Every sheet, in workbook order.
+    virtual std::vector<SheetInfo> sheets() = 0;
+    // The worksheet at `index` of sheets(); an error for a chart sheet.
+    // Writes into sheets handed out earlier are in the workbook before this returns.
+    virtual std::shared_ptr<Worksheet> worksheet(std::size_t index) = 0;
     // Closes without saving.
     virtual void close() = 0;
 };
@@ -83,6 +99,36 @@ public:
     virtual void setActiveWindowDisplayZeros(bool on) = 0;
 };
 
+// What is read of one source in its single opening.
+struct SheetRead {
+    std::string name;   // unused for the active sheet
+    int rows = 0;
+    int columns = 0;
+};
+struct SourceRequest {
+    // The active sheet's texts (and its name).
+    std::optional<SheetRead> active;
+    // Sheets found by name (see findSheetByName). A sheet that is the active
+    // sheet, when `active` is asked for too, is not read twice: its texts are
+    // the active ones.
+    std::vector<SheetRead> byName;
+};
+struct SourceSheets {
+    std::vector<SheetInfo> sheets;   // in workbook order
+    std::string activeName;          // with SourceRequest::active
+    SheetTexts active;
+    // Per SourceRequest::byName, in its order. Missing: no such worksheet,
+    // or several match (`candidates` says how many), or it is the active
+    // sheet and `active` holds its texts (`isActive`).
+    struct Named {
+        std::optional<SheetTexts> texts;
+        std::string foundName;   // the source's own name of the sheet read
+        bool isActive = false;
+        int candidates = 0;
+    };
+    std::vector<Named> byName;
+};
+
 // The application-wide entry point (`Global`); sources are opened through it, read-only.
 class GlobalEntryPoint {
 public:
@@ -92,9 +138,11 @@ public:
     // One source, read then closed: opens the workbook at `path`, takes the
     // displayed texts of its active sheet over rows 1..rows and columns
     // 1..columns (or fewer, where the sheet holds nothing further), and
-    // closes it. The default does this through openWorkbook(); a binding may
-    // read in bulk.
-    virtual SheetTexts readSource(const std::string& path, int rows, int columns);
+    // closes it: readSheets() for the active sheet alone.
+    SheetTexts readSource(const std::string& path, int rows, int columns);
+    // The same for every sheet asked for, in one opening of the file. The
+    // default does this through openWorkbook(); a binding may read in bulk.
+    virtual SourceSheets readSheets(const std::string& path, const SourceRequest& request);
     // Whether this entry point can read now: its office may still be
     // starting, or may have failed to start (the others read then). Never waits.
     enum class ReaderState { Ready, Starting, Unavailable };

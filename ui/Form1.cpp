@@ -3,12 +3,14 @@
 #include "ui/RepeatedEnterFilter.h"
 #include "ui/WindowTexts.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 
 namespace rm::ui {
 
@@ -37,6 +39,7 @@ void Form1::connectHandlers()
     connect(del_command, &QPushButton::clicked, this, [this] { del_command_Click(); });
     connect(save_command, &QPushButton::clicked, this, [this] { save_command_Click(); });
     connect(help_command, &QPushButton::clicked, this, [this] { help_command_Click(); });
+    connect(chkAllSheets, &QCheckBox::toggled, this, [this](bool checked) { m_setting.writeAllSheets(checked); });
     lblSite->installEventFilter(this);
     List1->removeKeyPressed = [this] { List1_KeyDown(); };
     setAcceptDrops(true);
@@ -45,6 +48,8 @@ void Form1::connectHandlers()
 void Form1::Form_Load()
 {
     showTemplatePath(m_setting.read());
+    const QSignalBlocker unchanged(chkAllSheets);
+    chkAllSheets->setChecked(m_setting.readAllSheets());
 }
 
 void Form1::showCentred()

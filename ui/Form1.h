@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -110,6 +111,7 @@ private:
 
     QPushButton* help_command = nullptr;
     QPushButton* save_command = nullptr;
+    QCheckBox* chkAllSheets = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* open_command = nullptr;
     QGroupBox* Frame1 = nullptr;

@@ -11,6 +11,7 @@
 #include "ui/TitleLayout.h"
 #include "ui/WindowTexts.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -176,12 +177,17 @@ void Form1::buildControls()
 
     save_command = makeButton(this, QStringLiteral("save_command"), mergeCaption, twips(5280, 5580, 2235, 375));
     help_command = makeButton(this, QStringLiteral("help_command"), helpCaption, twips(7650, 5580, 735, 375));
+    // Left of the merge button, where the working caption shows during a merge (it is hidden then).
+    chkAllSheets = new QCheckBox(allSheetsCaption, this);
+    chkAllSheets->setObjectName(QStringLiteral("chkAllSheets"));
+    chkAllSheets->setGeometry(twips(120, 5580, 3000, 375));
 
     setTabOrder(open_command, add_command);
     setTabOrder(add_command, addFloder_command);
     setTabOrder(addFloder_command, del_command);
     setTabOrder(del_command, List1);
-    setTabOrder(List1, save_command);
+    setTabOrder(List1, chkAllSheets);
+    setTabOrder(chkAllSheets, save_command);
     setTabOrder(save_command, help_command);
     open_command->setFocus();
 

@@ -12,6 +12,7 @@
 #include "ui/OutputName.h"
 #include "ui/WindowTexts.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -108,6 +109,7 @@ void Form1::runMergeCommand()
     {
         MergeInProgress busy(*m_progress, {help_command, lblSite}, this, static_cast<long>(sources.size()));
         rm::MergeChecks checks;
+        checks.everyMarkedSheet = chkAllSheets->isChecked();
         // Asked on the worker's thread; the question itself is put on the window's.
         checks.chooseSave = [this, &busy](const rm::LayoutFindings& findings) {
             rm::SaveChoice choice = rm::SaveChoice::DontSave;
@@ -175,6 +177,7 @@ void Form1::setCommandsEnabled(bool enabled)
     for (QPushButton* button : {add_command, addFloder_command, del_command, open_command, save_command})
         button->setEnabled(enabled);
     Label3->setVisible(!enabled);
+    chkAllSheets->setVisible(enabled);
 }
 
 void Form1::showInformation(const QString& text)

@@ -145,11 +145,13 @@ ProgressBarAdaptor::StageCaption ProgressBarAdaptor::stageCaption(double fractio
     const auto last = lastStage();
     if (!last)
         return {};
-    const QString stage = QString::fromStdString(rm::stageText(last->stage, last->done, last->total));
+    QString stage = QString::fromStdString(rm::stageText(last->stage, last->done, last->total));
     QString name;
     if (last->stage == rm::MergeStage::ReadingSources && last->done > 0
         && static_cast<size_t>(last->done) <= m_sourcePaths.size())
         name = fileNameOf(m_sourcePaths[static_cast<size_t>(last->done - 1)]);
+    // The sheet follows the file's name, or the stage's text when no file is named.
+    (name.isEmpty() ? stage : name) += QString::fromStdString(rm::stageSheetText(last->sheet));
     QString estimate;
     if (m_running && m_sinceStart.isValid()) {
         if (const auto left = rm::remainingSeconds((m_sinceStart.elapsed() - m_answerMs) / 1000.0, fraction))

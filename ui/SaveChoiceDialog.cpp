@@ -49,6 +49,8 @@ QString SaveChoiceDialog::summary(const rm::LayoutFindings& findings)
     int alignable = 0;
     int duplicates = 0;
     int empty = 0;
+    int otherActive = 0;
+    int missing = 0;
     bool noMarks = false;
     for (const rm::LayoutFinding& finding : findings) {
         switch (finding.kind) {
@@ -65,11 +67,21 @@ QString SaveChoiceDialog::summary(const rm::LayoutFindings& findings)
         case rm::LayoutFinding::Kind::NoMarkedCells:
             noMarks = true;
             break;
+        case rm::LayoutFinding::Kind::ActiveSheetDiffers:
+            ++otherActive;
+            break;
+        case rm::LayoutFinding::Kind::MissingSheet:
+            ++missing;
+            break;
         }
     }
     QStringList parts;
     if (noMarks)
         parts << templateMarksNothing;
+    if (otherActive > 0)
+        parts << activeSheetDiffersCount(otherActive);
+    if (missing > 0)
+        parts << missingSheetCount(missing);
     if (differing > 0)
         parts << (alignable > 0 ? layoutDiffersCount(differing, alignable) : layoutDiffersCount(differing));
     if (duplicates > 0)

@@ -17,6 +17,10 @@ public:
     QString read() const;
     void write(const QString& templatePath) const;
 
+    // The window's 合并所有工作表 (group "Merge", key "allSheets", default false).
+    bool readAllSheets() const;
+    void writeAllSheets(bool allSheets) const;
+
 private:
     QString m_applicationName;
 };

@@ -41,6 +41,7 @@ inline const QString emptyListHint = QStringLiteral("可将工作簿或文件夹
 inline const QString openCaption = QStringLiteral("打开");
 inline const QString mergeCaption = QStringLiteral("开始合并");
 inline const QString helpCaption = QStringLiteral("帮助");
+inline const QString allSheetsCaption = QStringLiteral("合并所有工作表");
 // The folder browser's prompt (添加目录所有文件).
 inline const QString chooseFolderPrompt = QStringLiteral("选择目录");
 // The start of the name the save dialog proposes.
@@ -84,13 +85,21 @@ inline QString nothingToAddCount(int empty)
     return QStringLiteral("%1 个文件没有可相加的数字").arg(empty);
 }
 inline const QString templateMarksNothing = QStringLiteral("模板中没有要填写的单元格");
+inline QString activeSheetDiffersCount(int differing)
+{
+    return QStringLiteral("%1 个文件的活动工作表与模板不同（可按工作表名称读取）").arg(differing);
+}
+inline QString missingSheetCount(int missing)
+{
+    return QStringLiteral("%1 处缺少工作表").arg(missing);
+}
 inline const QString findingCountsSeparator = QStringLiteral("，");
 inline QString checkSummary(std::size_t problems, const QString& counts)
 {
     return QStringLiteral("合并前检查发现 %1 项问题：%2。").arg(problems).arg(counts);
 }
 inline const QString saveChoicesExplanation =
-    QStringLiteral("按标签对齐：可对齐的文件从其行、列标签所在的位置读取数字；按位置：每个文件都从模板的单元格位置读取；"
+    QStringLiteral("按标签对齐：可对齐的文件从其行、列标签所在的位置读取数字，活动工作表与模板不同的文件读取与模板同名的工作表；按位置：每个文件都从模板的单元格位置读取；"
                    "不保存：什么也不保存，可修改文件列表后重新合并。");
 inline const QString alignAndSaveCaption = QStringLiteral("按标签对齐后保存");
 inline const QString saveByPositionCaption = QStringLiteral("按位置保存");

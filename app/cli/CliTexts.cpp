@@ -6,10 +6,10 @@ namespace rm::cli::CliText {
 
 std::string usageText()
 {
-    return "用法: reportmerge-cli [--strict] [--align labels|position] [--report 报告.csv] [--offices N]\n"
-           "                        模板文件 输出文件 合并文件...\n"
-           "Usage: reportmerge-cli [--strict] [--align labels|position] [--report FILE.csv] [--offices N]\n"
-           "                        TEMPLATE OUTPUT SOURCE...\n"
+    return "用法: reportmerge-cli [--strict] [--align labels|position] [--sheets active|all]\n"
+           "                        [--report 报告.csv] [--offices N] 模板文件 输出文件 合并文件...\n"
+           "Usage: reportmerge-cli [--strict] [--align labels|position] [--sheets active|all]\n"
+           "                        [--report FILE.csv] [--offices N] TEMPLATE OUTPUT SOURCE...\n"
            "\n"
            "把每个合并文件活动工作表中与模板标有“?”的单元格相同位置的数字相加，\n"
            "写入模板的副本，并保存为输出文件。模板和合并文件不会被修改。\n"
@@ -26,6 +26,12 @@ std::string usageText()
            "  --align labels     read every alignable source where its own row and column\n"
            "                     labels put the numbers (rows or columns inserted or removed)\n"
            "  --align position   read every source at the template's cells (the default)\n"
+           "  --sheets all       merge every sheet of the template that has a mark, each\n"
+           "                     from the source's sheet of the same name (合并所有工作表);\n"
+           "                     a source without that sheet adds nothing there (a finding)\n"
+           "  --sheets active    only the template's active sheet (the default); a source\n"
+           "                     saved with another sheet active is a finding, and\n"
+           "                     --align labels reads its sheet of the template's name\n"
            "  --strict           do not save when a finding remains (with --align labels,\n"
            "                     alignable sources no longer count) (exit status 4)\n"
            "  --report FILE.csv  write, for every marked cell, what each source added and\n"
@@ -75,6 +81,11 @@ std::string reportPathTaken(const std::string& reportPath)
 std::string cellHeading()
 {
     return "单元格";
+}
+
+std::string sheetHeading()
+{
+    return "工作表";
 }
 
 std::string sourceHeading(const std::string& sourcePath, bool aligned)

@@ -32,6 +32,7 @@ std::string reportPathTaken(const std::string& reportPath);
 // (an aligned source's column says so and is followed by the cells it was
 // read at), and the last column.
 std::string cellHeading();
+std::string sheetHeading();
 std::string sourceHeading(const std::string& sourcePath, bool aligned);
 std::string cellReadHeading();
 std::string sumHeading();

@@ -34,6 +34,11 @@ const OptionSpec Options[] = {
          c.alignByLabels = std::string(value) == "labels";
          return c.alignByLabels || std::string(value) == "position";
      }},
+    {"sheets", 0, true,
+     [](CommandLine& c, const char* value) {
+         c.everyMarkedSheet = std::string(value) == "all";
+         return c.everyMarkedSheet || std::string(value) == "active";
+     }},
     {"offices", 0, true,
      [](CommandLine& c, const char* value) {
          if (value[0] < '1' || value[0] > '4' || value[1] != '\0')
@@ -181,6 +186,7 @@ int runCommandLine(const CommandLine& request,
         };
         if (!request.reportPath.empty())
             checks.contributions = &contributions;
+        checks.everyMarkedSheet = request.everyMarkedSheet;
         saved = runMerge(binding, request.templatePath, request.sourcePaths, request.outputPath, progress, checks,
                          &progress) != nullptr;
         if (saved && io.outputSaved)

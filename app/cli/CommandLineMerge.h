@@ -40,6 +40,7 @@ struct CommandLine {
     bool strict = false;          // findings of the check that remain refuse the save
     bool alignByLabels = false;   // --align labels: alignable sources are read where their labels stand
     std::string reportPath;       // empty: no report
+    bool everyMarkedSheet = false;   // --sheets all: every marked sheet, each source's found by its name
     int officeCount = 0;          // --offices N (1 to 4); 0 when absent
 };
 

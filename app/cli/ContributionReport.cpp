@@ -44,7 +44,12 @@ std::string contributionCsv(const std::vector<std::string>& sourcePaths, const s
                             const ContributionTable& table)
 {
     const auto isAligned = [&](std::size_t source) { return source < aligned.size() && aligned[source]; };
-    std::string csv = "\xEF\xBB\xBF" + csvField(CliText::cellHeading());
+    // The sheet's column only when cells of several sheets were merged.
+    bool bySheet = false;
+    for (const auto& cell : table)
+        bySheet = bySheet || !cell.sheet.empty();
+    std::string csv = "\xEF\xBB\xBF" + (bySheet ? csvField(CliText::sheetHeading()) + "," : std::string()) +
+                      csvField(CliText::cellHeading());
     for (std::size_t source = 0; source < sourcePaths.size(); ++source) {
         csv += "," + csvField(CliText::sourceHeading(sourcePaths[source], isAligned(source)));
         if (isAligned(source))
@@ -52,6 +57,8 @@ std::string contributionCsv(const std::vector<std::string>& sourcePaths, const s
     }
     csv += "," + csvField(CliText::sumHeading()) + "\r\n";
     for (const auto& cell : table) {
+        if (bySheet)
+            csv += csvField(cell.sheet) + ",";
         csv += cellAddress(cell.row, cell.column);
         for (std::size_t source = 0; source < cell.bySource.size(); ++source) {
             csv += "," + numberField(cell.bySource[source]);

@@ -61,7 +61,7 @@ void TerminalProgress::draw()
     if (m_finished)
         label = CliText::progressDone();
     else if (const auto stage = lastStage())
-        label = stageText(stage->stage, stage->done, stage->total);
+        label = stageText(stage->stage, stage->done, stage->total) + stageSheetText(stage->sheet);
     const int columns = m_columns ? m_columns() : kDefaultColumns;
     const std::string line = progressLine(fraction(), label, columns);
     if (m_drawn && line == m_drawnLine)

@@ -14,7 +14,8 @@ AlignedSums::AlignedSums(std::vector<CellPosition> marks, bool keepSummands)
 {
 }
 
-void AlignedSums::fold(const SheetTexts& source, const NumericReader& numbers, const SourceAlignment* alignment)
+void AlignedSums::fold(const SheetTexts& source, const NumericReader& numbers, const SourceAlignment* alignment,
+                       bool otherSheet)
 {
     std::vector<double>* summands = nullptr;
     std::vector<CellPosition>* readAt = nullptr;
@@ -26,7 +27,7 @@ void AlignedSums::fold(const SheetTexts& source, const NumericReader& numbers, c
         const CellPosition cell = alignment ? alignment->at(m_marks[i]) : m_marks[i];
         if (readAt)
             (*readAt)[i] = cell;
-        if (cell != m_marks[i])
+        if (otherSheet || cell != m_marks[i])
             m_readElsewhere[i] = true;
         if (m_failures.count(i) || cell.row > source.rows() || cell.column > source.columns())
             continue;
@@ -45,12 +46,13 @@ void AlignedSums::fold(const SheetTexts& source, const NumericReader& numbers, c
     }
 }
 
-void AlignedSums::writeInto(Worksheet& target, ContributionTable* contributions) const
+void AlignedSums::writeInto(Worksheet& target, ContributionTable* contributions, const std::string& sheet) const
 {
     std::map<std::pair<int, int>, MarkedCellContributions*> entries;
     if (contributions)
         for (auto& entry : *contributions)
-            entries.emplace(std::make_pair(entry.row, entry.column), &entry);
+            if (entry.sheet == sheet)
+                entries.emplace(std::make_pair(entry.row, entry.column), &entry);
     for (std::size_t i = 0; i < m_marks.size(); ++i) {
         if (!m_readElsewhere[i])
             continue;

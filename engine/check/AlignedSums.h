@@ -23,12 +23,15 @@ public:
     AlignedSums(std::vector<CellPosition> marks, bool keepSummands);
 
     // `alignment` null: the source is read at the marked cells themselves.
-    void fold(const SheetTexts& source, const NumericReader& numbers, const SourceAlignment* alignment);
+    // `otherSheet`: the texts are of another sheet than the one summed by
+    // position, so every marked cell is read elsewhere.
+    void fold(const SheetTexts& source, const NumericReader& numbers, const SourceAlignment* alignment,
+              bool otherSheet = false);
 
     // Writes the aligned sum into every marked cell that an aligned source
     // read elsewhere, and puts its summands, sum and the cells read into its
-    // entry of `contributions` (when given). A cell's failure is thrown.
-    void writeInto(Worksheet& target, ContributionTable* contributions) const;
+    // entry of `contributions` (when given; the entries of `sheet`). A cell's failure is thrown.
+    void writeInto(Worksheet& target, ContributionTable* contributions, const std::string& sheet = {}) const;
 
 private:
     std::vector<CellPosition> m_marks;

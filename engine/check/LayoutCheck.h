@@ -41,6 +41,9 @@ public:
     // its labels align it; null when it is read by position.
     const SourceAlignment* checkSource(const std::string& path, const SheetTexts& sourceTexts);
 
+    // The source has no such sheet: it is counted, and nothing is checked.
+    void skipSource() { ++m_nextSource; }
+
     const LayoutFindings& findings() const { return m_findings; }
 
     // Every alignable source was read aligned.

@@ -77,23 +77,43 @@ std::string describeMove(const LayoutMove& move)
 
 std::string describeFinding(const LayoutFinding& finding)
 {
+    const std::string sheet = finding.sheet.empty() ? std::string() : "工作表" + quoted(finding.sheet) + "：";
     switch (finding.kind) {
     case LayoutFinding::Kind::LayoutDiffers:
-        return describeLayout(finding);
+        return sheet + describeLayout(finding);
     case LayoutFinding::Kind::SameContent:
-        return "与 " + finding.otherPath + " 内容相同：" + finding.sourcePath;
+        return sheet + "与 " + finding.otherPath + " 内容相同：" + finding.sourcePath;
     case LayoutFinding::Kind::NothingToAdd:
-        return "没有可相加的数字：" + finding.sourcePath;
+        return sheet + "没有可相加的数字：" + finding.sourcePath;
     case LayoutFinding::Kind::NoMarkedCells:
         return "模板中没有要填写的单元格（显示内容含有“?”的单元格），合并结果将与模板相同：" + finding.sourcePath;
+    case LayoutFinding::Kind::ActiveSheetDiffers:
+        return "活动工作表是" + quoted(finding.sourceSheet) + "，模板是" + quoted(finding.sheet) +
+               (finding.aligned ? "；已按工作表名称读取：" : "；可按工作表名称读取：") + finding.sourcePath;
+    case LayoutFinding::Kind::MissingSheet:
+        return "缺少工作表" + quoted(finding.sheet) +
+               (finding.candidates > 1 ? "（" + std::to_string(finding.candidates) + " 个工作表的名称只差空格、全角半角或大小写）"
+                                       : std::string()) +
+               "：" + finding.sourcePath;
     }
     return {};
 }
 
+namespace {
+
+bool resolvedByAligning(const LayoutFinding& finding)
+{
+    return (finding.kind == LayoutFinding::Kind::LayoutDiffers ||
+            finding.kind == LayoutFinding::Kind::ActiveSheetDiffers) &&
+           finding.alignable;
+}
+
+} // namespace
+
 bool anyAlignable(const LayoutFindings& findings)
 {
     for (const auto& finding : findings)
-        if (finding.kind == LayoutFinding::Kind::LayoutDiffers && finding.alignable)
+        if (resolvedByAligning(finding))
             return true;
     return false;
 }
@@ -102,8 +122,7 @@ std::size_t findingsRemaining(const LayoutFindings& findings, SaveChoice choice)
 {
     std::size_t remaining = 0;
     for (const auto& finding : findings)
-        if (!(choice == SaveChoice::AlignByLabels && finding.kind == LayoutFinding::Kind::LayoutDiffers &&
-              finding.alignable))
+        if (!(choice == SaveChoice::AlignByLabels && resolvedByAligning(finding)))
             ++remaining;
     return remaining;
 }
@@ -115,8 +134,10 @@ SaveChoice safestSaveChoice(const LayoutFindings& findings)
         switch (finding.kind) {
         case LayoutFinding::Kind::SameContent:
         case LayoutFinding::Kind::NoMarkedCells:
+        case LayoutFinding::Kind::MissingSheet:   // perhaps renamed: its numbers would be left out unseen
             return SaveChoice::DontSave;
         case LayoutFinding::Kind::LayoutDiffers:
+        case LayoutFinding::Kind::ActiveSheetDiffers:
             if (!finding.alignable)
                 return SaveChoice::DontSave;
             layoutDiffers = true;

@@ -30,6 +30,8 @@ struct LayoutFinding {
         SameContent,     // the source shows exactly what an earlier source shows
         NothingToAdd,    // no number at any marked cell
         NoMarkedCells,   // the template marks no cell: the output would be a copy of it (sourcePath: the template)
+        ActiveSheetDiffers,   // the source's active sheet is another than the template's, which it has too
+        MissingSheet,         // the source has no sheet of a merged sheet's name: it adds nothing there
     };
     LayoutFinding() = default;
     LayoutFinding(Kind k, int index, std::string path) : kind(k), sourceIndex(index), sourcePath(std::move(path)) {}
@@ -37,6 +39,14 @@ struct LayoutFinding {
     Kind kind = Kind::LayoutDiffers;
     int sourceIndex = 0;
     std::string sourcePath;
+    // The template's sheet the finding is about, when every marked sheet is
+    // merged; empty when only the active sheet is (and for ActiveSheetDiffers
+    // the template's active sheet).
+    std::string sheet;
+    // ActiveSheetDiffers: the source's active sheet.
+    std::string sourceSheet;
+    // MissingSheet: how many sheets match the name but for blanks, width or case (none taken when several).
+    int candidates = 0;
     // LayoutDiffers: how many governing header labels differ, and the first few in scan order.
     long differingLabels = 0;
     std::vector<LabelDifference> firstDifferences;
@@ -44,7 +54,8 @@ struct LayoutFinding {
     int otherIndex = 0;
     std::string otherPath;
     // LayoutDiffers: the source's numbers can be read at the rows and columns
-    // where its own header labels stand; set by the check.
+    // where its own header labels stand; set by the check. ActiveSheetDiffers:
+    // always (the aligned choice reads the sheet of the template's name).
     bool alignable = false;
     // LayoutDiffers: the source was read at its matched rows and columns.
     bool aligned = false;
@@ -84,7 +95,8 @@ std::string cellAddress(int row, int column);
 // "C" for 3, "AA" for 27.
 std::string columnLetters(int column);
 
-// One finding in one line, e.g. "没有可相加的数字：/data/a.xls".
+// One finding in one line, e.g. "没有可相加的数字：/data/a.xls"; one about a
+// sheet of several merged starts with its name: "工作表“利润表”：…".
 std::string describeFinding(const LayoutFinding& finding);
 
 // What the command line says when --strict refuses to save.

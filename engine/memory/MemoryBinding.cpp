@@ -149,6 +149,7 @@ public:
                     std::shared_ptr<std::shared_ptr<Document>> activeWindow)
         : m_state(std::move(state)), m_document(std::move(document)), m_index(index), m_activeWindow(activeWindow) {}
 
+    std::string name() override { requireOpen(*m_document); return sheet().name(); }
     long usedRangeRowCount() override { requireOpen(*m_document); return sheet().usedRowCount(); }
     long usedRangeColumnCount() override { requireOpen(*m_document); return sheet().usedColumnCount(); }
 
@@ -222,6 +223,23 @@ public:
         if (m_document->content.sheets.at(static_cast<size_t>(index)).isChart())
             throw Error(ErrorNumber::NotAWorksheet, "活动工作表不是工作表：" + m_document->path);
         return std::make_shared<MemoryWorksheet>(m_state, m_document, index, m_activeWindow);
+    }
+
+    std::vector<SheetInfo> sheets() override
+    {
+        requireOpen(*m_document);
+        std::vector<SheetInfo> infos;
+        for (const auto& sheet : m_document->content.sheets)
+            infos.push_back({sheet.name(), sheet.isChart(), sheet.isHidden()});
+        return infos;
+    }
+
+    std::shared_ptr<Worksheet> worksheet(std::size_t index) override
+    {
+        requireOpen(*m_document);
+        if (m_document->content.sheets.at(index).isChart())
+            throw Error(ErrorNumber::NotAWorksheet, "不是工作表：" + m_document->path);
+        return std::make_shared<MemoryWorksheet>(m_state, m_document, static_cast<int>(index), m_activeWindow);
     }
 
     void close() override

@@ -62,9 +62,11 @@ public:
     SheetContent& refuseReads(int row, int column);
     // A chart sheet: a workbook whose active sheet it is has no active worksheet.
     SheetContent& setChart(bool chart = true) { m_chart = chart; return *this; }
+    SheetContent& setHidden(bool hidden = true) { m_hidden = hidden; return *this; }
 
     const std::string& name() const { return m_name; }
     bool isChart() const { return m_chart; }
+    bool isHidden() const { return m_hidden; }
 
     // The text the cell shows now (formulas recomputed); "" for an empty cell.
     std::string displayedText(int row, int column) const;
@@ -104,6 +106,7 @@ private:
 
     std::string m_name;
     bool m_chart = false;
+    bool m_hidden = false;
     std::map<std::pair<int, int>, Cell> m_cells;
 };
 
@@ -118,6 +121,14 @@ struct WorkbookContent {
     WorkbookContent& setActiveSheet(int index) { activeSheet = index; return *this; }
     SheetContent& active() { return sheets.at(static_cast<size_t>(activeSheet)); }
     const SheetContent& active() const { return sheets.at(static_cast<size_t>(activeSheet)); }
+    // The sheet of that name (the first), or null.
+    const SheetContent* sheet(const std::string& name) const
+    {
+        for (const auto& each : sheets)
+            if (each.name() == name)
+                return &each;
+        return nullptr;
+    }
 };
 
 } // namespace rm::mem

@@ -3,6 +3,8 @@
 // What a merge run reports about its stages, besides the summation's own
 // progress indicator. Called on the thread that runs the merge.
 
+#include <string>
+
 namespace rm {
 
 enum class MergeStage {
@@ -19,6 +21,9 @@ public:
     virtual ~StageListener() = default;
     // `done` of `total` units of `stage` (total 0: the stage has no steps of its own).
     virtual void stageProgress(MergeStage stage, long done, long total) = 0;
+    // The sheet the reports that follow are about, when every marked sheet
+    // is merged ("利润表"); empty: none in particular.
+    virtual void stageSheet(const std::string& sheet) { (void)sheet; }
 };
 
 } // namespace rm

@@ -61,10 +61,16 @@ void ReportedProgress::stageProgress(MergeStage stage, long done, long total)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stages.stageProgress(stage, done, total);
-        m_lastStage = Stage{stage, done, total};
+        m_lastStage = Stage{stage, done, total, m_sheet};
         m_lastNews = Clock::now();
     }
     reported();
+}
+
+void ReportedProgress::stageSheet(const std::string& sheet)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_sheet = sheet;
 }
 
 std::optional<ReportedProgress::Stage> ReportedProgress::lastStage() const
@@ -91,6 +97,7 @@ void ReportedProgress::startRun(long sourceCount)
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_stages = ProgressFraction(sourceCount);
     m_lastStage.reset();
+    m_sheet.clear();
     m_lastNews = Clock::now();
 }
 
@@ -108,6 +115,7 @@ void ReportedProgress::reset()
     m_value = 0.0f;
     m_stages = ProgressFraction();
     m_lastStage.reset();
+    m_sheet.clear();
     m_lastNews.reset();
 }
 

@@ -30,12 +30,14 @@ public:
     float minimum() const;
 
     void stageProgress(MergeStage stage, long done, long total) override;
+    void stageSheet(const std::string& sheet) override;
 
     // The last stage report; none before the first of a run.
     struct Stage {
         MergeStage stage;
         long done;
         long total;
+        std::string sheet;   // see StageListener::stageSheet
     };
     std::optional<Stage> lastStage() const;
 
@@ -69,6 +71,7 @@ private:
     float m_value = 0.0f;
     ProgressFraction m_stages;
     std::optional<Stage> m_lastStage;
+    std::string m_sheet;
     std::optional<Clock::time_point> m_lastNews;
 };
 

@@ -24,6 +24,11 @@ std::string stageText(MergeStage stage, long done, long total)
     return {};
 }
 
+std::string stageSheetText(const std::string& sheet)
+{
+    return sheet.empty() ? std::string() : "（" + sheet + "）";
+}
+
 std::optional<double> remainingSeconds(double elapsedSeconds, double fractionDone, double minimumElapsed)
 {
     if (!(elapsedSeconds >= minimumElapsed) || !(fractionDone > 0.0) || !std::isfinite(elapsedSeconds))

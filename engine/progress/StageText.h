@@ -10,6 +10,10 @@ namespace rm {
 // What a merge run is doing, in the words the user reads: "读取合并文件 12/300".
 std::string stageText(MergeStage stage, long done, long total);
 
+// The sheet a stage works on, after the stage's text (and a file's name):
+// "（利润表）"; empty for none.
+std::string stageSheetText(const std::string& sheet);
+
 // Seconds still to go, from the time the run has taken so far and the
 // fraction of it done (as rm::ProgressFraction weighs it); none while too little
 // is known (before `minimumElapsed` seconds, or with nothing done yet).

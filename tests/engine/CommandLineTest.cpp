@@ -289,3 +289,35 @@ TEST_F(CommandLineTest, AlignByLabelsAndStrictRefusesOnlyWhatRemains)
     EXPECT_EQ(run(with({"--align", "sideways"})), rm::cli::ExitUsage);
     EXPECT_EQ(run({folder / "月报模板.xls", folder / "合并.xls", folder / "东区.xls", "--align"}), rm::cli::ExitUsage);
 }
+
+TEST_F(CommandLineTest, SheetsAllMergesEveryMarkedSheetAndReportsItsSheet)
+{
+    WorkbookContent package(SheetContent("资产负债表").text(1, 1, "?"));
+    package.addSheet(SheetContent("利润表").text(1, 1, "?"));
+    binding.createWorkbookFile(folder / "package.xls", package);
+    WorkbookContent east(SheetContent("利润表").number(1, 1, 500));
+    east.addSheet(SheetContent("资产负债表").number(1, 1, 100));
+    binding.createWorkbookFile(folder / "东区.xls", east);
+    binding.createWorkbookFile(folder / "南区.xls", WorkbookContent(SheetContent("资产负债表").number(1, 1, 400)));
+    const std::string report = folder / "report.csv";
+    const std::vector<std::string> inputs{folder / "package.xls", folder / "out.xls", folder / "东区.xls",
+                                          folder / "南区.xls"};
+    std::vector<std::string> all{"--sheets", "all", "--report", report};
+    all.insert(all.end(), inputs.begin(), inputs.end());
+    EXPECT_EQ(run(all), rm::cli::ExitSuccess) << err.str();
+    EXPECT_EQ(err.str(), "缺少工作表“利润表”：" + (folder / "南区.xls") + "\n");
+    const auto saved = binding.savedWorkbook(folder / "out.xls");
+    EXPECT_EQ(saved->sheet("资产负债表")->numberAt(1, 1), 500);
+    EXPECT_EQ(saved->sheet("利润表")->numberAt(1, 1), 500);
+    EXPECT_EQ(readBytes(report), "\xEF\xBB\xBF工作表,单元格," + (folder / "东区.xls") + "," + (folder / "南区.xls") +
+                                     ",合计\r\n"
+                                     "资产负债表,A1,100,400,500\r\n"
+                                     "利润表,A1,500,,500\r\n");
+
+    all.insert(all.begin(), "--strict");
+    all[all.size() - 3] = folder / "strict.xls";
+    EXPECT_EQ(run(all), rm::cli::ExitFindings);
+    EXPECT_FALSE(binding.savedWorkbook(folder / "strict.xls"));
+    EXPECT_EQ(run({"--sheets", "some", folder / "package.xls", folder / "o.xls", folder / "东区.xls"}),
+              rm::cli::ExitUsage);
+}

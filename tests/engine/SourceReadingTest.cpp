@@ -192,17 +192,19 @@ TEST_F(SourceReadingTest, ConsumerSeesListOrderAndItsFailureStopsTheReaders)
         binding.delayOpen(source(i), (kSources - i) % 4 * 5);
     }
     std::vector<size_t> order;
-    rm::readSourcesInOrder(binding.sourceReaders(kSources), sources(), 1, 1,
-                           [&](size_t index, rm::SheetTexts&& texts) {
+    rm::SourceRequest corner;
+    corner.active = rm::SheetRead{{}, 1, 1};
+    rm::readSourcesInOrder(binding.sourceReaders(kSources), sources(), corner,
+                           [&](size_t index, rm::SourceSheets&& read) {
                                order.push_back(index);
-                               EXPECT_EQ(texts.text(0), std::to_string(index));
+                               EXPECT_EQ(read.active.text(0), std::to_string(index));
                            });
     ASSERT_EQ(order.size(), static_cast<size_t>(kSources));
     for (size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(order[i], i);
 
-    EXPECT_THROW(rm::readSourcesInOrder(binding.sourceReaders(kSources), sources(), 1, 1,
-                                        [&](size_t index, rm::SheetTexts&&) {
+    EXPECT_THROW(rm::readSourcesInOrder(binding.sourceReaders(kSources), sources(), corner,
+                                        [&](size_t index, rm::SourceSheets&&) {
                                             if (index == 3)
                                                 throw rm::Error(Number::Overflow, "stop");
                                         }),

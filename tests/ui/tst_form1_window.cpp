@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -116,6 +117,7 @@ private slots:
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind) << QString::fromLatin1(container)
                                 << box << text << family << points << weight << colour << visible << enabled;
         };
+        row("chkAllSheets", "QCheckBox", "Form1", {8, 372, 200, 25}, "合并所有工作表", "", 9, 400, standard, true, true);
         row("help_command", "QPushButton", "Form1", {510, 372, 49, 25}, "帮助", "", 9, 400, standard, true, true);
         row("save_command", "QPushButton", "Form1", {352, 372, 149, 25}, "开始合并", "", 9, 400, standard, true, true);
         row("ProgressBar1", "QProgressBar", "Form1", {14, 352, 465, 13}, "", "", 9, 400, standard, true, true);
@@ -273,7 +275,7 @@ private slots:
         for (auto it = children.crbegin(); it != children.crend(); ++it)
             if (qobject_cast<QWidget*>(*it))
                 frontToBack << (*it)->objectName();
-        QCOMPARE(frontToBack, (QStringList{"help_command", "save_command", "ProgressBar1", "open_command", "Frame1",
+        QCOMPARE(frontToBack, (QStringList{"chkAllSheets", "help_command", "save_command", "ProgressBar1", "open_command", "Frame1",
                                            "tplpath_text", "lblSite", "Label5", "Label4_0", "Label3", "Line1_0",
                                            "Label2", "label1", "Line1_1", "Label4_1"}));
         form->show();
@@ -343,7 +345,7 @@ private slots:
         QApplication::setActiveWindow(form.get());
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("open_command"));
-        const QStringList cycle{"add_command", "addFloder_command", "del_command", "List1",
+        const QStringList cycle{"add_command", "addFloder_command", "del_command", "List1", "chkAllSheets",
                                 "save_command", "help_command", "open_command"};
         for (const QString& expected : cycle) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -397,6 +399,31 @@ private slots:
         send(QEvent::KeyPress, 5120);   // a new keystroke
         QCOMPARE(desktop.openedUrls.size(), size_t(3));
         QCOMPARE(desktop.dialogs->requests.size(), size_t(1));
+    }
+
+    // 合并所有工作表 is remembered in the settings file, and makes way for the
+    // working caption during a merge.
+    void the_all_sheets_box_is_remembered()
+    {
+        TestDesktop desktop;
+        desktop.settingsName = QStringLiteral("all-sheets");
+        {
+            auto form = makeForm(desktop);
+            form->show();
+            auto* box = form->findChild<QCheckBox*>("chkAllSheets");
+            QVERIFY(!box->isChecked());
+            QVERIFY(!TemplateSetting(desktop.settingsName).readAllSheets());
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+            QVERIFY(box->isChecked());
+            QVERIFY(TemplateSetting(desktop.settingsName).readAllSheets());
+            // The box and the working caption share the row: never both shown.
+            QVERIFY(box->geometry().intersects(form->findChild<QLabel*>("Label3")->geometry()));
+            QVERIFY(box->geometry().right() < form->findChild<QPushButton*>("save_command")->x());
+        }
+        auto again = makeForm(desktop);
+        QVERIFY(again->findChild<QCheckBox*>("chkAllSheets")->isChecked());
+        again->findChild<QCheckBox*>("chkAllSheets")->setChecked(false);
+        QVERIFY(!TemplateSetting(desktop.settingsName).readAllSheets());
     }
 
     void start_up_without_a_setting_leaves_the_field_empty()

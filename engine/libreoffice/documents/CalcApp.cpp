@@ -1,6 +1,7 @@
 #include "engine/libreoffice/documents/CalcApp.h"
 
 #include "engine/ErrorTexts.h"
+#include "engine/SourceReading.h"
 #include "engine/libreoffice/documents/CalcDocument.h"
 #include "engine/libreoffice/documents/CalcWorksheet.h"
 #include "engine/libreoffice/process/OfficeSlot.h"
@@ -78,13 +79,14 @@ std::shared_ptr<Workbook> CalcGlobal::openWorkbook(const std::string& path)
     return openDocument(m_office->session(), path, {true, m_perCellReads, m_bareModels});
 }
 
-SheetTexts CalcGlobal::readSource(const std::string& path, int rows, int columns)
+SourceSheets CalcGlobal::readSheets(const std::string& path, const SourceRequest& request)
 {
     const auto document = openDocument(m_office->session(), path, {true, m_perCellReads, m_bareModels});
-    const auto sheet = std::static_pointer_cast<CalcWorksheet>(document->activeSheet());
-    SheetTexts texts = sheet->displayedTexts(rows, columns);
+    SourceSheets read = readRequestedSheets(*document, request, [](Worksheet& sheet, const SheetRead& wanted) {
+        return static_cast<CalcWorksheet&>(sheet).displayedTexts(wanted.rows, wanted.columns);
+    });
     document->close();
-    return texts;
+    return read;
 }
 
 GlobalEntryPoint::ReaderState CalcGlobal::readerState()

@@ -42,7 +42,7 @@ class CalcGlobal : public GlobalEntryPoint {
 public:
     CalcGlobal(OfficeSlot* office, bool perCellReads, bool bareModels);
     std::shared_ptr<Workbook> openWorkbook(const std::string& path) override;
-    SheetTexts readSource(const std::string& path, int rows, int columns) override;
+    SourceSheets readSheets(const std::string& path, const SourceRequest& request) override;
     ReaderState readerState() override;
     void abandon() override;
 

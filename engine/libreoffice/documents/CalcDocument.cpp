@@ -130,7 +130,63 @@ std::shared_ptr<Worksheet> CalcDocument::activeSheet()
     if (!sheet.is())
         throw ErrorText::noActiveSheet(m_path);
     m_activeSheet = std::make_shared<CalcWorksheet>(shared_from_this(), sheet, m_perCellReads);
+    m_handedSheets.push_back(m_activeSheet);
     return m_activeSheet;
+}
+
+void CalcDocument::recordChartSheetsFromFile(std::vector<bool> charts)
+{
+    m_fileChartSheets = std::move(charts);
+}
+
+std::vector<SheetInfo> CalcDocument::sheets()
+{
+    auto office = session();
+    // The names in one call, in sheet order. Whether a sheet is hidden costs
+    // a call per sheet: it is asked of the workbook we edit only, not of sources.
+    std::vector<SheetInfo> infos = office->call(ErrorText::OfficeStep::ReadSheetList, [&] {
+        uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
+        const auto sheets = document->getSheets();
+        std::vector<SheetInfo> list;
+        for (const OUString& name : sheets->getElementNames())
+            list.push_back({toUtf8(name), false, false});
+        if (!m_readOnly)
+            for (SheetInfo& info : list) {
+                uno::Reference<beans::XPropertySet> properties(sheets->getByName(toOUString(info.name)),
+                                                               uno::UNO_QUERY_THROW);
+                bool visible = true;
+                properties->getPropertyValue("IsVisible") >>= visible;
+                info.hidden = !visible;
+            }
+        return list;
+    });
+    // The file's list and the loaded one agree sheet for sheet: the office drops none.
+    if (m_fileChartSheets.size() == infos.size())
+        for (std::size_t i = 0; i < infos.size(); ++i)
+            infos[i].chart = m_fileChartSheets[i];
+    return infos;
+}
+
+std::shared_ptr<Worksheet> CalcDocument::worksheet(std::size_t index)
+{
+    auto office = session();
+    if (index < m_fileChartSheets.size() && m_fileChartSheets[index])
+        throw ErrorText::activeSheetIsChart(m_path, "");
+    flushAllWrites();
+    const auto found = office->call(ErrorText::OfficeStep::ReadSheetList, [&] {
+        uno::Reference<sheet::XSpreadsheetDocument> document(model(), uno::UNO_QUERY_THROW);
+        uno::Reference<container::XIndexAccess> byIndex(document->getSheets(), uno::UNO_QUERY_THROW);
+        return uno::Reference<sheet::XSpreadsheet>(byIndex->getByIndex(sal_Int32(index)), uno::UNO_QUERY_THROW);
+    });
+    auto handed = std::make_shared<CalcWorksheet>(shared_from_this(), found, m_perCellReads);
+    m_handedSheets.push_back(handed);
+    return handed;
+}
+
+void CalcDocument::flushAllWrites() const
+{
+    for (const auto& sheet : m_handedSheets)
+        sheet->flushWrites();
 }
 
 void CalcDocument::close()
@@ -149,7 +205,8 @@ void CalcDocument::close()
         throw ErrorText::closeFailed(m_path, error.description());
     }
     m_model.clear();
-    m_activeSheet.reset();   // a closed document's sheet, its copy of the texts and unsent writes go too
+    m_activeSheet.reset();   // a closed document's sheets, their copies of the texts and unsent writes go too
+    m_handedSheets.clear();
     office->forget(this);
 }
 
@@ -166,13 +223,13 @@ void CalcDocument::discard(bool officeAlive)
     }
     m_model.clear();
     m_activeSheet.reset();
+    m_handedSheets.clear();
 }
 
 void CalcDocument::saveAs(const std::string& requestedPath)
 {
     auto office = session();
-    if (m_activeSheet)
-        m_activeSheet->flushWrites();
+    flushAllWrites();
     const std::string target = absolutePath(requestedPath);
     if (const auto targetIdentity = identityOf(target)) {
         for (const auto& other : office->documents()) {
@@ -246,8 +303,7 @@ void CalcDocument::setShowZeroValues(bool show)
 
 bool CalcDocument::modified() const
 {
-    if (m_activeSheet)
-        m_activeSheet->flushWrites();
+    flushAllWrites();
     return session()->call(ErrorText::OfficeStep::ReadModified, [&] {
         uno::Reference<util::XModifiable> modifiable(model(), uno::UNO_QUERY);
         return modifiable.is() && modifiable->isModified();

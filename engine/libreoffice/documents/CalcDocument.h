@@ -33,12 +33,18 @@ public:
     CalcDocument(const std::shared_ptr<OfficeSession>& session, Opened opened);
 
     std::shared_ptr<Worksheet> activeSheet() override;
+    std::vector<SheetInfo> sheets() override;
+    // A fresh handle each time: its texts are read after the writes so far.
+    std::shared_ptr<Worksheet> worksheet(std::size_t index) override;
     void close() override;
 
     // The sheet that the file itself records as active, which the office's
     // view may not know (see WorkbookFileInfo.h).
     // The name is looked up first, then the index (a name whose code page is unknown).
     void recordActiveSheetFromFile(const std::string& name, int index, bool chart);
+    // Which sheets the file records as chart sheets (the office loads them as
+    // worksheets), in its order.
+    void recordChartSheetsFromFile(std::vector<bool> charts);
 
     // Closes without saving and swallows every failure (shutdown).
     void discard(bool officeAlive);
@@ -72,6 +78,11 @@ private:
     int m_fileActiveIndex = 0;
     bool m_fileActiveSheetIsChart = false;
     std::shared_ptr<CalcWorksheet> m_activeSheet;
+    std::vector<bool> m_fileChartSheets;
+    // Every sheet handle handed out, so that their gathered writes are sent
+    // before another sheet is handed out or the file is saved.
+    std::vector<std::shared_ptr<CalcWorksheet>> m_handedSheets;
+    void flushAllWrites() const;
     std::vector<std::string> m_lockablePaths;
 };
 

@@ -15,6 +15,7 @@
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/XActionLockable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
@@ -526,6 +527,13 @@ void CalcWorksheet::activate()
 void CalcWorksheet::saveAs(const std::string& path)
 {
     document()->saveAs(path);   // flushes this sheet's writes first
+}
+
+std::string CalcWorksheet::name()
+{
+    return document()->session()->call(ErrorText::OfficeStep::ReadSheetList, [&] {
+        return toUtf8(uno::Reference<container::XNamed>(m_sheet, uno::UNO_QUERY_THROW)->getName());
+    });
 }
 
 } // namespace rm::lo

@@ -37,6 +37,7 @@ public:
     CalcWorksheet(std::shared_ptr<CalcDocument> document, css::uno::Reference<css::sheet::XSpreadsheet> sheet,
                   bool perCellReads);
 
+    std::string name() override;
     long usedRangeRowCount() override;
     long usedRangeColumnCount() override;
     std::string cellText(int row, int column) override;

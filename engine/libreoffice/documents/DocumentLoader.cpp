@@ -292,6 +292,12 @@ std::shared_ptr<CalcDocument> openDocument(const std::shared_ptr<OfficeSession>&
     session->setActiveDocument(document);
     if (namedActive)
         document->recordActiveSheetFromFile(namedActive->name, info->activeIndex, namedActive->chart);
+    if (info) {
+        std::vector<bool> charts;
+        for (const FileSheet& sheet : info->sheets)
+            charts.push_back(sheet.chart);
+        document->recordChartSheetsFromFile(std::move(charts));
+    }
     return document;
 }
 

@@ -61,9 +61,9 @@ public:
         return std::make_shared<HookedWorkbook>(ForwardingGlobal::openWorkbook(path), m_hooks);
     }
     // Through openWorkbook() above, so that the hook runs before each source.
-    SheetTexts readSource(const std::string& path, int rows, int columns) override
+    SourceSheets readSheets(const std::string& path, const SourceRequest& request) override
     {
-        return GlobalEntryPoint::readSource(path, rows, columns);
+        return GlobalEntryPoint::readSheets(path, request);
     }
 
 private:
