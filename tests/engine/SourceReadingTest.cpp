@@ -242,7 +242,7 @@ public:
     public:
         Reader(SteppedReaders& owner, bool fails) : m_owner(owner), m_fails(fails) {}
         std::shared_ptr<rm::Workbook> openWorkbook(const std::string&) override { throw std::logic_error("unused"); }
-        rm::SheetTexts readSource(const std::string&, int, int) override { return m_owner.read(m_fails); }
+        rm::SourceSheets readSheets(const std::string&, const rm::SourceRequest&) override { return m_owner.read(m_fails); }
         ReaderState readerState() override
         {
             // The stuck one joins in only once the failing one has its source.
@@ -255,7 +255,7 @@ public:
         const bool m_fails;
     };
 
-    rm::SheetTexts read(bool fails)
+    rm::SourceSheets read(bool fails)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (fails) {
@@ -306,8 +306,11 @@ private:
 TEST_F(SourceReadingTest, AFailureEndsEveryReaderAtOnceEvenOneThatNoLongerAnswers)
 {
     SteppedReaders readers;
+    rm::SourceRequest corner;
+    corner.active = rm::SheetRead{{}, 1, 1};
     try {
-        rm::readSourcesInOrder({&readers.failing, &readers.stuck}, sources(4), 1, 1, [](size_t, rm::SheetTexts&&) {});
+        rm::readSourcesInOrder({&readers.failing, &readers.stuck}, sources(4), corner,
+                               [](size_t, rm::SourceSheets&&) {});
         ADD_FAILURE() << "the failure was not reported";
     } catch (const rm::Error& error) {
         EXPECT_EQ(error.description(), "the first office's deadline passed");
