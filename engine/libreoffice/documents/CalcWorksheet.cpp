@@ -1,6 +1,7 @@
 #include "engine/libreoffice/documents/CalcWorksheet.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/MarkedCells.h"
 #include "engine/ErrorTexts.h"
 #include "engine/check/LayoutFindings.h"
 #include "engine/libreoffice/bulk/BatchCellReader.h"
@@ -22,6 +23,7 @@
 #include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XConditionalFormat.hpp>
 #include <com/sun/star/sheet/XConditionalFormats.hpp>
@@ -36,6 +38,7 @@
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 using namespace css;
@@ -52,6 +55,17 @@ constexpr long long MaxTrackedCells = 2'000'000;
 // without writing between.
 constexpr std::size_t FirstRefreshWindow = 64;
 constexpr std::size_t LargestRefreshWindow = 65536;
+// Following the formulas' references stops (and the scan goes the careful
+// way) beyond this many cell visits.
+constexpr long long FollowBudget = 20'000'000;
+// A read of this many cells goes through the sheet's export rather than cell
+// by cell: the export costs about as much as one cell read per this many cells of the sheet.
+constexpr long long CellsPerExportedCellRead = 25;
+
+bool sameNumber(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 void checkPosition(int row, int column)
 {
@@ -234,6 +248,8 @@ long CalcWorksheet::usedRangeColumnCount()
 std::string CalcWorksheet::liveCellText(int row, int column)
 {
     checkPosition(row, column);
+    if (m_spans)
+        takeBackAheadWrites(spanOf(key(row, column)));
     flushWrites();
     try {
         return document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] {
@@ -259,11 +275,17 @@ std::string CalcWorksheet::cellText(int row, int column)
 
 std::string CalcWorksheet::currentText(int row, int column)
 {
+    const long long cell = key(row, column);
+    if (m_spans) {
+        const WriteSpan span = spanOf(cell);
+        if (!writtenWithin(span))
+            return m_snapshot->text(row, column);   // no write made so far reaches it
+        takeBackAheadWrites(span);
+    }
     flushWrites();
     if (m_writeGeneration == 0)
         return m_snapshot->text(row, column);   // nothing written since the copy was taken
     ++m_readsAfterWrite;
-    const long long cell = key(row, column);
     if (m_freshGeneration != m_writeGeneration || cell < m_freshFirst || cell > m_freshLast)
         refreshFrom(cell);
     if (const auto fresh = m_freshTexts.find(cell); fresh != m_freshTexts.end())
@@ -277,6 +299,21 @@ void CalcWorksheet::refreshFrom(long long cell)
     const BatchCellReader* reader = document()->session()->batchCellReader();
     if (!reader)
         return;
+    // Writes ahead are sent only for a cell that follows none after it (the scan's next).
+    std::size_t sentAhead = 0;
+    if (m_spans) {
+        const WriteSpan span = spanOf(cell);
+        if (span.known && (span.empty() || span.last < cell))
+            sentAhead = sendAheadWrites(cell);
+    }
+    // Cells past the next write still to come would be read too early.
+    long long before = std::numeric_limits<long long>::max();
+    if (m_spans)
+        for (auto ahead = m_ahead.lower_bound(cell); ahead != m_ahead.end(); ++ahead)
+            if (!ahead->second.sent) {
+                before = ahead->first;
+                break;
+            }
     if (m_freshGeneration == m_writeGeneration) {
         m_refreshWindow = std::min(m_refreshWindow * 2, LargestRefreshWindow);
     } else {
@@ -288,23 +325,35 @@ void CalcWorksheet::refreshFrom(long long cell)
     std::vector<long long> cells;
     std::vector<sal_Int32> rows;
     std::vector<sal_Int32> columns;
+    // After writes sent ahead, every cell up to the next write to come is read at once.
+    const std::size_t window = sentAhead > 0 ? std::numeric_limits<std::size_t>::max() : m_refreshWindow;
     auto next = m_changeableCells.lower_bound(cell);
-    for (; next != m_changeableCells.end() && cells.size() < m_refreshWindow; ++next) {
+    for (; next != m_changeableCells.end() && *next < before && cells.size() < window; ++next) {
+        if (m_spans && *next != cell && !readFromOffice(*next))
+            continue;
         cells.push_back(*next);
         rows.push_back(static_cast<sal_Int32>((*next >> 32) - 1));
         columns.push_back(static_cast<sal_Int32>((*next & 0xffffffff) - 1));
     }
-    std::vector<std::string> texts;
-    try {
-        texts = document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] { return reader->readCells(m_sheet, rows, columns); });
-    } catch (const Error& error) {
-        rethrowAsCellAccess(error, ErrorText::cellsNotRead);
+    const long long readCount = static_cast<long long>(cells.size());
+    if (m_spans && readCount >= 256 && readCount * CellsPerExportedCellRead >= m_sheetCells) {
+        const CsvGrid grid = document()->session()->call(ErrorText::OfficeStep::ReadSheetContent, [&] { return readTexts(); });
+        for (size_t i = 0; i < cells.size(); ++i)
+            m_freshTexts.emplace(cells[i], grid.text(rows[i] + 1, columns[i] + 1));
+    } else {
+        std::vector<std::string> texts;
+        try {
+            texts = document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] { return reader->readCells(m_sheet, rows, columns); });
+        } catch (const Error& error) {
+            rethrowAsCellAccess(error, ErrorText::cellsNotRead);
+        }
+        for (size_t i = 0; i < cells.size(); ++i)
+            m_freshTexts.emplace(cells[i], std::move(texts[i]));
     }
-    for (size_t i = 0; i < cells.size(); ++i)
-        m_freshTexts.emplace(cells[i], std::move(texts[i]));
     m_freshGeneration = m_writeGeneration;
     m_freshFirst = cell;
-    m_freshLast = next == m_changeableCells.end() ? std::numeric_limits<long long>::max() : cells.back();
+    // Cells passed over in between are read by themselves if they are asked for.
+    m_freshLast = next == m_changeableCells.end() ? std::numeric_limits<long long>::max() : *next - 1;
 }
 
 SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
@@ -347,6 +396,8 @@ bool CalcWorksheet::collectChangeableCells()
                     m_changeableCells.insert(key(r + 1, c + 1));
                     if (ranges == &formulas)
                         formulaCells.insert(key(r + 1, c + 1));
+                    else
+                        m_conditionalCells.insert(key(r + 1, c + 1));
                 }
     for (const long long written : m_writtenCells)
         formulaCells.erase(written);
@@ -469,6 +520,15 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
 {
     checkPosition(row, column);
     refuseWriteIntoArray(row, column);
+    if (const auto ahead = m_ahead.find(key(row, column)); ahead != m_ahead.end()) {
+        const bool alreadyThere = ahead->second.sent && sameNumber(ahead->second.value, value);
+        m_sentAhead.erase(ahead->first);
+        m_ahead.erase(ahead);
+        if (alreadyThere) {
+            markWritten(row, column);
+            return;
+        }
+    }
     if (gathersWrites()) {
         m_pendingRows.push_back(row - 1);
         m_pendingColumns.push_back(column - 1);
@@ -517,6 +577,161 @@ void CalcWorksheet::flushWrites()
     ++m_writeGeneration;
 }
 
+void CalcWorksheet::prepareScan(int rows, int columns, const ScanValues& valueFor)
+{
+    if (m_perCellReads || m_spans || document()->readOnly())
+        return;
+    if (!m_snapshot)
+        takeSnapshot();
+    if (m_perCellReads || !m_snapshot || m_changeableCells.empty() || !m_formulaCells || !gathersWrites())
+        return;
+    if (m_readLimit && (rows > m_readLimit->rows || columns > m_readLimit->columns))
+        return;   // cells beyond the limit are read live anyway
+    flushWrites();
+    planScan(rows, columns, valueFor);
+}
+
+void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
+{
+    // Every cell's content as the API writes it: the formulas to follow, and
+    // what a cell written ahead held.
+    const auto contents = document()->session()->call(ErrorText::OfficeStep::ReadFormulaCells, [&] {
+        const table::CellRangeAddress used = usedAreaOf(m_sheet);
+        uno::Sequence<uno::Sequence<OUString>> array;
+        if (static_cast<long long>(used.EndRow + 1) * (used.EndColumn + 1) > MaxTrackedCells)
+            return array;
+        uno::Reference<sheet::XCellRangeFormula> range(m_sheet->getCellRangeByPosition(0, 0, used.EndColumn, used.EndRow),
+                                                       uno::UNO_QUERY_THROW);
+        return range->getFormulaArray();
+    });
+    if (contents.getLength() == 0)
+        return;
+    const long sheetRows = contents.getLength();
+    const long sheetColumns = contents[0].getLength();
+    auto contentAt = [&](long long cell) {
+        const long row = static_cast<long>(cell >> 32);
+        const long column = static_cast<long>(cell & 0xffffffff);
+        return row <= sheetRows && column <= sheetColumns ? toUtf8(contents[row - 1][column - 1]) : std::string();
+    };
+    std::unordered_map<long long, std::string> formulas;
+    for (const long long cell : *m_formulaCells)
+        formulas.emplace(cell, contentAt(cell));
+
+    auto inScan = [&](long long cell) { return (cell >> 32) <= rows && (cell & 0xffffffff) <= static_cast<unsigned>(columns); };
+    auto writable = [&](long long cell) {
+        return inScan(cell) && (m_changeableCells.count(cell) != 0 ||
+                                isMarkedText(m_snapshot->text(static_cast<int>(cell >> 32), static_cast<int>(cell & 0xffffffff))));
+    };
+    auto spans = writeSpans(formulas, writable, sheetRows, sheetColumns, FollowBudget);
+    if (!spans)
+        return;
+    m_spans = std::move(*spans);
+    m_sheetCells = static_cast<long long>(sheetRows) * sheetColumns;
+    for (const long long cell : m_changeableCells) {
+        const WriteSpan span = spanOf(cell);
+        if (!span.known || (span.first < cell && span.last > cell))
+            m_barriers.insert(cell);
+    }
+    for (int row = 1; row <= rows; ++row)
+        for (int column = 1; column <= columns; ++column) {
+            const long long cell = key(row, column);
+            if (m_changeableCells.count(cell) || !isMarkedText(m_snapshot->text(row, column)))
+                continue;
+            if (const std::optional<double> value = valueFor(row, column))
+                m_ahead.emplace(cell, AheadWrite{*value, contentAt(cell)});
+        }
+}
+
+WriteSpan CalcWorksheet::spanOf(long long cell) const
+{
+    if (m_writtenCells.count(cell) || m_conditionalCells.count(cell))
+        return WriteSpan::unknown();
+    if (const auto span = m_spans->find(cell); span != m_spans->end())
+        return span->second;
+    if (m_changeableCells.count(cell))
+        return WriteSpan::unknown();
+    WriteSpan own;   // a cell without a formula shows its own content
+    own.first = own.last = cell;
+    return own;
+}
+
+bool CalcWorksheet::writtenWithin(const WriteSpan& span) const
+{
+    if (!span.known)
+        return !m_writtenCells.empty();
+    const auto written = m_writtenCells.lower_bound(span.first);
+    return written != m_writtenCells.end() && *written <= span.last;
+}
+
+bool CalcWorksheet::readFromOffice(long long cell) const
+{
+    if (m_writtenCells.count(cell))
+        return false;   // the scan is past it
+    const WriteSpan span = spanOf(cell);
+    return !span.empty() && !(span.known && span.first > cell);   // else the copy holds until the scan passes it
+}
+
+// Sends the writes ahead from `from` up to the next cell that may follow
+// writes on both of its sides.
+std::size_t CalcWorksheet::sendAheadWrites(long long from)
+{
+    const auto barrier = m_barriers.lower_bound(from);
+    const long long before = barrier == m_barriers.end() ? std::numeric_limits<long long>::max() : *barrier;
+    std::vector<sal_Int32> rows;
+    std::vector<sal_Int32> columns;
+    std::vector<double> values;
+    for (auto ahead = m_ahead.lower_bound(from); ahead != m_ahead.end() && ahead->first < before; ++ahead) {
+        if (ahead->second.sent)
+            continue;
+        rows.push_back(static_cast<sal_Int32>((ahead->first >> 32) - 1));
+        columns.push_back(static_cast<sal_Int32>((ahead->first & 0xffffffff) - 1));
+        values.push_back(ahead->second.value);
+    }
+    if (values.empty())
+        return 0;
+    flushWrites();
+    auto office = document()->session();
+    try {
+        office->call(ErrorText::OfficeStep::WriteCell, [&] {
+            const HeldRecalculation held(document()->model());
+            office->batchCellWriter()->write(m_sheet, rows, columns, values);
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, ErrorText::cellsNotWritten);
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        const long long cell = key(rows[i] + 1, columns[i] + 1);
+        m_ahead.at(cell).sent = true;
+        m_sentAhead.insert(cell);
+    }
+    ++m_writeGeneration;
+    return values.size();
+}
+
+void CalcWorksheet::takeBackAheadWrites(const WriteSpan& span)
+{
+    std::vector<long long> cells;
+    for (auto sent = span.known ? m_sentAhead.lower_bound(span.first) : m_sentAhead.begin();
+         sent != m_sentAhead.end() && (!span.known || *sent <= span.last); ++sent)
+        cells.push_back(*sent);
+    if (cells.empty())
+        return;
+    try {
+        document()->session()->call(ErrorText::OfficeStep::WriteCell, [&] {
+            for (const long long cell : cells)
+                m_sheet->getCellByPosition(static_cast<sal_Int32>((cell & 0xffffffff) - 1), static_cast<sal_Int32>((cell >> 32) - 1))
+                    ->setFormula(toOUString(m_ahead.at(cell).content));
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, ErrorText::cellsNotWritten);
+    }
+    for (const long long cell : cells) {
+        m_ahead.at(cell).sent = false;
+        m_sentAhead.erase(cell);
+    }
+    ++m_writeGeneration;
+}
+
 void CalcWorksheet::activate()
 {
     flushWrites();
@@ -525,6 +740,8 @@ void CalcWorksheet::activate()
 
 void CalcWorksheet::saveAs(const std::string& path)
 {
+    if (m_spans)
+        takeBackAheadWrites(WriteSpan::unknown());   // only the writes made are saved
     document()->saveAs(path);   // flushes this sheet's writes first
 }
 
