@@ -201,7 +201,8 @@ int main(int argc, char* argv[])
         std::cerr << "Usage: reportmerge-bench ROWS COLUMNS SOURCES [--repeat K] [--offices N] [--per-cell]\n"
                      "       [--merge-only: only the merge with the pool, for very many sources]\n"
                      "       [--formulas: the template is a report of formulas over one marked column]\n"
-                     "       [--workbook FILE: FILE is the template and every source; R and C are ignored]\n";
+                     "       [--workbook FILE: FILE is the template and every source; R and C are ignored;\n"
+                     "        bench/make_attendance_xlsx.py writes an attendance sheet of formulas for it]\n";
         return 2;
     }
 

@@ -579,7 +579,7 @@ void CalcWorksheet::flushWrites()
 
 void CalcWorksheet::prepareScan(int rows, int columns, const ScanValues& valueFor)
 {
-    if (m_perCellReads || m_spans || document()->readOnly())
+    if (m_perCellReads || m_spans || !m_writtenCells.empty() || document()->readOnly())
         return;
     if (!m_snapshot)
         takeSnapshot();
@@ -617,9 +617,11 @@ void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
     for (const long long cell : *m_formulaCells)
         formulas.emplace(cell, contentAt(cell));
 
+    // Nothing is written yet: the cells a write may change are the formula and conditional cells.
+    auto changeable = [&](long long cell) { return m_formulaCells->count(cell) != 0 || m_conditionalCells.count(cell) != 0; };
     auto inScan = [&](long long cell) { return (cell >> 32) <= rows && (cell & 0xffffffff) <= static_cast<unsigned>(columns); };
     auto writable = [&](long long cell) {
-        return inScan(cell) && (m_changeableCells.count(cell) != 0 ||
+        return inScan(cell) && (changeable(cell) ||
                                 isMarkedText(m_snapshot->text(static_cast<int>(cell >> 32), static_cast<int>(cell & 0xffffffff))));
     };
     auto spans = writeSpans(formulas, writable, sheetRows, sheetColumns, FollowBudget);
@@ -635,7 +637,7 @@ void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
     for (int row = 1; row <= rows; ++row)
         for (int column = 1; column <= columns; ++column) {
             const long long cell = key(row, column);
-            if (m_changeableCells.count(cell) || !isMarkedText(m_snapshot->text(row, column)))
+            if (changeable(cell) || !isMarkedText(m_snapshot->text(row, column)))
                 continue;
             if (const std::optional<double> value = valueFor(row, column))
                 m_ahead.emplace(cell, AheadWrite{*value, contentAt(cell)});
