@@ -1,6 +1,9 @@
 #include "engine/libreoffice/bulk/BatchCellWriter.h"
 
 #include "engine/libreoffice/bulk/OfficeBasic.h"
+#include "engine/libreoffice/uno/UnoText.h"
+
+#include <com/sun/star/uno/RuntimeException.hpp>
 
 using namespace css;
 
@@ -17,6 +20,24 @@ const char* const Code =
     "    Next i\n"
     "End Sub\n";
 
+const char* const SwapModule = "Swapper";
+const char* const SwapCode =
+    "Function SwapValues(oSheet As Object, aRows As Variant, aColumns As Variant, aValues As Variant) As Variant\n"
+    "    Dim n As Long, i As Long, oCell As Object\n"
+    "    n = UBound(aRows) - LBound(aRows) + 1\n"
+    "    If n <= 0 Then\n"
+    "        SwapValues = Array()\n"
+    "        Exit Function\n"
+    "    End If\n"
+    "    Dim aOld(n - 1) As String\n"
+    "    For i = 0 To n - 1\n"
+    "        oCell = oSheet.getCellByPosition(aColumns(LBound(aColumns) + i), aRows(LBound(aRows) + i))\n"
+    "        aOld(i) = oCell.getFormula()\n"
+    "        oCell.setValue(aValues(LBound(aValues) + i))\n"
+    "    Next i\n"
+    "    SwapValues = aOld\n"
+    "End Function\n";
+
 template <class T>
 uno::Sequence<T> toSequence(const std::vector<T>& items)
 {
@@ -26,7 +47,8 @@ uno::Sequence<T> toSequence(const std::vector<T>& items)
 } // namespace
 
 BatchCellWriter::BatchCellWriter(const OfficeConnection& office)
-    : m_script(officeBasicRoutine(office, Module, Code, "WriteValues"))
+    : m_script(officeBasicRoutine(office, Module, Code, "WriteValues")),
+      m_swapScript(officeBasicRoutine(office, SwapModule, SwapCode, "SwapValues"))
 {
 }
 
@@ -41,6 +63,39 @@ void BatchCellWriter::write(const uno::Reference<sheet::XSpreadsheet>& sheet, co
     uno::Sequence<sal_Int16> outIndices;
     uno::Sequence<uno::Any> outValues;
     m_script->invoke(arguments, outIndices, outValues);
+}
+
+std::vector<std::string> BatchCellWriter::swap(const uno::Reference<sheet::XSpreadsheet>& sheet,
+                                               const std::vector<sal_Int32>& rows, const std::vector<sal_Int32>& columns,
+                                               const std::vector<double>& values) const
+{
+    if (rows.empty())
+        return {};
+    uno::Sequence<uno::Any> arguments(4);
+    arguments[0] <<= sheet;
+    arguments[1] <<= toSequence(rows);
+    arguments[2] <<= toSequence(columns);
+    arguments[3] <<= toSequence(values);
+    uno::Sequence<sal_Int16> outIndices;
+    uno::Sequence<uno::Any> outValues;
+    const uno::Any result = m_swapScript->invoke(arguments, outIndices, outValues);
+    uno::Sequence<OUString> typed;
+    uno::Sequence<uno::Any> items;
+    std::vector<std::string> previous;
+    if (result >>= typed) {
+        for (const auto& text : typed)
+            previous.push_back(toUtf8(text));
+    } else if (result >>= items) {
+        for (const auto& item : items) {
+            OUString text;
+            if (!(item >>= text))
+                throw uno::RuntimeException("the office's cell writer returned " + item.getValueTypeName());
+            previous.push_back(toUtf8(text));
+        }
+    }
+    if (previous.size() != rows.size())
+        throw uno::RuntimeException("the office's cell writer returned a different number of contents");
+    return previous;
 }
 
 } // namespace rm::lo

@@ -401,6 +401,7 @@ bool CalcWorksheet::collectChangeableCells()
                 }
     for (const long long written : m_writtenCells)
         formulaCells.erase(written);
+    m_formulaRanges = formulas;
     m_formulaCells = std::move(formulaCells);
     return true;
 }
@@ -593,29 +594,43 @@ void CalcWorksheet::prepareScan(int rows, int columns, const ScanValues& valueFo
 
 void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
 {
-    // Every cell's content as the API writes it: the formulas to follow, and
-    // what a cell written ahead held.
-    const auto contents = document()->session()->call(ErrorText::OfficeStep::ReadFormulaCells, [&] {
-        const table::CellRangeAddress used = usedAreaOf(m_sheet);
-        uno::Sequence<uno::Sequence<OUString>> array;
-        if (static_cast<long long>(used.EndRow + 1) * (used.EndColumn + 1) > MaxTrackedCells)
-            return array;
-        uno::Reference<sheet::XCellRangeFormula> range(m_sheet->getCellRangeByPosition(0, 0, used.EndColumn, used.EndRow),
-                                                       uno::UNO_QUERY_THROW);
-        return range->getFormulaArray();
-    });
-    if (contents.getLength() == 0)
-        return;
-    const long sheetRows = contents.getLength();
-    const long sheetColumns = contents[0].getLength();
-    auto contentAt = [&](long long cell) {
-        const long row = static_cast<long>(cell >> 32);
-        const long column = static_cast<long>(cell & 0xffffffff);
-        return row <= sheetRows && column <= sheetColumns ? toUtf8(contents[row - 1][column - 1]) : std::string();
-    };
+    // The formulas to follow, as the API writes them: a block of formula
+    // cells at a time, or all in the blocks' bounding box when they are many.
+    long sheetRows = 0;
+    long sheetColumns = 0;
     std::unordered_map<long long, std::string> formulas;
-    for (const long long cell : *m_formulaCells)
-        formulas.emplace(cell, contentAt(cell));
+    const bool fetched = document()->session()->call(ErrorText::OfficeStep::ReadFormulaCells, [&] {
+        const table::CellRangeAddress used = usedAreaOf(m_sheet);
+        sheetRows = used.EndRow + 1;
+        sheetColumns = used.EndColumn + 1;
+        std::vector<table::CellRangeAddress> blocks = m_formulaRanges;
+        if (blocks.size() > 16) {
+            table::CellRangeAddress box = blocks.front();
+            for (const auto& block : blocks) {
+                box.StartRow = std::min(box.StartRow, block.StartRow);
+                box.StartColumn = std::min(box.StartColumn, block.StartColumn);
+                box.EndRow = std::max(box.EndRow, block.EndRow);
+                box.EndColumn = std::max(box.EndColumn, block.EndColumn);
+            }
+            if (static_cast<long long>(box.EndRow - box.StartRow + 1) * (box.EndColumn - box.StartColumn + 1) > MaxTrackedCells)
+                return false;   // scattered far apart: not worth following
+            blocks = {box};
+        }
+        for (const auto& block : blocks) {
+            uno::Reference<sheet::XCellRangeFormula> range(
+                m_sheet->getCellRangeByPosition(block.StartColumn, block.StartRow, block.EndColumn, block.EndRow), uno::UNO_QUERY_THROW);
+            const auto array = range->getFormulaArray();
+            for (sal_Int32 r = 0; r < array.getLength(); ++r)
+                for (sal_Int32 c = 0; c < array[r].getLength(); ++c) {
+                    const long long cell = key(block.StartRow + r + 1, block.StartColumn + c + 1);
+                    if (m_formulaCells->count(cell))
+                        formulas.emplace(cell, toUtf8(array[r][c]));
+                }
+        }
+        return true;
+    });
+    if (!fetched)
+        return;
 
     // Nothing is written yet: the cells a write may change are the formula and conditional cells.
     auto changeable = [&](long long cell) { return m_formulaCells->count(cell) != 0 || m_conditionalCells.count(cell) != 0; };
@@ -640,7 +655,7 @@ void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
             if (changeable(cell) || !isMarkedText(m_snapshot->text(row, column)))
                 continue;
             if (const std::optional<double> value = valueFor(row, column))
-                m_ahead.emplace(cell, AheadWrite{*value, contentAt(cell)});
+                m_ahead.emplace(cell, AheadWrite{*value, {}});
         }
 }
 
@@ -693,17 +708,20 @@ std::size_t CalcWorksheet::sendAheadWrites(long long from)
         return 0;
     flushWrites();
     auto office = document()->session();
+    std::vector<std::string> previous;
     try {
-        office->call(ErrorText::OfficeStep::WriteCell, [&] {
+        previous = office->call(ErrorText::OfficeStep::WriteCell, [&] {
             const HeldRecalculation held(document()->model());
-            office->batchCellWriter()->write(m_sheet, rows, columns, values);
+            return office->batchCellWriter()->swap(m_sheet, rows, columns, values);
         });
     } catch (const Error& error) {
         rethrowAsCellAccess(error, ErrorText::cellsNotWritten);
     }
     for (size_t i = 0; i < values.size(); ++i) {
         const long long cell = key(rows[i] + 1, columns[i] + 1);
-        m_ahead.at(cell).sent = true;
+        AheadWrite& ahead = m_ahead.at(cell);
+        ahead.sent = true;
+        ahead.content = std::move(previous[i]);
         m_sentAhead.insert(cell);
     }
     ++m_writeGeneration;

@@ -5,6 +5,7 @@
 #include "engine/libreoffice/files/CsvGrid.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 
 #include <map>
 #include <memory>
@@ -98,7 +99,7 @@ private:
     // A write sent ahead of the scan, into a cell whose mark no write can change.
     struct AheadWrite {
         double value;
-        std::string content;   // what the cell held, as the API writes it, to put back
+        std::string content;   // once sent: what the cell held, as the API writes it, to put back
         bool sent = false;
     };
     void planScan(int rows, int columns, const ScanValues& valueFor);
@@ -125,6 +126,7 @@ private:
     std::set<long long> m_changeableCells;
     std::set<long long> m_writtenCells;
     std::unordered_set<long long> m_conditionalCells;
+    std::vector<css::table::CellRangeAddress> m_formulaRanges;
     // Known once a scan was announced (and its formulas could be followed).
     std::optional<std::unordered_map<long long, WriteSpan>> m_spans;
     std::set<long long> m_barriers;   // cells that may follow writes before and after them
