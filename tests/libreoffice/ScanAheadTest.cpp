@@ -144,6 +144,7 @@ TEST(ScanAhead, readsOutOfOrderAndSavingSeeOnlyTheWritesMade)
     {
         WorkbookMaker maker(OfficeEnvironment::session());
         maker.formula(0, 1, 1, "=SUM(B2:B3)")
+            .formula(0, 1, 3, "=D1*2")
             .text(0, 2, 2, "?")
             .formula(0, 2, 3, "=B2*2")
             .number(0, 3, 2, 4, "0\"?\"")
@@ -159,6 +160,8 @@ TEST(ScanAhead, readsOutOfOrderAndSavingSeeOnlyTheWritesMade)
     EXPECT_EQ(sheet->cellText(1, 1), "24");   // B3 still holds 4
     EXPECT_EQ(sheet->liveCellText(3, 3), "8");
     EXPECT_EQ(sheet->cellText(3, 3), "8");
+    sheet->setCellValue2(1, 4, 5);   // outside the scan: every formula may follow it now
+    EXPECT_EQ(sheet->cellText(1, 3), "10");
     sheet->saveAs(folder + "/saved.ods");
     workbook->close();
     auto saved = OfficeEnvironment::binding().createInstance()->openWorkbook(folder + "/saved.ods");

@@ -44,6 +44,19 @@ uno::Sequence<T> toSequence(const std::vector<T>& items)
     return uno::Sequence<T>(items.data(), static_cast<sal_Int32>(items.size()));
 }
 
+uno::Any invokeOn(const uno::Reference<script::provider::XScript>& script, const uno::Reference<sheet::XSpreadsheet>& sheet,
+                  const std::vector<sal_Int32>& rows, const std::vector<sal_Int32>& columns, const std::vector<double>& values)
+{
+    uno::Sequence<uno::Any> arguments(4);
+    arguments[0] <<= sheet;
+    arguments[1] <<= toSequence(rows);
+    arguments[2] <<= toSequence(columns);
+    arguments[3] <<= toSequence(values);
+    uno::Sequence<sal_Int16> outIndices;
+    uno::Sequence<uno::Any> outValues;
+    return script->invoke(arguments, outIndices, outValues);
+}
+
 } // namespace
 
 BatchCellWriter::BatchCellWriter(const OfficeConnection& office)
@@ -55,14 +68,7 @@ BatchCellWriter::BatchCellWriter(const OfficeConnection& office)
 void BatchCellWriter::write(const uno::Reference<sheet::XSpreadsheet>& sheet, const std::vector<sal_Int32>& rows,
                             const std::vector<sal_Int32>& columns, const std::vector<double>& values) const
 {
-    uno::Sequence<uno::Any> arguments(4);
-    arguments[0] <<= sheet;
-    arguments[1] <<= toSequence(rows);
-    arguments[2] <<= toSequence(columns);
-    arguments[3] <<= toSequence(values);
-    uno::Sequence<sal_Int16> outIndices;
-    uno::Sequence<uno::Any> outValues;
-    m_script->invoke(arguments, outIndices, outValues);
+    invokeOn(m_script, sheet, rows, columns, values);
 }
 
 std::vector<std::string> BatchCellWriter::swap(const uno::Reference<sheet::XSpreadsheet>& sheet,
@@ -71,14 +77,7 @@ std::vector<std::string> BatchCellWriter::swap(const uno::Reference<sheet::XSpre
 {
     if (rows.empty())
         return {};
-    uno::Sequence<uno::Any> arguments(4);
-    arguments[0] <<= sheet;
-    arguments[1] <<= toSequence(rows);
-    arguments[2] <<= toSequence(columns);
-    arguments[3] <<= toSequence(values);
-    uno::Sequence<sal_Int16> outIndices;
-    uno::Sequence<uno::Any> outValues;
-    const uno::Any result = m_swapScript->invoke(arguments, outIndices, outValues);
+    const uno::Any result = invokeOn(m_swapScript, sheet, rows, columns, values);
     uno::Sequence<OUString> typed;
     uno::Sequence<uno::Any> items;
     std::vector<std::string> previous;

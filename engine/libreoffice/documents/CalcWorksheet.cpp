@@ -521,6 +521,8 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
 {
     checkPosition(row, column);
     refuseWriteIntoArray(row, column);
+    if (m_spans && !plannedFor(key(row, column)))
+        abandonPlan();
     if (const auto ahead = m_ahead.find(key(row, column)); ahead != m_ahead.end()) {
         const bool alreadyThere = ahead->second.sent && sameNumber(ahead->second.value, value);
         m_sentAhead.erase(ahead->first);
@@ -644,6 +646,8 @@ void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
         return;
     m_spans = std::move(*spans);
     m_sheetCells = static_cast<long long>(sheetRows) * sheetColumns;
+    m_scanRows = rows;
+    m_scanColumns = columns;
     for (const long long cell : m_changeableCells) {
         const WriteSpan span = spanOf(cell);
         if (!span.known || (span.first < cell && span.last > cell))
@@ -657,6 +661,25 @@ void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
             if (const std::optional<double> value = valueFor(row, column))
                 m_ahead.emplace(cell, AheadWrite{*value, {}});
         }
+}
+
+// The spans count only the cells the scan may write.
+bool CalcWorksheet::plannedFor(long long cell) const
+{
+    const int row = static_cast<int>(cell >> 32);
+    const int column = static_cast<int>(cell & 0xffffffff);
+    return row <= m_scanRows && column <= m_scanColumns &&
+           (m_changeableCells.count(cell) != 0 || isMarkedText(m_snapshot->text(row, column)));
+}
+
+// Back to reading every changeable cell after any write.
+void CalcWorksheet::abandonPlan()
+{
+    takeBackAheadWrites(WriteSpan::unknown());
+    m_spans.reset();
+    m_ahead.clear();
+    m_barriers.clear();
+    ++m_writeGeneration;
 }
 
 WriteSpan CalcWorksheet::spanOf(long long cell) const

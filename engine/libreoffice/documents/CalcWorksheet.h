@@ -106,6 +106,8 @@ private:
     // The writes whose cells a text may follow: a formula's span, a conditional cell any.
     WriteSpan spanOf(long long cell) const;
     bool writtenWithin(const WriteSpan& span) const;
+    bool plannedFor(long long cell) const;
+    void abandonPlan();
     // Whether a read of the cell after writes must ask the office (and not the copy).
     bool readFromOffice(long long cell) const;
     std::size_t sendAheadWrites(long long from);
@@ -133,6 +135,8 @@ private:
     std::map<long long, AheadWrite> m_ahead;
     std::set<long long> m_sentAhead;  // in the office, not yet made through setCellValue2
     long long m_sheetCells = 0;
+    int m_scanRows = 0;
+    int m_scanColumns = 0;
     // Texts of changeable cells from m_freshFirst to m_freshLast (by key),
     // read after the writes counted by m_freshGeneration.
     long m_writeGeneration = 0;
