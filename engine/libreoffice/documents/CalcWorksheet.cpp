@@ -327,8 +327,11 @@ void CalcWorksheet::refreshFrom(long long cell)
     std::vector<sal_Int32> columns;
     // After writes sent ahead, every cell up to the next write to come is read at once.
     const std::size_t window = sentAhead > 0 ? std::numeric_limits<std::size_t>::max() : m_refreshWindow;
+    // Cells passed over count too, so that a window stays short where few need reading.
+    const std::size_t passes = sentAhead > 0 ? std::numeric_limits<std::size_t>::max() : 4 * m_refreshWindow + 256;
+    std::size_t passed = 0;
     auto next = m_changeableCells.lower_bound(cell);
-    for (; next != m_changeableCells.end() && *next < before && cells.size() < window; ++next) {
+    for (; next != m_changeableCells.end() && *next < before && cells.size() < window && passed < passes; ++next, ++passed) {
         if (m_spans && *next != cell && !readFromOffice(*next))
             continue;
         cells.push_back(*next);
