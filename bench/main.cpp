@@ -209,7 +209,8 @@ int main(int argc, char* argv[])
                      "       [--merge-only: only the merge with the pool, for very many sources]\n"
                      "       [--formulas: the template is a report of formulas over one marked column]\n"
                      "       [--sheets K: every workbook a package of K such sheets, merged with --sheets all]\n"
-                     "       [--workbook FILE: FILE is the template and every source; R and C are ignored]\n";
+                     "       [--workbook FILE: FILE is the template and every source; R and C are ignored;\n"
+                     "        bench/make_attendance_xlsx.py writes an attendance sheet of formulas for it]\n";
         return 2;
     }
 

@@ -24,6 +24,10 @@ public:
     bool cellHasFormula(int row, int column) override { return m_inner->cellHasFormula(row, column); }
     void setCellValue2(int row, int column, double value) override { m_inner->setCellValue2(row, column, value); }
     void limitReadsTo(long rows, long columns) override { m_inner->limitReadsTo(rows, columns); }
+    void prepareScan(int rows, int columns, const ScanValues& valueFor) override
+    {
+        m_inner->prepareScan(rows, columns, valueFor);
+    }
     void activate() override { m_inner->activate(); }
     void saveAs(const std::string& path) override { m_inner->saveAs(path); }
 

@@ -1,6 +1,7 @@
 #include "engine/MarkedCells.h"
 
 #include "engine/Checked16.h"
+#include "engine/Error.h"
 
 #include <cmath>
 #include <cstdint>
@@ -65,6 +66,13 @@ void sumMarkedCells(Worksheet& targetSheet, const ScanRectangle& rectangle, cons
 
     if (rectangle.rows < 1 || rectangle.columns < 1)
         return;
+    targetSheet.prepareScan(rectangle.rows, rectangle.sourceColumns(), [&sums](int row, int column) -> std::optional<double> {
+        try {
+            return sums.sumAt(row, column);
+        } catch (const Error&) {
+            return std::nullopt;   // the scan stops there with that error, if it finds the cell marked
+        }
+    });
     for (std::int16_t row = 1;; row = incrementInt16(row)) {
         scanRow(targetSheet, row, rectangle.columns, sums, progress, contributions);
         if (row == rectangle.rows)

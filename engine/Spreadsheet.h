@@ -11,6 +11,7 @@
 #include "engine/SheetTexts.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,14 @@ public:
     // a binding that reads in bulk reads no further (each cell beyond is read
     // on its own), whatever the sheet's own extent.
     virtual void limitReadsTo(long /*rows*/, long /*columns*/) {}
+    // Told before a scan of rows 1..rows and columns 1..columns in order:
+    // `valueFor(row, column)` is the number the scan writes into that cell if
+    // it finds it marked (none where the scan would stop with an error). A
+    // binding may send ahead of the scan the writes into cells whose marks no
+    // write can change; its texts stay those the cells show after the writes
+    // made through setCellValue2 so far, and it saves only those writes.
+    using ScanValues = std::function<std::optional<double>(int row, int column)>;
+    virtual void prepareScan(int /*rows*/, int /*columns*/, const ScanValues& /*valueFor*/) {}
 
     // Makes this sheet the active sheet of its workbook's view.
     virtual void activate() = 0;

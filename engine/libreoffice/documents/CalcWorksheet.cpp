@@ -1,6 +1,7 @@
 #include "engine/libreoffice/documents/CalcWorksheet.h"
 
 #include "engine/ErrorNumbers.h"
+#include "engine/MarkedCells.h"
 #include "engine/ErrorTexts.h"
 #include "engine/check/LayoutFindings.h"
 #include "engine/libreoffice/bulk/BatchCellReader.h"
@@ -23,6 +24,7 @@
 #include <com/sun/star/sheet/XArrayFormulaRange.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XConditionalFormat.hpp>
 #include <com/sun/star/sheet/XConditionalFormats.hpp>
@@ -37,6 +39,7 @@
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 using namespace css;
@@ -53,6 +56,17 @@ constexpr long long MaxTrackedCells = 2'000'000;
 // without writing between.
 constexpr std::size_t FirstRefreshWindow = 64;
 constexpr std::size_t LargestRefreshWindow = 65536;
+// Following the formulas' references stops (and the scan goes the careful
+// way) beyond this many cell visits.
+constexpr long long FollowBudget = 20'000'000;
+// A read of this many cells goes through the sheet's export rather than cell
+// by cell: the export costs about as much as one cell read per this many cells of the sheet.
+constexpr long long CellsPerExportedCellRead = 25;
+
+bool sameNumber(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 void checkPosition(int row, int column)
 {
@@ -235,6 +249,8 @@ long CalcWorksheet::usedRangeColumnCount()
 std::string CalcWorksheet::liveCellText(int row, int column)
 {
     checkPosition(row, column);
+    if (m_spans)
+        takeBackAheadWrites(spanOf(key(row, column)));
     flushWrites();
     try {
         return document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] {
@@ -260,11 +276,17 @@ std::string CalcWorksheet::cellText(int row, int column)
 
 std::string CalcWorksheet::currentText(int row, int column)
 {
+    const long long cell = key(row, column);
+    if (m_spans) {
+        const WriteSpan span = spanOf(cell);
+        if (!writtenWithin(span))
+            return m_snapshot->text(row, column);   // no write made so far reaches it
+        takeBackAheadWrites(span);
+    }
     flushWrites();
     if (m_writeGeneration == 0)
         return m_snapshot->text(row, column);   // nothing written since the copy was taken
     ++m_readsAfterWrite;
-    const long long cell = key(row, column);
     if (m_freshGeneration != m_writeGeneration || cell < m_freshFirst || cell > m_freshLast)
         refreshFrom(cell);
     if (const auto fresh = m_freshTexts.find(cell); fresh != m_freshTexts.end())
@@ -278,6 +300,21 @@ void CalcWorksheet::refreshFrom(long long cell)
     const BatchCellReader* reader = document()->session()->batchCellReader();
     if (!reader)
         return;
+    // Writes ahead are sent only for a cell that follows none after it (the scan's next).
+    std::size_t sentAhead = 0;
+    if (m_spans) {
+        const WriteSpan span = spanOf(cell);
+        if (span.known && (span.empty() || span.last < cell))
+            sentAhead = sendAheadWrites(cell);
+    }
+    // Cells past the next write still to come would be read too early.
+    long long before = std::numeric_limits<long long>::max();
+    if (m_spans)
+        for (auto ahead = m_ahead.lower_bound(cell); ahead != m_ahead.end(); ++ahead)
+            if (!ahead->second.sent) {
+                before = ahead->first;
+                break;
+            }
     if (m_freshGeneration == m_writeGeneration) {
         m_refreshWindow = std::min(m_refreshWindow * 2, LargestRefreshWindow);
     } else {
@@ -289,23 +326,38 @@ void CalcWorksheet::refreshFrom(long long cell)
     std::vector<long long> cells;
     std::vector<sal_Int32> rows;
     std::vector<sal_Int32> columns;
+    // After writes sent ahead, every cell up to the next write to come is read at once.
+    const std::size_t window = sentAhead > 0 ? std::numeric_limits<std::size_t>::max() : m_refreshWindow;
+    // Cells passed over count too, so that a window stays short where few need reading.
+    const std::size_t passes = sentAhead > 0 ? std::numeric_limits<std::size_t>::max() : 4 * m_refreshWindow + 256;
+    std::size_t passed = 0;
     auto next = m_changeableCells.lower_bound(cell);
-    for (; next != m_changeableCells.end() && cells.size() < m_refreshWindow; ++next) {
+    for (; next != m_changeableCells.end() && *next < before && cells.size() < window && passed < passes; ++next, ++passed) {
+        if (m_spans && *next != cell && !readFromOffice(*next))
+            continue;
         cells.push_back(*next);
         rows.push_back(static_cast<sal_Int32>((*next >> 32) - 1));
         columns.push_back(static_cast<sal_Int32>((*next & 0xffffffff) - 1));
     }
-    std::vector<std::string> texts;
-    try {
-        texts = document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] { return reader->readCells(m_sheet, rows, columns); });
-    } catch (const Error& error) {
-        rethrowAsCellAccess(error, ErrorText::cellsNotRead);
+    const long long readCount = static_cast<long long>(cells.size());
+    if (m_spans && readCount >= 256 && readCount * CellsPerExportedCellRead >= m_sheetCells) {
+        const CsvGrid grid = document()->session()->call(ErrorText::OfficeStep::ReadSheetContent, [&] { return readTexts(); });
+        for (size_t i = 0; i < cells.size(); ++i)
+            m_freshTexts.emplace(cells[i], grid.text(rows[i] + 1, columns[i] + 1));
+    } else {
+        std::vector<std::string> texts;
+        try {
+            texts = document()->session()->call(ErrorText::OfficeStep::ReadCell, [&] { return reader->readCells(m_sheet, rows, columns); });
+        } catch (const Error& error) {
+            rethrowAsCellAccess(error, ErrorText::cellsNotRead);
+        }
+        for (size_t i = 0; i < cells.size(); ++i)
+            m_freshTexts.emplace(cells[i], std::move(texts[i]));
     }
-    for (size_t i = 0; i < cells.size(); ++i)
-        m_freshTexts.emplace(cells[i], std::move(texts[i]));
     m_freshGeneration = m_writeGeneration;
     m_freshFirst = cell;
-    m_freshLast = next == m_changeableCells.end() ? std::numeric_limits<long long>::max() : cells.back();
+    // Cells passed over in between are read by themselves if they are asked for.
+    m_freshLast = next == m_changeableCells.end() ? std::numeric_limits<long long>::max() : *next - 1;
 }
 
 SheetTexts CalcWorksheet::displayedTexts(int rows, int columns)
@@ -348,9 +400,12 @@ bool CalcWorksheet::collectChangeableCells()
                     m_changeableCells.insert(key(r + 1, c + 1));
                     if (ranges == &formulas)
                         formulaCells.insert(key(r + 1, c + 1));
+                    else
+                        m_conditionalCells.insert(key(r + 1, c + 1));
                 }
     for (const long long written : m_writtenCells)
         formulaCells.erase(written);
+    m_formulaRanges = formulas;
     m_formulaCells = std::move(formulaCells);
     return true;
 }
@@ -470,6 +525,17 @@ void CalcWorksheet::setCellValue2(int row, int column, double value)
 {
     checkPosition(row, column);
     refuseWriteIntoArray(row, column);
+    if (m_spans && !plannedFor(key(row, column)))
+        abandonPlan();
+    if (const auto ahead = m_ahead.find(key(row, column)); ahead != m_ahead.end()) {
+        const bool alreadyThere = ahead->second.sent && sameNumber(ahead->second.value, value);
+        m_sentAhead.erase(ahead->first);
+        m_ahead.erase(ahead);
+        if (alreadyThere) {
+            markWritten(row, column);
+            return;
+        }
+    }
     if (gathersWrites()) {
         m_pendingRows.push_back(row - 1);
         m_pendingColumns.push_back(column - 1);
@@ -518,6 +584,201 @@ void CalcWorksheet::flushWrites()
     ++m_writeGeneration;
 }
 
+void CalcWorksheet::prepareScan(int rows, int columns, const ScanValues& valueFor)
+{
+    if (m_perCellReads || m_spans || !m_writtenCells.empty() || document()->readOnly())
+        return;
+    if (!m_snapshot)
+        takeSnapshot();
+    if (m_perCellReads || !m_snapshot || m_changeableCells.empty() || !m_formulaCells || !gathersWrites())
+        return;
+    if (m_readLimit && (rows > m_readLimit->rows || columns > m_readLimit->columns))
+        return;   // cells beyond the limit are read live anyway
+    flushWrites();
+    planScan(rows, columns, valueFor);
+}
+
+void CalcWorksheet::planScan(int rows, int columns, const ScanValues& valueFor)
+{
+    // The formulas to follow, as the API writes them: a block of formula
+    // cells at a time, or all in the blocks' bounding box when they are many.
+    long sheetRows = 0;
+    long sheetColumns = 0;
+    std::unordered_map<long long, std::string> formulas;
+    const bool fetched = document()->session()->call(ErrorText::OfficeStep::ReadFormulaCells, [&] {
+        const table::CellRangeAddress used = usedAreaOf(m_sheet);
+        sheetRows = used.EndRow + 1;
+        sheetColumns = used.EndColumn + 1;
+        std::vector<table::CellRangeAddress> blocks = m_formulaRanges;
+        if (blocks.size() > 16) {
+            table::CellRangeAddress box = blocks.front();
+            for (const auto& block : blocks) {
+                box.StartRow = std::min(box.StartRow, block.StartRow);
+                box.StartColumn = std::min(box.StartColumn, block.StartColumn);
+                box.EndRow = std::max(box.EndRow, block.EndRow);
+                box.EndColumn = std::max(box.EndColumn, block.EndColumn);
+            }
+            if (static_cast<long long>(box.EndRow - box.StartRow + 1) * (box.EndColumn - box.StartColumn + 1) > MaxTrackedCells)
+                return false;   // scattered far apart: not worth following
+            blocks = {box};
+        }
+        for (const auto& block : blocks) {
+            uno::Reference<sheet::XCellRangeFormula> range(
+                m_sheet->getCellRangeByPosition(block.StartColumn, block.StartRow, block.EndColumn, block.EndRow), uno::UNO_QUERY_THROW);
+            const auto array = range->getFormulaArray();
+            for (sal_Int32 r = 0; r < array.getLength(); ++r)
+                for (sal_Int32 c = 0; c < array[r].getLength(); ++c) {
+                    const long long cell = key(block.StartRow + r + 1, block.StartColumn + c + 1);
+                    if (m_formulaCells->count(cell))
+                        formulas.emplace(cell, toUtf8(array[r][c]));
+                }
+        }
+        return true;
+    });
+    if (!fetched)
+        return;
+
+    // Nothing is written yet: the cells a write may change are the formula and conditional cells.
+    auto changeable = [&](long long cell) { return m_formulaCells->count(cell) != 0 || m_conditionalCells.count(cell) != 0; };
+    auto inScan = [&](long long cell) { return (cell >> 32) <= rows && (cell & 0xffffffff) <= static_cast<unsigned>(columns); };
+    auto writable = [&](long long cell) {
+        return inScan(cell) && (changeable(cell) ||
+                                isMarkedText(m_snapshot->text(static_cast<int>(cell >> 32), static_cast<int>(cell & 0xffffffff))));
+    };
+    auto spans = writeSpans(formulas, writable, sheetRows, sheetColumns, FollowBudget);
+    if (!spans)
+        return;
+    m_spans = std::move(*spans);
+    m_sheetCells = static_cast<long long>(sheetRows) * sheetColumns;
+    m_scanRows = rows;
+    m_scanColumns = columns;
+    for (const long long cell : m_changeableCells) {
+        const WriteSpan span = spanOf(cell);
+        if (!span.known || (span.first < cell && span.last > cell))
+            m_barriers.insert(cell);
+    }
+    for (int row = 1; row <= rows; ++row)
+        for (int column = 1; column <= columns; ++column) {
+            const long long cell = key(row, column);
+            if (changeable(cell) || !isMarkedText(m_snapshot->text(row, column)))
+                continue;
+            if (const std::optional<double> value = valueFor(row, column))
+                m_ahead.emplace(cell, AheadWrite{*value, {}});
+        }
+}
+
+// The spans count only the cells the scan may write.
+bool CalcWorksheet::plannedFor(long long cell) const
+{
+    const int row = static_cast<int>(cell >> 32);
+    const int column = static_cast<int>(cell & 0xffffffff);
+    return row <= m_scanRows && column <= m_scanColumns &&
+           (m_changeableCells.count(cell) != 0 || isMarkedText(m_snapshot->text(row, column)));
+}
+
+// Back to reading every changeable cell after any write.
+void CalcWorksheet::abandonPlan()
+{
+    takeBackAheadWrites(WriteSpan::unknown());
+    m_spans.reset();
+    m_ahead.clear();
+    m_barriers.clear();
+    ++m_writeGeneration;
+}
+
+WriteSpan CalcWorksheet::spanOf(long long cell) const
+{
+    if (m_writtenCells.count(cell) || m_conditionalCells.count(cell))
+        return WriteSpan::unknown();
+    if (const auto span = m_spans->find(cell); span != m_spans->end())
+        return span->second;
+    if (m_changeableCells.count(cell))
+        return WriteSpan::unknown();
+    WriteSpan own;   // a cell without a formula shows its own content
+    own.first = own.last = cell;
+    return own;
+}
+
+bool CalcWorksheet::writtenWithin(const WriteSpan& span) const
+{
+    if (!span.known)
+        return !m_writtenCells.empty();
+    const auto written = m_writtenCells.lower_bound(span.first);
+    return written != m_writtenCells.end() && *written <= span.last;
+}
+
+bool CalcWorksheet::readFromOffice(long long cell) const
+{
+    if (m_writtenCells.count(cell))
+        return false;   // the scan is past it
+    const WriteSpan span = spanOf(cell);
+    return !span.empty() && !(span.known && span.first > cell);   // else the copy holds until the scan passes it
+}
+
+// Sends the writes ahead from `from` up to the next cell that may follow
+// writes on both of its sides.
+std::size_t CalcWorksheet::sendAheadWrites(long long from)
+{
+    const auto barrier = m_barriers.lower_bound(from);
+    const long long before = barrier == m_barriers.end() ? std::numeric_limits<long long>::max() : *barrier;
+    std::vector<sal_Int32> rows;
+    std::vector<sal_Int32> columns;
+    std::vector<double> values;
+    for (auto ahead = m_ahead.lower_bound(from); ahead != m_ahead.end() && ahead->first < before; ++ahead) {
+        if (ahead->second.sent)
+            continue;
+        rows.push_back(static_cast<sal_Int32>((ahead->first >> 32) - 1));
+        columns.push_back(static_cast<sal_Int32>((ahead->first & 0xffffffff) - 1));
+        values.push_back(ahead->second.value);
+    }
+    if (values.empty())
+        return 0;
+    flushWrites();
+    auto office = document()->session();
+    std::vector<std::string> previous;
+    try {
+        previous = office->call(ErrorText::OfficeStep::WriteCell, [&] {
+            const HeldRecalculation held(document()->model());
+            return office->batchCellWriter()->swap(m_sheet, rows, columns, values);
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, ErrorText::cellsNotWritten);
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        const long long cell = key(rows[i] + 1, columns[i] + 1);
+        AheadWrite& ahead = m_ahead.at(cell);
+        ahead.sent = true;
+        ahead.content = std::move(previous[i]);
+        m_sentAhead.insert(cell);
+    }
+    ++m_writeGeneration;
+    return values.size();
+}
+
+void CalcWorksheet::takeBackAheadWrites(const WriteSpan& span)
+{
+    std::vector<long long> cells;
+    for (auto sent = span.known ? m_sentAhead.lower_bound(span.first) : m_sentAhead.begin();
+         sent != m_sentAhead.end() && (!span.known || *sent <= span.last); ++sent)
+        cells.push_back(*sent);
+    if (cells.empty())
+        return;
+    try {
+        document()->session()->call(ErrorText::OfficeStep::WriteCell, [&] {
+            for (const long long cell : cells)
+                m_sheet->getCellByPosition(static_cast<sal_Int32>((cell & 0xffffffff) - 1), static_cast<sal_Int32>((cell >> 32) - 1))
+                    ->setFormula(toOUString(m_ahead.at(cell).content));
+        });
+    } catch (const Error& error) {
+        rethrowAsCellAccess(error, ErrorText::cellsNotWritten);
+    }
+    for (const long long cell : cells) {
+        m_ahead.at(cell).sent = false;
+        m_sentAhead.erase(cell);
+    }
+    ++m_writeGeneration;
+}
+
 void CalcWorksheet::activate()
 {
     flushWrites();
@@ -526,6 +787,8 @@ void CalcWorksheet::activate()
 
 void CalcWorksheet::saveAs(const std::string& path)
 {
+    if (m_spans)
+        takeBackAheadWrites(WriteSpan::unknown());   // only the writes made are saved
     document()->saveAs(path);   // flushes this sheet's writes first
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "engine/Spreadsheet.h"
+#include "engine/libreoffice/documents/WriteSpans.h"
 #include "engine/libreoffice/files/CsvGrid.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -32,6 +35,18 @@ class CalcDocument;
 // On that path writes are also gathered and sent in one call, just before
 // anything could observe them: a read of a cell they may change, the used
 // range, saving.
+//
+// Told of a scan before it starts (prepareScan), the sheet learns from the
+// formulas' texts which cells each formula follows, and sends ahead of the
+// scan, in one call, the sums of the cells whose marks no write can change (a
+// text or number that shows "?" by itself). A formula whose followed cells
+// all come before it in the scan is then read once, after those writes; one
+// that follows only later cells keeps the text it had; one that follows
+// cells on both sides (or cannot be followed: another sheet, a name,
+// INDIRECT, a volatile function, a conditional number format) stops the
+// writes ahead just before it, so that it is read after exactly the writes
+// before it. A read that a write sent ahead could falsify (out of scan order)
+// first puts those cells' contents back, and so does saving.
 class CalcWorksheet : public Worksheet {
 public:
     CalcWorksheet(std::shared_ptr<CalcDocument> document, css::uno::Reference<css::sheet::XSpreadsheet> sheet,
@@ -44,6 +59,7 @@ public:
     bool cellHasFormula(int row, int column) override;
     void setCellValue2(int row, int column, double value) override;
     void limitReadsTo(long rows, long columns) override;
+    void prepareScan(int rows, int columns, const ScanValues& valueFor) override;
     void activate() override;
     void saveAs(const std::string& path) override;
 
@@ -80,6 +96,23 @@ private:
     // the office would split the array and leave its other cells broken.
     void refuseWriteIntoArray(int row, int column);
     void markWritten(int row, int column);
+
+    // A write sent ahead of the scan, into a cell whose mark no write can change.
+    struct AheadWrite {
+        double value;
+        std::string content;   // once sent: what the cell held, as the API writes it, to put back
+        bool sent = false;
+    };
+    void planScan(int rows, int columns, const ScanValues& valueFor);
+    // The writes whose cells a text may follow: a formula's span, a conditional cell any.
+    WriteSpan spanOf(long long cell) const;
+    bool writtenWithin(const WriteSpan& span) const;
+    bool plannedFor(long long cell) const;
+    void abandonPlan();
+    // Whether a read of the cell after writes must ask the office (and not the copy).
+    bool readFromOffice(long long cell) const;
+    std::size_t sendAheadWrites(long long from);
+    void takeBackAheadWrites(const WriteSpan& span);
     static long long key(int row, int column) { return (static_cast<long long>(row) << 32) | unsigned(column); }
 
     // The document owns its active sheet; the sheet only refers back to it.
@@ -94,7 +127,17 @@ private:
     std::optional<std::unordered_set<long long>> m_formulaCells;   // known once collected
     // In scan order: formula cells, conditionally formatted cells, cells we wrote.
     std::set<long long> m_changeableCells;
-    std::unordered_set<long long> m_writtenCells;
+    std::set<long long> m_writtenCells;
+    std::unordered_set<long long> m_conditionalCells;
+    std::vector<css::table::CellRangeAddress> m_formulaRanges;
+    // Known once a scan was announced (and its formulas could be followed).
+    std::optional<std::unordered_map<long long, WriteSpan>> m_spans;
+    std::set<long long> m_barriers;   // cells that may follow writes before and after them
+    std::map<long long, AheadWrite> m_ahead;
+    std::set<long long> m_sentAhead;  // in the office, not yet made through setCellValue2
+    long long m_sheetCells = 0;
+    int m_scanRows = 0;
+    int m_scanColumns = 0;
     // Texts of changeable cells from m_freshFirst to m_freshLast (by key),
     // read after the writes counted by m_freshGeneration.
     long m_writeGeneration = 0;
