@@ -191,6 +191,15 @@ LayoutFindings gatherFindings(const std::vector<MergedSheet>& sheets, const Layo
         if (!sheet.check)
             continue;
         std::vector<LayoutFinding> found = sheet.check->findings();
+        // Of a whole package, "marks nothing" is said once, of the template (below):
+        // a sheet of formulas that show "?" only until the sheets before it are filled
+        // (a 说明 over them) marks no cell of its own, yet the package does.
+        if (nameSheets)
+            found.erase(std::remove_if(found.begin(), found.end(),
+                                       [](const LayoutFinding& finding) {
+                                           return finding.kind == LayoutFinding::Kind::NoMarkedCells;
+                                       }),
+                        found.end());
         for (const LayoutFinding& finding : ofReading)
             if (finding.sheet == sheet.name)
                 found.push_back(finding);
@@ -269,8 +278,6 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
     }
     const NumericLocale locale = binding.numericLocale();
     LayoutFindings ofReading;   // findings about whole sheets of sources
-    if (checks.chooseSave && checks.everyMarkedSheet && sheets.empty())
-        ofReading.push_back(LayoutFinding(LayoutFinding::Kind::NoMarkedCells, -1, templatePath));
     SourceRequest request;
     for (MergedSheet& sheet : sheets) {
         sheet.sums.emplace(sheet.rectangle.rows, sheet.rectangle.sourceColumns(), checks.contributions != nullptr);
@@ -285,6 +292,10 @@ std::shared_ptr<SpreadsheetApp> runMerge(SpreadsheetBinding& binding,
         if (checks.everyMarkedSheet)
             request.byName.push_back(sheet.read);
     }
+    if (checks.chooseSave && checks.everyMarkedSheet
+        && std::all_of(sheets.begin(), sheets.end(),
+                       [](const MergedSheet& sheet) { return sheet.check->markedCells().empty(); }))
+        ofReading.push_back(LayoutFinding(LayoutFinding::Kind::NoMarkedCells, -1, templatePath));
     if (!checks.everyMarkedSheet) {
         request.active = sheets.front().read;
         // The sheet of the template's name too, for a source that was saved
