@@ -1,5 +1,5 @@
 // reportmerge-cli ended by SIGINT, SIGTERM or SIGHUP while the office is
-// loading: it says so, and nothing of the office is left (processes, lock files, temporary
+// loading (also when the signal reaches its office watchdogs, as pkill by name does): it says so, and nothing of the office is left (processes, lock files, temporary
 // files); the hidden working copy stays, as after any failed run.
 
 #include "support/CliRun.h"
@@ -13,7 +13,11 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace rm::faults {
 using namespace rm::test;
@@ -40,6 +44,34 @@ std::vector<std::string> namesIn(const std::string& folder, const std::string& p
     }
 }
 
+// The office's watchdogs: forks of the command line, so they bear its name and
+// `pkill reportmerge-cli` or `killall reportmerge-cli` signal them as well.
+std::vector<pid_t> forksOf(pid_t parent)
+{
+    std::vector<pid_t> found;
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/" + std::to_string(parent) + "/exe", error);
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state = 0;
+        pid_t parentOfIt = 0;
+        rest >> state >> parentOfIt;
+        std::error_code linkError;
+        if (parentOfIt == parent && fs::read_symlink(entry.path() / "exe", linkError) == program)
+            found.push_back(static_cast<pid_t>(std::stol(name)));
+    }
+    return found;
+}
+
 TEST(Signals, aSignalWhileLoadingLeavesNoLockOrTemporaryFileOfTheOffice)
 {
     TempFolder folder;
@@ -52,8 +84,10 @@ TEST(Signals, aSignalWhileLoadingLeavesNoLockOrTemporaryFileOfTheOffice)
     const std::string temporary = folder / "tmp";
     fs::create_directory(temporary);
 
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(strsignal(signalNumber));
+    // The last round: SIGTERM to the command line and to its watchdogs at once, as by name.
+    const std::vector<std::pair<int, bool>> rounds{{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGTERM, true}};
+    for (const auto& [signalNumber, byName] : rounds) {
+        SCOPED_TRACE(std::string(strsignal(signalNumber)) + (byName ? " by name" : ""));
         std::vector<std::string> command = {"/usr/bin/env", "TMPDIR=" + temporary, RM_CLI, folder / "template.xls",
                                             folder / "out.xls"};
         command.insert(command.end(), sources.begin(), sources.end());
@@ -64,6 +98,12 @@ TEST(Signals, aSignalWhileLoadingLeavesNoLockOrTemporaryFileOfTheOffice)
         while (namesIn(folder.path(), ".~lock.").empty() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ASSERT_FALSE(namesIn(folder.path(), ".~lock.").empty()) << "the working copy was never opened";
+        if (byName) {
+            const std::vector<pid_t> watchdogs = forksOf(run.pid());
+            EXPECT_FALSE(watchdogs.empty());
+            for (const pid_t watchdog : watchdogs)
+                kill(watchdog, signalNumber);
+        }
         kill(run.pid(), signalNumber);
         const CliResult result = run.finish();
         EXPECT_FALSE(result.timedOut);

@@ -15,4 +15,13 @@ inline void restoreDefaultSignals()
     sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
+// In a freshly forked child that must outlive a termination signal sent by
+// name (it ends by other means); ignored dispositions survive exec, so a
+// program it starts needs restoreDefaultSignals() first.
+inline void ignoreTerminationSignals()
+{
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        signal(signalNumber, SIG_IGN);
+}
+
 } // namespace rm::lo

@@ -114,6 +114,7 @@ struct WatchdogPlan {
 {
     const pid_t office = fork();
     if (office == 0) {
+        restoreDefaultSignals();   // the watchdog ignores some; the office must not
         close(lifeline);
         dup2(logFd, 1);
         dup2(logFd, 2);
@@ -179,6 +180,10 @@ OfficeProcess::OfficeProcess(const Launch& launch)
     if (child == 0) {
         // The watchdog runs none of our code: default signal handling, nothing blocked.
         restoreDefaultSignals();
+        // It is a fork of ours and bears our name, so `pkill reportmerge` or
+        // `killall reportmerge-cli` reach it too. Ended by such a signal it
+        // would leave the office running for ever; it ends with its lifeline.
+        ignoreTerminationSignals();
         setsid();
         // The office's pipes, sockets and files are ours alone whatever our
         // umask: its protocol has no authentication, so a socket open to the
