@@ -137,6 +137,25 @@ def stop_processes(pids):
                 pass
 
 
+def office_sockets():
+    return {n for n in os.listdir("/tmp") if n.startswith("OSL_PIPE_")}
+
+
+def remove_unbound_office_sockets(before):
+    """The stand-in for the user's own office was ended by a signal, which leaves
+    its single-instance socket in /tmp; remove the ones this test made that no
+    live process holds any more."""
+    with open("/proc/net/unix") as f:
+        bound = {line.split()[-1] for line in f.readlines()[1:] if len(line.split()) >= 8}
+    for name in office_sockets() - before:
+        path = os.path.join("/tmp", name)
+        if path not in bound:
+            try:
+                os.unlink(path)
+            except OSError:
+                pass
+
+
 def held_by_viewer(folder, name, home):
     """A lock file of the spreadsheet application the output was handed to."""
     if not name.startswith(".~lock."):
@@ -289,6 +308,7 @@ def check_failed_merge_then_terminate(args, desktop, env, work, data, template):
 def run(args, work):
     tools = os.path.abspath(args.tools)
     home = os.path.join(work, "home")
+    sockets_before = office_sockets()
     office_tmp = os.path.join(work, "tmp")
     data = os.path.join(work, "data")
     for d in (home, office_tmp, data):
@@ -397,6 +417,7 @@ def run(args, work):
             program.wait()
         stop_processes(processes_matching(
             lambda cmd, environ: ("HOME=" + home).encode() in environ or office_tmp in cmd))
+        remove_unbound_office_sockets(sockets_before)
         xvfb.stop()
 
 
